@@ -1,0 +1,86 @@
+#include "VirtualClock.h"
+
+#include <stdexcept>
+
+namespace korvel::testing {
+
+Clock::TimerId VirtualClock::startTimer(int intervalMs, Callback callback) {
+    const TimerId id = m_nextId++;
+    const int interval = intervalMs > 0 ? intervalMs : 1;
+    m_timers[id] = Timer{m_now + interval, interval, std::move(callback), m_nextOrder++};
+    return id;
+}
+
+void VirtualClock::singleShot(int delayMs, Callback callback) {
+    const TimerId id = m_nextId++;
+    m_timers[id] = Timer{m_now + (delayMs > 0 ? delayMs : 0), 0, std::move(callback), m_nextOrder++};
+}
+
+void VirtualClock::stopTimer(TimerId id) { m_timers.erase(id); }
+
+bool VirtualClock::timerActive(TimerId id) const { return m_timers.count(id) != 0; }
+
+bool VirtualClock::fireNext(std::int64_t limit) {
+    auto best = m_timers.end();
+    for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
+        if (it->second.due > limit) {
+            continue;
+        }
+        if (best == m_timers.end() || it->second.due < best->second.due ||
+            (it->second.due == best->second.due && it->second.order < best->second.order)) {
+            best = it;
+        }
+    }
+    if (best == m_timers.end()) {
+        return false;
+    }
+    if (best->second.due > m_now) {
+        m_now = best->second.due;
+    }
+    Callback callback = best->second.callback;
+    if (best->second.interval == 0) {
+        m_timers.erase(best);
+    } else {
+        best->second.due = m_now + best->second.interval;
+        best->second.order = m_nextOrder++;
+    }
+    if (++m_depth > 64) {
+        --m_depth;
+        throw std::runtime_error("virtual clock: timers nested too deeply");
+    }
+    callback();
+    --m_depth;
+    return true;
+}
+
+void VirtualClock::processEvents() {
+    // Fire what is due now, at most once per timer, so a zero-delay chain cannot spin forever.
+    std::size_t budget = m_timers.size();
+    while (budget-- > 0 && fireNext(m_now)) {
+    }
+}
+
+void VirtualClock::advance(std::int64_t ms) {
+    const std::int64_t target = m_now + (ms > 0 ? ms : 0);
+    while (fireNext(target)) {
+    }
+    m_now = target;
+}
+
+bool VirtualClock::waitUntil(const std::function<bool()>& done, std::int64_t timeoutMs) {
+    const std::int64_t deadline = timeoutMs < 0 ? -1 : m_now + timeoutMs;
+    processEvents();
+    while (!done()) {
+        if (m_timers.empty()) {
+            return false;  // nothing can change any more
+        }
+        const std::int64_t limit = deadline < 0 ? INT64_MAX : deadline;
+        if (!fireNext(limit)) {
+            m_now = deadline;
+            return done();
+        }
+    }
+    return true;
+}
+
+}  // namespace korvel::testing

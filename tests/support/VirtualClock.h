@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "Clock.h"
+
+namespace korvel::testing {
+
+// The clock of the tests. Time stands still until the program sleeps or waits;
+// then it jumps from one due timer to the next, firing each in order of due
+// time (timers started meanwhile included), so that minutes of play pass in
+// microseconds. processEvents fires what is due now without moving time.
+class VirtualClock : public Clock {
+public:
+    std::int64_t tickCount() const override { return m_now; }
+    void sleep(int ms) override { advance(ms); }
+    void processEvents() override;
+    void waitFor(int ms) override { advance(ms); }
+    bool waitUntil(const std::function<bool()>& done, std::int64_t timeoutMs = -1) override;
+    TimerId startTimer(int intervalMs, Callback callback) override;
+    void stopTimer(TimerId id) override;
+    bool timerActive(TimerId id) const override;
+    void singleShot(int delayMs, Callback callback) override;
+
+    // Moves time forward by `ms`, firing every timer that falls due on the way.
+    void advance(std::int64_t ms);
+    // Number of active timers and pending single shots.
+    std::size_t pendingCount() const { return m_timers.size(); }
+
+private:
+    struct Timer {
+        std::int64_t due;
+        int interval;  // 0 for a single shot
+        Callback callback;
+        std::uint64_t order;  // start order breaks ties between equal due times
+    };
+    // Fires the earliest timer due at or before `limit`; false when none is.
+    bool fireNext(std::int64_t limit);
+
+    std::int64_t m_now = 0;
+    TimerId m_nextId = 1;
+    std::uint64_t m_nextOrder = 0;
+    std::map<TimerId, Timer> m_timers;
+    int m_depth = 0;
+};
+
+}  // namespace korvel::testing
