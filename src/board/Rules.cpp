@@ -53,10 +53,11 @@ int CountFlips(const Board& board, int col, int row, int player) {
     return CountFlips(board, col, row, player, mask);
 }
 
-bool HasLegalMove(const Board& board, int player) { return GreedyCell(board, player) != 0; }
+bool HasLegalMove(const Board& board, int player) {
+    return GreedyCell(board, player) != 0;
+}
 
-std::vector<DiscChange> PlayMove(Board& board, int col, int row, int player,
-                                 const FlipMask& mask) {
+std::vector<DiscChange> PlayMove(Board& board, int col, int row, int player, const FlipMask& mask) {
     std::vector<DiscChange> changes;
     board.at(col, row) = static_cast<CellCode>(player);
     changes.push_back({col, row, static_cast<CellCode>(player)});

@@ -14,7 +14,9 @@ constexpr int kBoardSize = 8;
 constexpr int kCellCount = 64;
 
 // Index of the cell at column 1..8 (a..h) and row 1..8 (row 1 at the bottom).
-constexpr int CellIndex(int col, int row) { return (col - 1) + (row - 1) * kBoardSize; }
+constexpr int CellIndex(int col, int row) {
+    return (col - 1) + (row - 1) * kBoardSize;
+}
 
 constexpr bool OnBoard(int col, int row) {
     return col >= 1 && col <= kBoardSize && row >= 1 && row <= kBoardSize;
@@ -24,7 +26,9 @@ constexpr bool OnBoard(int col, int row) {
 struct Board {
     std::array<CellCode, kCellCount> cells{};
 
-    CellCode at(int col, int row) const { return cells[static_cast<std::size_t>(CellIndex(col, row))]; }
+    CellCode at(int col, int row) const {
+        return cells[static_cast<std::size_t>(CellIndex(col, row))];
+    }
     CellCode& at(int col, int row) { return cells[static_cast<std::size_t>(CellIndex(col, row))]; }
     void clear() { cells.fill(0); }
     bool operator==(const Board&) const = default;
@@ -56,8 +60,7 @@ struct DiscChange {
 // Plays `player`'s disc on (col, row) and turns the discs of `mask` (from a
 // CountFlips of the same cell and player). Returns the placed disc first, then
 // the turned discs in column-major order a1..a8, b1.., h8.
-std::vector<DiscChange> PlayMove(Board& board, int col, int row, int player,
-                                 const FlipMask& mask);
+std::vector<DiscChange> PlayMove(Board& board, int col, int row, int player, const FlipMask& mask);
 
 struct DiscCount {
     int white = 0;  // player 1

@@ -12,7 +12,7 @@ namespace korvel {
 // timers; the virtual clock of the tests advances time only when the program
 // sleeps or waits, firing due timers in order.
 class Clock {
-public:
+  public:
     using TimerId = int;
     using Callback = std::function<void()>;
 

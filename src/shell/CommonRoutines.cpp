@@ -49,9 +49,13 @@ bool ReadWholeFile(const fs::path& path, std::string& out) {
     return true;
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -74,8 +78,8 @@ std::string ReadTextFile(const fs::path& path) {
 bool WriteFileAtomically(const fs::path& path, std::string_view bytes) {
     std::error_code ec;
     std::random_device device;
-    const fs::path temp =
-        path.parent_path() / (path.filename().string() + ".tmp" + std::to_string(device() % 1000000));
+    const fs::path temp = path.parent_path() /
+                          (path.filename().string() + ".tmp" + std::to_string(device() % 1000000));
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out) {
@@ -241,7 +245,9 @@ std::string SwapCodes(std::string_view text) {
     return out;
 }
 
-std::int64_t RoundHalfEven(double value) { return static_cast<std::int64_t>(std::nearbyint(value)); }
+std::int64_t RoundHalfEven(double value) {
+    return static_cast<std::int64_t>(std::nearbyint(value));
+}
 
 std::int32_t Stopwatch::read(int selector) {
     if (selector == 0) {

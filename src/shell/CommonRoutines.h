@@ -57,11 +57,11 @@ std::string SwapCodes(std::string_view text);
 // seconds of the whole seconds elapsed since the mark (rounded half to even);
 // any other selector returns 0.
 class Stopwatch {
-public:
+  public:
     explicit Stopwatch(const Clock& clock) : m_clock(clock), m_mark(clock.tickCount()) {}
     std::int32_t read(int selector);
 
-private:
+  private:
     const Clock& m_clock;
     std::int64_t m_mark;
 };

@@ -52,6 +52,10 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 
 std::vector<std::string> ReadLines(const fs::path& path) {
     std::vector<std::string> lines;
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) {
+        return lines;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         return lines;

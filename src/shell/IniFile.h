@@ -30,7 +30,7 @@ std::int16_t IniNumber(std::string_view value);
 
 // The one settings file of the program, at a path fixed at start-up.
 class Settings {
-public:
+  public:
     explicit Settings(std::filesystem::path path) : m_path(std::move(path)) {}
 
     const std::filesystem::path& path() const { return m_path; }
@@ -44,7 +44,7 @@ public:
     // Writes the default file, key by key.
     void CreateIni();
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 

@@ -20,7 +20,9 @@ const QElapsedTimer& ProcessTimer() {
 
 }  // namespace
 
-QtClock::QtClock() { ProcessTimer(); }
+QtClock::QtClock() {
+    ProcessTimer();
+}
 
 QtClock::~QtClock() {
     for (auto& [id, timer] : m_timers) {
@@ -28,7 +30,9 @@ QtClock::~QtClock() {
     }
 }
 
-std::int64_t QtClock::tickCount() const { return ProcessTimer().elapsed(); }
+std::int64_t QtClock::tickCount() const {
+    return ProcessTimer().elapsed();
+}
 
 void QtClock::sleep(int ms) {
     if (ms > 0) {
@@ -36,7 +40,9 @@ void QtClock::sleep(int ms) {
     }
 }
 
-void QtClock::processEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtClock::processEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void QtClock::waitFor(int ms) {
     const std::int64_t end = tickCount() + ms;
@@ -83,7 +89,9 @@ void QtClock::stopTimer(TimerId id) {
     }
 }
 
-bool QtClock::timerActive(TimerId id) const { return m_timers.count(id) != 0; }
+bool QtClock::timerActive(TimerId id) const {
+    return m_timers.count(id) != 0;
+}
 
 void QtClock::singleShot(int delayMs, Callback callback) {
     QTimer::singleShot(delayMs, Qt::PreciseTimer, &m_context, std::move(callback));

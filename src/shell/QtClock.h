@@ -11,7 +11,7 @@ namespace korvel {
 
 // The program's clock: Qt's monotonic timer, its event loop and window timers.
 class QtClock : public Clock {
-public:
+  public:
     QtClock();
     ~QtClock() override;
 
@@ -25,7 +25,7 @@ public:
     bool timerActive(TimerId id) const override;
     void singleShot(int delayMs, Callback callback) override;
 
-private:
+  private:
     QObject m_context;
     std::map<TimerId, QTimer*> m_timers;
     TimerId m_nextId = 1;

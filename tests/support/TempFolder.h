@@ -7,7 +7,7 @@ namespace korvel::testing {
 // A fresh, empty folder under the system's temporary folder, removed with its
 // contents when the object goes away. Used as the program folder of a test.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -16,7 +16,7 @@ public:
     const std::filesystem::path& path() const { return m_path; }
     std::filesystem::path operator/(const std::filesystem::path& p) const { return m_path / p; }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 

@@ -13,12 +13,17 @@ Clock::TimerId VirtualClock::startTimer(int intervalMs, Callback callback) {
 
 void VirtualClock::singleShot(int delayMs, Callback callback) {
     const TimerId id = m_nextId++;
-    m_timers[id] = Timer{m_now + (delayMs > 0 ? delayMs : 0), 0, std::move(callback), m_nextOrder++};
+    m_timers[id] =
+        Timer{m_now + (delayMs > 0 ? delayMs : 0), 0, std::move(callback), m_nextOrder++};
 }
 
-void VirtualClock::stopTimer(TimerId id) { m_timers.erase(id); }
+void VirtualClock::stopTimer(TimerId id) {
+    m_timers.erase(id);
+}
 
-bool VirtualClock::timerActive(TimerId id) const { return m_timers.count(id) != 0; }
+bool VirtualClock::timerActive(TimerId id) const {
+    return m_timers.count(id) != 0;
+}
 
 bool VirtualClock::fireNext(std::int64_t limit) {
     auto best = m_timers.end();

@@ -13,7 +13,7 @@ namespace korvel::testing {
 // time (timers started meanwhile included), so that minutes of play pass in
 // microseconds. processEvents fires what is due now without moving time.
 class VirtualClock : public Clock {
-public:
+  public:
     std::int64_t tickCount() const override { return m_now; }
     void sleep(int ms) override { advance(ms); }
     void processEvents() override;
@@ -29,7 +29,7 @@ public:
     // Number of active timers and pending single shots.
     std::size_t pendingCount() const { return m_timers.size(); }
 
-private:
+  private:
     struct Timer {
         std::int64_t due;
         int interval;  // 0 for a single shot
