@@ -1,1 +1,3 @@
-int main() { return 0; }
+#include "Program.h"
+
+int main(int argc, char** argv) { return korvel::RunProgram(argc, argv); }

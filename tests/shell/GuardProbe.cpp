@@ -1,0 +1,24 @@
+// Test helper: takes the single-instance guard at the lock path given as the
+// first argument, prints "acquired" or "busy", and when it acquired the guard
+// holds it until its standard input closes or a line arrives.
+#include <QCoreApplication>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "SingleInstanceGuard.h"
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (argc < 2) {
+        return 2;
+    }
+    korvel::SingleInstanceGuard guard(QString::fromLocal8Bit(argv[1]));
+    const bool acquired = guard.tryAcquire();
+    std::cout << (acquired ? "acquired" : "busy") << std::endl;
+    if (acquired) {
+        std::string line;
+        std::getline(std::cin, line);
+    }
+    return 0;
+}

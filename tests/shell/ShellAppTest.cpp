@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QProcess>
+#include <QPalette>
+#include <QThread>
+#include <csignal>
+
+#include "CommonRoutines.h"
+#include "IniFile.h"
+#include "MainWindow.h"
+#include "Startup.h"
+#include "TempFolder.h"
+#include "TextCodec.h"
+#include "Texts.h"
+
+namespace korvel {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+const std::string kDefaultIni =
+    "[Menu]\r\nlevel=1\r\ntime=0\r\ntype=1\r\nposition=1\r\n"
+    "[Game]\r\ninterval=100\r\ngamer1=white\r\ngamer2=black\r\n"
+    "player_name=\xC8\xC3\xD0\xCE\xCA\r\nplayer_sound=player\r\n"
+    "[Music]\r\nmusic=1\r\n";
+
+TEST(MainWindowTest, CaptionBackgroundAndSize) {
+    MainWindow window;
+    EXPECT_EQ(window.windowTitle().toStdString(), VersionTitle());
+    EXPECT_EQ(window.palette().color(QPalette::Window), QColor(0, 0, 255));
+    EXPECT_EQ(window.width(), 1018);
+    EXPECT_EQ(window.height(), 725);
+    EXPECT_EQ(window.objectName(), "fMain");
+}
+
+TEST(MainWindowTest, CloseRunsTheShutdownOnce) {
+    MainWindow window;
+    int runs = 0;
+    window.setCloseHandler([&runs] { ++runs; });
+    window.show();
+    window.close();
+    window.show();
+    window.close();
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(Startup, FirstRunWritesSettingsAndReadMe) {
+    TempFolder dir;
+    Settings settings(SettingsPath(dir.path()));
+    EnsureSettingsFile(settings);
+    EXPECT_EQ(ReadBytes(dir / "Korvel.ini"), kDefaultIni);
+    EXPECT_EQ(HandleReadMe(dir.path(), "01.02.2026 03:04:05"), ReadMeState::FirstRun);
+    EXPECT_EQ(ReadBytes(dir / "ReadMe.txt"),
+              Utf8ToCp1251(RulesText("01.02.2026 03:04:05")) + "\r\n");
+    EXPECT_EQ(HandleReadMe(dir.path(), "other date"), ReadMeState::Current);
+}
+
+TEST(Startup, ExistingSettingsAreKept) {
+    TempFolder dir;
+    WriteBytes(dir / "Korvel.ini", "[Music]\r\nplay=1\r\n");
+    Settings settings(SettingsPath(dir.path()));
+    EnsureSettingsFile(settings);
+    EXPECT_EQ(ReadBytes(dir / "Korvel.ini"), "[Music]\r\nplay=1\r\n");
+    EXPECT_EQ(settings.GetNumber("Menu", "type"), 0);
+}
+
+class OldReadMe : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(OldReadMe, IsRewritten) {
+    TempFolder dir;
+    WriteBytes(dir / "ReadMe.txt", GetParam());
+    EXPECT_EQ(HandleReadMe(dir.path(), "d"), ReadMeState::Updated);
+    EXPECT_EQ(ReadBytes(dir / "ReadMe.txt"), Utf8ToCp1251(RulesText("d")) + "\r\n");
+    EXPECT_EQ(HandleReadMe(dir.path(), "d"), ReadMeState::Current);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, OldReadMe,
+                         ::testing::Values("   KORVEL  -  1.2.9    -    beta\r\n", "no version",
+                                           ""));
+
+TEST(SingleInstance, SecondProcessIsRefusedAndACrashedOwnerDoesNotBlock) {
+    TempFolder dir;
+    const QString lock = QString::fromStdString((dir / "guard.lock").string());
+    const QString probe = QString::fromUtf8(KORVEL_GUARD_PROBE);
+
+    QProcess first;
+    first.start(probe, {lock});
+    ASSERT_TRUE(first.waitForReadyRead(30000));
+    EXPECT_EQ(first.readLine().trimmed(), "acquired");
+
+    QProcess second;
+    second.start(probe, {lock});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(second.readAllStandardOutput().trimmed(), "busy");
+    EXPECT_EQ(first.state(), QProcess::Running) << "the first copy must be untouched";
+
+    // The owner dies without releasing: its lock file stays behind.
+    ::kill(static_cast<pid_t>(first.processId()), SIGKILL);
+    ASSERT_TRUE(first.waitForFinished(30000));
+    ASSERT_TRUE(std::filesystem::exists(dir / "guard.lock"));
+
+    QProcess third;
+    third.start(probe, {lock});
+    ASSERT_TRUE(third.waitForReadyRead(30000));
+    EXPECT_EQ(third.readLine().trimmed(), "acquired");
+    third.closeWriteChannel();
+    ASSERT_TRUE(third.waitForFinished(30000));
+}
+
+TEST(ProgramFolder, FirstStartOfTheProgramWritesItsFiles) {
+    TempFolder dir;
+    const auto program = dir / "korvel";
+    std::filesystem::copy_file(KORVEL_PROGRAM, program);
+    QProcess korvel;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("TMPDIR", QString::fromStdString(dir.path().string()));
+    env.insert("SDL_AUDIODRIVER", "dummy");
+    korvel.setProcessEnvironment(env);
+    korvel.start(QString::fromStdString(program.string()), {});
+    ASSERT_TRUE(korvel.waitForStarted(30000));
+    // Wait (real time, bounded) for start-up to write both files.
+    for (int i = 0; i < 600 && !std::filesystem::exists(dir / "ReadMe.txt"); ++i) {
+        QThread::msleep(50);
+    }
+    korvel.kill();
+    korvel.waitForFinished(30000);
+    EXPECT_EQ(ReadBytes(dir / "Korvel.ini").substr(0, kDefaultIni.size()), kDefaultIni);
+    const std::string readMe = ReadBytes(dir / "ReadMe.txt");
+    EXPECT_EQ(readMe, Utf8ToCp1251(RulesText(FileDateText(program))) + "\r\n");
+}
+
+}  // namespace
+}  // namespace korvel
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
