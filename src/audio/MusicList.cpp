@@ -1,0 +1,274 @@
+#include "MusicList.h"
+
+#include <filesystem>
+
+namespace korvel {
+
+namespace {
+
+constexpr std::string_view kSection = "Music";
+constexpr std::string_view kKey = "play";
+
+// Whether a stored value is a plain decimal number (sign, digits, optional
+// fraction, surrounding blanks allowed).
+bool IsNumber(std::string_view value) {
+    std::size_t i = 0;
+    auto blank = [&](std::size_t k) { return value[k] == ' ' || value[k] == '\t'; };
+    while (i < value.size() && blank(i)) {
+        ++i;
+    }
+    if (i < value.size() && (value[i] == '-' || value[i] == '+')) {
+        ++i;
+    }
+    bool digits = false;
+    while (i < value.size() && value[i] >= '0' && value[i] <= '9') {
+        digits = true;
+        ++i;
+    }
+    if (i < value.size() && value[i] == '.') {
+        ++i;
+        while (i < value.size() && value[i] >= '0' && value[i] <= '9') {
+            digits = true;
+            ++i;
+        }
+    }
+    while (i < value.size() && blank(i)) {
+        ++i;
+    }
+    return digits && i == value.size();
+}
+
+}  // namespace
+
+std::vector<std::string> NumberWords(std::int32_t n) {
+    std::vector<std::string> words;
+    if (n < 0) {
+        return words;
+    }
+    std::string t = std::to_string(n);
+    auto rest = [&](std::size_t keep) {
+        t = t.substr(t.size() - keep);
+        n = std::stoi(t);
+    };
+    if (t.size() == 4) {
+        switch (t[0]) {
+            case '1':
+                words = {"51", "31"};
+                break;
+            case '2':
+                words = {"52", "32"};
+                break;
+            case '3':
+            case '4':
+                words = {std::string(1, t[0]), "32"};
+                break;
+            default:
+                words = {std::string(1, t[0]), "33"};
+                break;
+        }
+        if (n % 1000 == 0) {
+            return words;
+        }
+        rest(3);
+    }
+    if (t.size() == 3) {
+        const int h = t[0] - '0';
+        if (h >= 1) {
+            words.push_back(std::to_string(20 + h));
+        }
+        if (n % 100 == 0) {
+            return words;
+        }
+        rest(2);
+    }
+    if (t.size() == 2) {
+        if (n <= 19) {
+            words.push_back(std::to_string(n));
+            return words;
+        }
+        words.push_back(std::to_string(10 * (t[0] - '0')));
+        if (n % 10 == 0) {
+            return words;
+        }
+        rest(1);
+    }
+    if (t.size() == 1) {
+        words.push_back(std::to_string(n));
+    }
+    return words;
+}
+
+MusicList::MusicList(Clock& clock, Settings& settings, AudioDevice& device)
+    : m_clock(clock), m_settings(settings), m_device(device) {}
+
+MusicList::~MusicList() {
+    stopTick();
+    stopCurrent();
+    StopSound();
+    StopMusic();
+}
+
+bool MusicList::Init(std::int32_t MusInterval) {
+    m_interval = MusInterval > 0 ? MusInterval : 1;
+    makeIdle();
+    const std::string stored = m_settings.GetIni(kSection, kKey);
+    const std::int16_t value = IsNumber(stored) ? IniNumber(stored) : std::int16_t{0};
+    // The switch is written back even when the file cannot be written: the
+    // announcer then runs on with the value in memory.
+    setNotPlay(value);
+    return true;
+}
+
+void MusicList::FoldMus(std::string_view FargValue, std::string_view DargValue) {
+    m_folder = std::string(FargValue);
+    constexpr char kSeparator = std::filesystem::path::preferred_separator;
+    if (m_folder.empty() || m_folder.back() != kSeparator) {
+        m_folder.push_back(kSeparator);
+    }
+    if (m_dilation.empty()) {
+        m_dilation = std::string(DargValue);
+    }
+}
+
+void MusicList::setDilation(std::string_view value) {
+    m_dilation = std::string(value);
+    if (!m_dilation.empty() && m_dilation.front() != '.') {
+        m_dilation.insert(m_dilation.begin(), '.');
+    }
+}
+
+bool MusicList::AddFile(std::string_view mnFile) {
+    if (m_notPlay != 0) {
+        return false;
+    }
+    std::string path =
+        m_folder.empty() ? std::string(mnFile) : m_folder + std::string(mnFile) + m_dilation;
+    if (m_nextSlot > kQueueSlots) {
+        return false;
+    }
+    m_queue[static_cast<std::size_t>(m_nextSlot - 1)] = std::move(path);
+    if (m_nextSlot == 1) {
+        m_currentSlot = 1;
+        playCurrent();
+        startTick();
+    }
+    ++m_nextSlot;
+    return true;
+}
+
+void MusicList::Number(std::int32_t ListNum) {
+    if (m_notPlay != 0 || m_folder.empty()) {
+        return;
+    }
+    for (const auto& word : NumberWords(ListNum)) {
+        AddFile(word);
+    }
+}
+
+void MusicList::Clear() {
+    makeIdle();
+}
+
+float MusicList::Position() const {
+    return m_phrasePlayer ? static_cast<float>(m_device.playerPosition(m_phrasePlayer)) : 0.0f;
+}
+
+bool MusicList::PlaySound(std::string_view File, bool MusicStat) {
+    if (m_notPlay != 0 && MusicStat) {
+        return false;
+    }
+    const std::string path = (!m_folder.empty() && MusicStat)
+                                 ? m_folder + std::string(File) + m_dilation
+                                 : std::string(File);
+    StopSound();
+    m_soundPlayer = m_device.openPlayer(path);
+    if (m_soundPlayer == 0 || !m_device.startPlayer(m_soundPlayer)) {
+        StopSound();
+        return false;
+    }
+    return true;
+}
+
+void MusicList::StopSound() {
+    if (m_soundPlayer != 0) {
+        m_device.stopPlayer(m_soundPlayer);
+        m_device.releasePlayer(m_soundPlayer);
+        m_soundPlayer = 0;
+    }
+}
+
+bool MusicList::PlayMusic(std::string_view File, bool PlayMusicStat) {
+    m_loop = PlayMusicStat;
+    StopMusic();
+    if (!m_device.playMusic(std::filesystem::path(std::string(File)), m_loop)) {
+        StopMusic();
+        return false;
+    }
+    return true;
+}
+
+void MusicList::StopMusic() {
+    m_device.stopMusic();
+}
+
+void MusicList::setNotPlay(std::int16_t value) {
+    m_notPlay = value;
+    m_settings.SetNumber(kSection, kKey, value);
+}
+
+// One tick of the queue: when the current phrase has ended (or never started
+// because its file could not be played), the next one starts, or the queue
+// becomes idle after the last.
+void MusicList::MusTim_Timer() {
+    if (m_phrasePlayer != 0 && !m_device.playerFinished(m_phrasePlayer)) {
+        return;
+    }
+    stopCurrent();
+    if (m_currentSlot >= m_nextSlot - 1) {
+        stopTick();
+        m_nextSlot = 1;
+        m_currentSlot = 1;
+        return;
+    }
+    ++m_currentSlot;
+    playCurrent();
+}
+
+void MusicList::playCurrent() {
+    stopCurrent();
+    const std::string& path = m_queue[static_cast<std::size_t>(m_currentSlot - 1)];
+    m_phrasePlayer = m_device.openPlayer(path);
+    if (m_phrasePlayer != 0 && !m_device.startPlayer(m_phrasePlayer)) {
+        stopCurrent();
+    }
+}
+
+void MusicList::stopCurrent() {
+    if (m_phrasePlayer != 0) {
+        m_device.stopPlayer(m_phrasePlayer);
+        m_device.releasePlayer(m_phrasePlayer);
+        m_phrasePlayer = 0;
+    }
+}
+
+void MusicList::startTick() {
+    if (m_timer == 0) {
+        m_timer = m_clock.startTimer(m_interval, [this] { MusTim_Timer(); });
+    }
+}
+
+void MusicList::stopTick() {
+    if (m_timer != 0) {
+        m_clock.stopTimer(m_timer);
+        m_timer = 0;
+    }
+}
+
+void MusicList::makeIdle() {
+    stopTick();
+    stopCurrent();
+    m_nextSlot = 1;
+    m_currentSlot = 1;
+}
+
+}  // namespace korvel

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "AudioDevice.h"
+#include "Clock.h"
+#include "IniFile.h"
+
+namespace korvel {
+
+// The announcer: everything the game says in recorded speech goes through it.
+//
+// Three independent channels on one AudioDevice: the phrase queue (files played
+// strictly one after another, advanced by a timer tick on the clock service), the
+// one-shot sound channel and the looping music channel. The mute switch NotPlay
+// silences the queue and the sound channel and is kept under [Music] play in the
+// settings file. The clock, the settings and the device are borrowed and must
+// outlive the announcer; it owns the media players it opens.
+class MusicList {
+  public:
+    static constexpr int kQueueSlots = 1024;
+
+    MusicList(Clock& clock, Settings& settings, AudioDevice& device);
+    ~MusicList();
+    MusicList(const MusicList&) = delete;
+    MusicList& operator=(const MusicList&) = delete;
+
+    // Sets the tick interval (ms), makes the queue idle and loads NotPlay from the
+    // settings file. A stored value that is not a number reads as 0 and is
+    // written back as "0"; the announcer never refuses to start over it.
+    bool Init(std::int32_t MusInterval = 200);
+
+    // Sets the phrase folder, adding a final separator when it lacks one, and the
+    // extension when none is set yet.
+    void FoldMus(std::string_view FargValue, std::string_view DargValue = ".mp3");
+    const std::string& Folder() const { return m_folder; }
+    const std::string& Dilation() const { return m_dilation; }
+    // A value without a leading dot gets one.
+    void setDilation(std::string_view value);
+
+    // Queues one phrase (a name within Folder, or a full path while Folder is
+    // empty). False, and nothing queued, when muted or when all slots are taken.
+    bool AddFile(std::string_view mnFile);
+    // Queues the number words that say ListNum (0..9999; anything else says nothing).
+    void Number(std::int32_t ListNum);
+    // Stops the current phrase and empties the queue.
+    void Clear();
+    // Phrases queued since the queue was last idle; 0 once the last has ended.
+    std::int32_t Count() const { return m_nextSlot - 1; }
+    // Playback position of the current phrase in seconds.
+    float Position() const;
+
+    bool PlaySound(std::string_view File, bool MusicStat = true);
+    void StopSound();
+    bool PlayMusic(std::string_view File, bool PlayMusicStat = true);
+    void StopMusic();
+
+    std::int16_t NotPlay() const { return m_notPlay; }
+    // Stores the switch and writes it to the settings file at once.
+    void setNotPlay(std::int16_t value);
+
+    // The tick interval in milliseconds and whether the tick runs (for tests and waits).
+    int interval() const { return m_interval; }
+    bool ticking() const { return m_timer != 0; }
+
+  private:
+    void MusTim_Timer();
+    void playCurrent();
+    void stopCurrent();
+    void startTick();
+    void stopTick();
+    void makeIdle();
+
+    Clock& m_clock;
+    Settings& m_settings;
+    AudioDevice& m_device;
+
+    std::string m_folder;
+    std::string m_dilation;
+    std::array<std::string, kQueueSlots> m_queue;  // slot n is m_queue[n - 1]
+    std::int32_t m_nextSlot = 1;
+    std::int32_t m_currentSlot = 1;
+    std::int16_t m_notPlay = 0;
+    bool m_loop = false;
+    int m_interval = 200;
+    Clock::TimerId m_timer = 0;
+    AudioDevice::Handle m_phrasePlayer = 0;
+    AudioDevice::Handle m_soundPlayer = 0;
+};
+
+// The number words that say `n`, in order: the phrase names Number queues.
+// Empty for numbers outside 0..9999.
+std::vector<std::string> NumberWords(std::int32_t n);
+
+}  // namespace korvel
