@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+
+#include "RandomSource.h"
+#include "Rules.h"
+
+namespace korvel {
+
+// The computer's answer for one turn. `text` is the cell to play, the column
+// digit then the row digit ("43" is d3), or empty when the opponent leaves the
+// choice to the board, which then plays its greedy cell. `sayNoReply` asks the
+// board to queue the phrase "notfisha": the move leaves the person without a
+// reply and does not fill the board.
+struct OpponentMove {
+    std::string text;
+    bool sayNoReply = false;
+
+    bool operator==(const OpponentMove&) const = default;
+};
+
+// Chooses the move of the computer, which is always player 2, on `board`.
+// `level` is 1..4 ("НОВИЧЁК" .. "МАСТЕР"), `moveNumber` the board's move
+// number (1 for the first move), `firstPlayer` the player who opened the game.
+// Fractions are drawn from `random` only by the opening rule and when several
+// equally safe moves are left to choose from. The named cell is always a legal
+// move of player 2. The board calls this only when player 2 can move.
+OpponentMove ComputerMove(const Board& board, int level, int moveNumber, int firstPlayer,
+                          RandomSource& random);
+
+// The greedy cell of `player`: the first cell in column-major order (a1, a2,
+// .., a8, b1, ..) with the strictly largest number of turned discs, as a move
+// text; empty when the player cannot move.
+std::string GreedyMove(const Board& board, int player);
+
+// The cell that the board plays for the computer: the opponent's cell, or the
+// greedy cell when the opponent left the choice to the board.
+std::string PlayedCell(const Board& board, const OpponentMove& move);
+
+// "43" for (4, 3).
+std::string MoveText(int col, int row);
+
+}  // namespace korvel

@@ -1,0 +1,166 @@
+// The fast opponent against the literal reference on positions of seeded
+// random games: the same move, the same "notfisha" answer and the same draws
+// from the same seeded source.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <map>
+
+#include "ComputerMove.h"
+#include "OpponentTestSupport.h"
+#include "ReferenceOpponent.h"
+
+namespace korvel::testing {
+namespace {
+
+struct Sample {
+    Board board;
+    int discs;
+    bool afterPass;
+    int moveNumber;
+    int firstPlayer;
+};
+
+struct LevelPlan {
+    int level;
+    int positions;   // how many positions to compare
+    long lineLimit;  // positions with more lines are skipped (the reference lists them all)
+};
+
+// Positions from many seeded games, an equal share from each stage of 8
+// discs, every position that follows a forced pass among them. Now and then
+// the opening rule is asked for on a position that is not the standard opening.
+std::vector<Sample> Samples(const LevelPlan& plan) {
+    std::vector<Sample> samples;
+    const int quota = (plan.positions + 7) / 8;
+    std::array<int, 8> perStage{};
+    std::uint32_t seed = static_cast<std::uint32_t>(1000 * plan.level);
+    while (static_cast<int>(samples.size()) < plan.positions) {
+        const std::vector<GamePosition> game = RandomGame(seed++);
+        for (std::size_t i = 0; i < game.size(); ++i) {
+            const GamePosition& p = game[i];
+            int& taken = perStage[static_cast<std::size_t>(p.discs / 8)];
+            if (taken >= quota || (!p.afterPass && (i + seed) % 5 != 0)) {
+                continue;
+            }
+            if (plan.lineLimit > 0 &&
+                CountLines(p.board, plan.level * 2 - 2, plan.lineLimit) > plan.lineLimit) {
+                continue;
+            }
+            ++taken;
+            const bool opening = samples.size() % 11 == 5;
+            samples.push_back({p.board, p.discs, p.afterPass, opening ? 1 : 1 + p.discs / 2,
+                               opening ? 2 : 1 + static_cast<int>(seed % 2)});
+            if (static_cast<int>(samples.size()) == plan.positions) {
+                break;
+            }
+        }
+    }
+    return samples;
+}
+
+class DifferentialTest : public ::testing::TestWithParam<LevelPlan> {};
+
+TEST_P(DifferentialTest, SameAnswersAsTheReference) {
+    const LevelPlan& plan = GetParam();
+    const std::vector<Sample> samples = Samples(plan);
+    ASSERT_EQ(static_cast<int>(samples.size()), plan.positions);
+
+    std::array<int, 9> stages{};
+    int passes = 0;
+    int noReply = 0;
+    int drawn = 0;
+    int left = 0;
+    ReferenceOpponent reference;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const Sample& s = samples[i];
+        const std::uint32_t seed = static_cast<std::uint32_t>(i * 7919 + 13);
+        CountingRandom fastRandom(seed);
+        CountingRandom slowRandom(seed);
+        const OpponentMove fast =
+            ComputerMove(s.board, plan.level, s.moveNumber, s.firstPlayer, fastRandom);
+        const OpponentMove slow =
+            reference.computerMove(s.board, plan.level, s.moveNumber, s.firstPlayer, slowRandom);
+        ASSERT_EQ(fast, slow) << "position " << i << " discs " << s.discs;
+        ASSERT_EQ(fastRandom.draws(), slowRandom.draws()) << "position " << i;
+
+        const std::string cell = PlayedCell(s.board, fast);
+        ASSERT_EQ(cell.size(), 2u);
+        ASSERT_GT(CountFlips(s.board, cell[0] - '0', cell[1] - '0', 2), 0) << "position " << i;
+        if (fast.text.empty()) {
+            ASSERT_EQ(cell, std::to_string(GreedyCell(s.board, 2)));
+            ++left;
+        }
+        ++stages[static_cast<std::size_t>(s.discs / 8)];
+        passes += s.afterPass ? 1 : 0;
+        noReply += fast.sayNoReply ? 1 : 0;
+        drawn += fastRandom.draws() > 0 ? 1 : 0;
+    }
+    // The sample reaches every stage of the game and the rarer paths.
+    for (std::size_t stage = 0; stage < 8; ++stage) {
+        EXPECT_GT(stages[stage], 0) << "no position with " << stage * 8 << ".. discs";
+    }
+    EXPECT_GT(passes, 0);
+    EXPECT_GT(drawn, 0);
+    EXPECT_GT(left, 0);
+    if (plan.level > 1) {
+        EXPECT_GT(noReply, 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, DifferentialTest,
+                         ::testing::Values(LevelPlan{1, 600, 0}, LevelPlan{2, 700, 0},
+                                           LevelPlan{3, 600, 0}, LevelPlan{4, 240, 100000}),
+                         [](const auto& info) {
+                             return "level" + std::to_string(info.param.level);
+                         });
+
+// With several moves of the same lowest rating, the fraction drawn picks each
+// of them for an equal share of [0, 1), in the order of the moves.
+TEST(DifferentialTest, EqualRatingsShareTheDrawEvenly) {
+    int checked = 0;
+    for (std::uint32_t seed = 1; seed < 200 && checked < 5; ++seed) {
+        for (const GamePosition& p : RandomGame(seed)) {
+            if (p.discs < 14 || p.discs > 40) {
+                continue;
+            }
+            // Which moves the reference ties for the lowest rating.
+            std::vector<std::string> tied;
+            for (int k = 0; k < 64; ++k) {
+                ScriptedRandom r({(k + 0.5) / 64});
+                ReferenceOpponent reference;
+                const OpponentMove m = reference.computerMove(p.board, 2, 9, 1, r);
+                if (r.draws() == 0) {
+                    break;
+                }
+                if (tied.empty() || tied.back() != m.text) {
+                    tied.push_back(m.text);
+                }
+            }
+            if (tied.size() < 3) {
+                continue;
+            }
+            const int n = static_cast<int>(tied.size());
+            const int grid = 60 * n;
+            std::map<std::string, int> share;
+            for (int k = 0; k < grid; ++k) {
+                ScriptedRandom r({(k + 0.5) / grid});
+                const OpponentMove m = ComputerMove(p.board, 2, 9, 1, r);
+                ASSERT_EQ(r.draws(), 1);
+                ++share[m.text];
+                EXPECT_EQ(m.text, tied[static_cast<std::size_t>(k * n / grid)]);
+            }
+            EXPECT_EQ(static_cast<int>(share.size()), n);
+            for (const auto& [text, count] : share) {
+                EXPECT_EQ(count, 60) << text;
+            }
+            ++checked;
+            break;
+        }
+    }
+    EXPECT_EQ(checked, 5);
+}
+
+}  // namespace
+}  // namespace korvel::testing
