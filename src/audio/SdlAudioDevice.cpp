@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <set>
@@ -49,6 +51,40 @@ struct Player {
     double length = 0.0;
     Uint64 startMs = 0;
 };
+
+std::uint32_t BigEndian32(const unsigned char* p) {
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+           std::uint32_t{p[3]};
+}
+
+// Whether a file that claims to be standard MIDI has a sound chunk structure.
+// The MIDI decoder accepts any file that begins with "MThd" and then plays
+// silence, so a damaged music file would otherwise pass for music.
+bool MidiLooksSound(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
+                                           std::istreambuf_iterator<char>());
+    if (bytes.size() < 4 || std::memcmp(bytes.data(), "MThd", 4) != 0) {
+        return true;  // not MIDI: the decoders judge it
+    }
+    if (bytes.size() < 14 || BigEndian32(&bytes[4]) != 6) {
+        return false;
+    }
+    const unsigned tracks = (unsigned{bytes[10]} << 8) | bytes[11];
+    std::size_t at = 14;
+    unsigned found = 0;
+    while (at + 8 <= bytes.size()) {
+        const std::size_t length = BigEndian32(&bytes[at + 4]);
+        if (length > bytes.size() - at - 8) {
+            return false;
+        }
+        if (std::memcmp(&bytes[at], "MTrk", 4) == 0) {
+            ++found;
+        }
+        at += 8 + length;
+    }
+    return tracks > 0 && found >= tracks;
+}
 
 }  // namespace
 
@@ -435,7 +471,7 @@ void SdlAudioDevice::releasePlayer(Handle handle) {
 bool SdlAudioDevice::playMusic(const std::filesystem::path& file, bool loop) {
     Impl& d = *m_impl;
     stopMusic();
-    if (!d.open) {
+    if (!d.open || !MidiLooksSound(file)) {
         return false;
     }
     d.music = Mix_LoadMUS(file.c_str());
