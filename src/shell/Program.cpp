@@ -7,8 +7,11 @@
 
 #include "IniFile.h"
 #include "MainWindow.h"
+#include "MusicList.h"
 #include "QtClock.h"
+#include "SdlAudioDevice.h"
 #include "SingleInstanceGuard.h"
+#include "SoundEffects.h"
 #include "Startup.h"
 #include "Texts.h"
 
@@ -26,8 +29,8 @@ std::uint32_t SystemTickCount() {
 
 int RunProgram(int argc, char** argv) {
     QApplication app(argc, argv);
-    app.setApplicationName(QString::fromUtf8(kProgramTitle.data(),
-                                             static_cast<int>(kProgramTitle.size())));
+    app.setApplicationName(
+        QString::fromUtf8(kProgramTitle.data(), static_cast<int>(kProgramTitle.size())));
 
     SingleInstanceGuard guard;
     if (!guard.tryAcquire()) {
@@ -36,22 +39,34 @@ int RunProgram(int argc, char** argv) {
     }
 
     std::mt19937 random(SystemTickCount());
-    const std::filesystem::path executable =
-        QCoreApplication::applicationFilePath().toStdString();
+    const std::filesystem::path executable = QCoreApplication::applicationFilePath().toStdString();
     const std::filesystem::path programFolder = AppFolder(executable);
 
     QtClock clock;
+    SdlAudioDevice device;
+    Settings settings(SettingsPath(programFolder));
     MainWindow window;
-    window.setCloseHandler([&clock] {
-        clock.sleep(400);
-        QGuiApplication::restoreOverrideCursor();
-    });
     window.show();
 
-    Settings settings(SettingsPath(programFolder));
+    // Start-up. The sound device falls back to a silent output when there is
+    // no sound card, so the game can still be played with a screen reader.
+    OpenSoundDevice(device);
     EnsureSettingsFile(settings);
+    MusicList mm(clock, settings, device);
+    mm.Init(20);
+    mm.FoldMus((programFolder / "Speaks").string());
     QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
     HandleReadMe(programFolder, FileDateText(executable));
+
+    window.setCloseHandler([&] {
+        mm.PlaySound("chao");
+        clock.sleep(400);
+        QGuiApplication::restoreOverrideCursor();
+        mm.Clear();
+        mm.StopSound();
+        mm.StopMusic();
+        CloseSoundDevice();
+    });
 
     const int code = app.exec();
     guard.release();

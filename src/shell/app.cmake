@@ -6,4 +6,5 @@ add_library(korvel_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Program.cpp
 )
 target_include_directories(korvel_app PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(korvel_app PUBLIC korvel_common korvel_rules korvel_formats Qt6::Widgets)
+target_link_libraries(korvel_app PUBLIC korvel_common korvel_rules korvel_formats korvel_audio
+  Qt6::Widgets)
