@@ -12,6 +12,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
 std::vector<std::string> SplitLines(const std::string& data) {
     std::vector<std::string> lines;
     std::string current;
@@ -48,16 +58,6 @@ bool ReadWholeFile(const fs::path& path, std::string& out) {
     out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return true;
 }
-
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-}  // namespace
 
 std::string ReadTextFile(const fs::path& path) {
     std::string data;

@@ -19,6 +19,12 @@ namespace korvel {
 // unreadable file gives an empty text. Lines end at CR LF, a lone CR or a lone LF.
 std::string ReadTextFile(const std::filesystem::path& path);
 
+// The lines of a file's bytes; lines end at CR LF, a lone CR or a lone LF.
+std::vector<std::string> SplitLines(const std::string& data);
+
+// The whole file as bytes; false when it is missing, not a regular file or unreadable.
+bool ReadWholeFile(const std::filesystem::path& path, std::string& out);
+
 // Writes `text` followed by CR LF, creating or replacing the file. The old file
 // stays whole until the new one is complete (written beside it, then renamed
 // over it). Returns false when the file could not be written.

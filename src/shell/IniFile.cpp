@@ -51,33 +51,8 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 }
 
 std::vector<std::string> ReadLines(const fs::path& path) {
-    std::vector<std::string> lines;
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
-        return lines;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return lines;
-    }
-    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string current;
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        const char c = data[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(current);
-            current.clear();
-            if (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            current.push_back(c);
-        }
-    }
-    if (!current.empty()) {
-        lines.push_back(current);
-    }
-    return lines;
+    std::string data;
+    return ReadWholeFile(path, data) ? SplitLines(data) : std::vector<std::string>{};
 }
 
 // The section name of a header line, or nothing.

@@ -9,7 +9,7 @@ namespace korvel {
 // captioned with the version title. It holds the menu and the board (one of
 // them visible at a time) and runs the shutdown when it is asked to close.
 class MainWindow : public QWidget {
-public:
+  public:
     static constexpr int kInnerWidth = 1018;
     static constexpr int kInnerHeight = 725;
 
@@ -19,10 +19,10 @@ public:
     // window closes once it returns.
     void setCloseHandler(std::function<void()> handler) { m_closeHandler = std::move(handler); }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     std::function<void()> m_closeHandler;
     bool m_closing = false;
 };

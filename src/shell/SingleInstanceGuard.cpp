@@ -1,8 +1,8 @@
 #include "SingleInstanceGuard.h"
 
+#include <unistd.h>
 #include <QDir>
 #include <QMessageBox>
-#include <unistd.h>
 
 namespace korvel {
 

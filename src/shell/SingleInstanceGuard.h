@@ -11,7 +11,7 @@ namespace korvel {
 // a copy that crashed is recognised as stale (its process is gone) and taken
 // over, so it never blocks the next start.
 class SingleInstanceGuard {
-public:
+  public:
     // `lockPath`: the lock file; by default one per user in the temporary folder.
     explicit SingleInstanceGuard(const QString& lockPath = defaultLockPath());
 
@@ -22,7 +22,7 @@ public:
 
     static QString defaultLockPath();
 
-private:
+  private:
     std::unique_ptr<QLockFile> m_lock;
 };
 
