@@ -213,10 +213,19 @@ OpponentMove ChooseByLookAhead(const Position& root, Bits blocked, int level, in
         c.rating = std::max(rating, ValueOf(replies[static_cast<std::size_t>(i)], rules->plies[0]));
         order[static_cast<std::size_t>(i)] = i;
     }
-    std::stable_sort(order.begin(), order.begin() + count, [&](int a, int b) {
-        return candidates[static_cast<std::size_t>(a)].rating <
-               candidates[static_cast<std::size_t>(b)].rating;
-    });
+    // Insertion sort: stable, and free of the heap for a few dozen moves.
+    for (int i = 1; i < count; ++i) {
+        const int moving = order[static_cast<std::size_t>(i)];
+        const int rating = candidates[static_cast<std::size_t>(moving)].rating;
+        int j = i;
+        for (; j > 0 &&
+               candidates[static_cast<std::size_t>(order[static_cast<std::size_t>(j - 1)])].rating >
+                   rating;
+             --j) {
+            order[static_cast<std::size_t>(j)] = order[static_cast<std::size_t>(j - 1)];
+        }
+        order[static_cast<std::size_t>(j)] = moving;
+    }
 
     Rater rater(blocked, *rules);
     int lowest = 1 << 30;

@@ -70,6 +70,70 @@ std::vector<GamePosition> RandomGame(std::uint32_t seed) {
 
 namespace {
 
+constexpr bits::Bits RingAndCentre() {
+    bits::Bits b = 0;
+    for (int col = 2; col <= 7; ++col) {
+        for (int row = 2; row <= 7; ++row) {
+            const bool ring = col == 2 || col == 7 || row == 2 || row == 7;
+            const bool centre = (col == 4 || col == 5) && (row == 4 || row == 5);
+            if (ring || centre) {
+                b |= bits::CellBit(col, row);
+            }
+        }
+    }
+    return b;
+}
+
+}  // namespace
+
+Board RingHeavyBoard(std::uint32_t seed) {
+    std::mt19937 engine(seed);
+    std::uniform_real_distribution<double> fraction(0.0, 1.0);
+    Board board;
+    for (int col = 1; col <= 8; ++col) {
+        for (int row = 1; row <= 8; ++row) {
+            const bool centre = (col == 4 || col == 5) && (row == 4 || row == 5);
+            const bool ring = !centre && (RingAndCentre() & bits::CellBit(col, row)) != 0;
+            const double empty = centre ? 0.0 : ring ? 0.7 : 0.05;
+            if (fraction(engine) >= empty) {
+                board.at(col, row) = fraction(engine) < 0.5 ? 1 : 2;
+            }
+        }
+    }
+    return board;
+}
+
+bool NeedsDeepLook(const Board& board) {
+    bits::Bits blocked = 0;
+    const bits::Position p = bits::FromBoard(board, blocked);
+    bits::Bits moves = bits::LegalMoves(p.black, p.white, ~(p.white | p.black));
+    while (moves) {
+        const bits::Bits move = moves & (~moves + 1);
+        moves &= moves - 1;
+        const bits::Position after = bits::Played(p, 2, move, bits::Flips(p.black, p.white, move));
+        const bits::Bits replies =
+            bits::LegalMoves(after.white, after.black, ~(after.white | after.black));
+        if (replies != 0 && (replies & ~RingAndCentre()) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TakesAFixedRule(const Board& board) {
+    for (int col : {1, 3, 6, 8}) {
+        for (int row : {1, 3, 6, 8}) {
+            if ((col == 1 || col == 8) == (row == 1 || row == 8) &&
+                CountFlips(board, col, row, 2) > 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+namespace {
+
 long CountFrom(const bits::Position& p, int ply, int depth, long limit) {
     const int player = ply % 2 == 1 ? 2 : 1;
     const bits::Bits own = p.of(player);

@@ -56,6 +56,19 @@ struct GamePosition {
 // (seeded), in which the player to move can move.
 std::vector<GamePosition> RandomGame(std::uint32_t seed);
 
+// A board of random discs with the ring b2..g7 mostly empty and most other
+// cells taken (the centre always), the kind of position in which the person's
+// replies stay in the ring and the look-ahead has to look deep. Such boards
+// can come from a hand-written start position.
+Board RingHeavyBoard(std::uint32_t seed);
+
+// True when player 2 can move and some move leaves the person replies only in
+// the ring b2..g7 and the centre, so that later plies rate it.
+bool NeedsDeepLook(const Board& board);
+
+// True when a corner or an inner corner is a legal move of player 2.
+bool TakesAFixedRule(const Board& board);
+
 // Number of lines of a `depth`-ply look-ahead from `board` for player 2,
 // counted without listing them; stops counting past `limit`.
 long CountLines(const Board& board, int depth, long limit);

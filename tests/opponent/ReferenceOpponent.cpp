@@ -62,6 +62,7 @@ std::string RecordText(const LineRecord& record) {
 
 OpponentMove ReferenceOpponent::computerMove(const Board& board, int level, int moveNumber,
                                              int firstPlayer, RandomSource& random) {
+    m_chosenClass = -1;
     if (firstPlayer == 2 && moveNumber == 1) {
         const double r = random.next();
         const int k = std::clamp(static_cast<int>(4 * r), 0, 3);
@@ -194,7 +195,7 @@ bool ReferenceOpponent::expand(int ply) {
             const int flips = testMove(col, row, player);
             if (flips > 0) {
                 found = true;
-                m_prefix[k - 1] = {col, row, flips};
+                m_prefix[k - 1] = PlyTriple::of(col, row, flips);
                 if (ply == m_depth) {
                     appendLine(ply);
                 } else {
@@ -222,7 +223,7 @@ bool ReferenceOpponent::expand(int ply) {
 
 void ReferenceOpponent::appendLine(int plies) {
     LineRecord record;
-    record.depth = m_depth;
+    record.depth = static_cast<std::int8_t>(m_depth);
     record.plies = m_prefix;
     for (std::size_t i = static_cast<std::size_t>(plies); i < record.plies.size(); ++i) {
         record.plies[i] = {};
@@ -231,6 +232,7 @@ void ReferenceOpponent::appendLine(int plies) {
 }
 
 OpponentMove ReferenceOpponent::chooseFromLines(int level, RandomSource& random) {
+    m_chosenClass = -1;
     if (m_lines.size() < 2) {
         return {};
     }
@@ -273,6 +275,7 @@ OpponentMove ReferenceOpponent::chooseFromLines(int level, RandomSource& random)
         if (same.empty()) {
             continue;
         }
+        m_chosenClass = c;
         if (same.size() == 1) {
             return {TripleCell(same[0]->move), false};
         }

@@ -14,10 +14,14 @@ namespace korvel::testing {
 // One ply of a line: the cell and the number of discs it turns. A ply that was
 // not played (the line ended before it) is all zero.
 struct PlyTriple {
-    int col = 0;
-    int row = 0;
-    int flips = 0;
+    std::int8_t col = 0;
+    std::int8_t row = 0;
+    std::int8_t flips = 0;
 
+    static PlyTriple of(int col, int row, int flips) {
+        return {static_cast<std::int8_t>(col), static_cast<std::int8_t>(row),
+                static_cast<std::int8_t>(flips)};
+    }
     bool missing() const { return col == 0; }
     bool operator==(const PlyTriple&) const = default;
 };
@@ -25,7 +29,7 @@ struct PlyTriple {
 // One line of the look-ahead: a triple per ply, `depth` of them.
 struct LineRecord {
     std::array<PlyTriple, 6> plies{};
-    int depth = 0;
+    std::int8_t depth = 0;
 };
 
 // The written-out form of a record: column digit, row digit and flip count of
@@ -63,6 +67,9 @@ class ReferenceOpponent {
     // True when the last search stored more positions at some ply than the
     // old stacks could hold (32,767 at 4 plies, 640,000 at 6).
     bool overCapacity() const { return m_overCapacity; }
+    // The class of the move chosen by the last chooseFromLines from the
+    // classes of the moves, -1 when it chose otherwise.
+    int chosenClass() const { return m_chosenClass; }
     // Bytes held by the line list and the position stacks after the last search.
     std::size_t heldBytes() const;
 
@@ -91,6 +98,7 @@ class ReferenceOpponent {
     std::array<long, 6> m_plyCounter{};
     std::array<PlyTriple, 6> m_prefix{};
     std::vector<LineRecord> m_lines;
+    int m_chosenClass = -1;
 };
 
 }  // namespace korvel::testing

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
+#include <algorithm>
 
 #include "OpponentTestSupport.h"
 #include "ReferenceOpponent.h"
@@ -90,27 +90,28 @@ TEST(ReferenceTest, LinesComeInColumnOrderPlyByPlyAndRepeat) {
 }
 
 // Slots are never reused: ply k's counter ends at the number of distinct
-// positions reached after ply k, that is of distinct line prefixes of length k.
+// positions reached after ply k, that is of distinct line prefixes of length
+// k. The lines come depth-first, so a new prefix is one that differs from the
+// previous line's.
 TEST(ReferenceTest, EveryPositionTakesItsOwnSlot) {
     const Board board = MiddleGame();
     for (int depth : {4, 6}) {
         ReferenceOpponent opponent;
         LineTexts(board, depth, opponent);
+        const auto& lines = opponent.lineList();
         for (int ply = 1; ply < depth; ++ply) {
-            std::set<std::vector<int>> prefixes;
-            for (const LineRecord& r : opponent.lineList()) {
-                if (r.plies[static_cast<std::size_t>(ply - 1)].missing()) {
+            const auto k = static_cast<std::size_t>(ply);
+            long prefixes = 0;
+            for (std::size_t i = 0; i < lines.size(); ++i) {
+                if (lines[i].plies[k - 1].missing()) {
                     continue;
                 }
-                std::vector<int> p;
-                for (int i = 0; i < ply; ++i) {
-                    p.push_back(r.plies[static_cast<std::size_t>(i)].col * 10 +
-                                r.plies[static_cast<std::size_t>(i)].row);
-                }
-                prefixes.insert(p);
+                const bool same =
+                    i > 0 && std::equal(lines[i].plies.begin(), lines[i].plies.begin() + ply,
+                                        lines[i - 1].plies.begin());
+                prefixes += same ? 0 : 1;
             }
-            EXPECT_EQ(opponent.plyCounter(ply), static_cast<long>(prefixes.size()))
-                << "depth " << depth << " ply " << ply;
+            EXPECT_EQ(opponent.plyCounter(ply), prefixes) << "depth " << depth << " ply " << ply;
         }
         EXPECT_FALSE(opponent.overCapacity());
     }
@@ -122,9 +123,9 @@ TEST(ReferenceTest, EveryPositionTakesItsOwnSlot) {
 // plies not given are missing.
 LineRecord Line(int depth, const std::vector<std::string>& cells) {
     LineRecord r;
-    r.depth = depth;
+    r.depth = static_cast<std::int8_t>(depth);
     for (std::size_t i = 0; i < cells.size(); ++i) {
-        r.plies[i] = {cells[i][0] - '0', cells[i][1] - '0', 1};
+        r.plies[i] = PlyTriple::of(cells[i][0] - '0', cells[i][1] - '0', 1);
     }
     return r;
 }
