@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QProcess>
 #include <QPalette>
+#include <QProcess>
 #include <QThread>
 #include <csignal>
 
