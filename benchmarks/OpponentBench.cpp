@@ -324,9 +324,9 @@ int main(int argc, char** argv) {
         const double s = Median(slow);
         const double ratio = f > 0 ? s / f : 0.0;
         std::printf(
-            "level%d positions=%zu fast_us=%.2f reference_us=%.1f ratio=%.0f "
+            "level%d positions=%zu fast_us=%.2f (largest %.2f) reference_us=%.1f ratio=%.0f "
             "fast_bytes=%.0f/%.0f reference_bytes=%.0f/%.0f\n",
-            level, fast.size(), f, s, ratio, Median(fastBytes), Largest(fastBytes),
+            level, fast.size(), f, Largest(fast), s, ratio, Median(fastBytes), Largest(fastBytes),
             Median(slowBytes), Largest(slowBytes));
         if (level == 4) {
             fast4 = f;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdio>
 #include <map>
+#include <random>
 
 #include "ComputerMove.h"
 #include "OpponentTestSupport.h"
@@ -209,6 +210,37 @@ INSTANTIATE_TEST_SUITE_P(
         DeepCase{"2212202211211002122112021022222220221201102222011002220021221121", 3, 0},
         DeepCase{"2111222210210001111212211111222222121121122222221001102111121101", 3, 0},
         DeepCase{"1112122210101002122121012012211112212102222111021101111120112111", 3, 0}));
+
+// Unexpected input is answered like the reference does: cells holding a code
+// other than 0, 1, 2 are taken by nobody, and a level outside 1..4 uses only
+// the opening, corner and inner-corner rules.
+TEST(DifferentialTest, OddCellCodesAndLevels) {
+    int compared = 0;
+    for (std::uint32_t seed = 1; compared < 20; ++seed) {
+        const std::vector<GamePosition> game = RandomGame(seed);
+        Board board = game[(seed * 7) % game.size()].board;
+        std::mt19937 engine(seed);
+        for (int k = 0; k < 3; ++k) {
+            board.cells[engine() % 64] = k % 2 == 0 ? 3 : -1;
+        }
+        if (!HasLegalMove(board, 2) || CountLines(board, 6, 20000) > 20000) {
+            continue;
+        }
+        for (int level : {0, 1, 2, 3, 4, 5}) {
+            ReferenceOpponent reference;
+            CountingRandom fastRandom(seed);
+            CountingRandom slowRandom(seed);
+            const OpponentMove fast = ComputerMove(board, level, 1, 2, fastRandom);
+            ASSERT_EQ(fast, reference.computerMove(board, level, 1, 2, slowRandom))
+                << "seed " << seed << " level " << level;
+            ASSERT_EQ(fastRandom.draws(), slowRandom.draws());
+            const std::string cell = PlayedCell(board, fast);
+            ASSERT_EQ(cell.size(), 2u);
+            EXPECT_GT(CountFlips(board, cell[0] - '0', cell[1] - '0', 2), 0);
+        }
+        ++compared;
+    }
+}
 
 // With several moves of the same lowest rating, the fraction drawn picks each
 // of them for an equal share of [0, 1), in the order of the moves.
