@@ -286,18 +286,19 @@ AudioDevice::Handle SdlAudioDevice::loadEffect(const std::filesystem::path& wavF
     if (!d.open || !d.mixEffects) {
         return 0;
     }
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec fileFormat{};
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV(wavFile.c_str(), &spec, &buffer, &length) == nullptr) {
+    if (SDL_LoadWAV(wavFile.c_str(), &fileFormat, &buffer, &length) == nullptr) {
         return 0;
     }
     auto effect = std::make_unique<Effect>();
-    effect->channels = spec.channels >= 2 ? 2 : 1;
-    effect->rate = spec.freq > 0 ? spec.freq : 22050;
+    effect->channels = fileFormat.channels >= 2 ? 2 : 1;
+    effect->rate = fileFormat.freq > 0 ? fileFormat.freq : 22050;
     SDL_AudioCVT cvt;
-    const int built = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS,
-                                        static_cast<Uint8>(effect->channels), spec.freq);
+    const int built =
+        SDL_BuildAudioCVT(&cvt, fileFormat.format, fileFormat.channels, fileFormat.freq,
+                          AUDIO_S16SYS, static_cast<Uint8>(effect->channels), fileFormat.freq);
     if (built < 0) {
         SDL_FreeWAV(buffer);
         return 0;
