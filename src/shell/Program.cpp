@@ -3,12 +3,12 @@
 #include <QApplication>
 #include <QCursor>
 #include <chrono>
-#include <random>
 
 #include "IniFile.h"
 #include "MainWindow.h"
 #include "MusicList.h"
 #include "QtClock.h"
+#include "RandomSource.h"
 #include "SdlAudioDevice.h"
 #include "SingleInstanceGuard.h"
 #include "SoundEffects.h"
@@ -38,7 +38,8 @@ int RunProgram(int argc, char** argv) {
         return 1;
     }
 
-    std::mt19937 random(SystemTickCount());
+    // The program's one random generator, seeded from the system tick count.
+    SeededRandom random(SystemTickCount());
     const std::filesystem::path executable = QCoreApplication::applicationFilePath().toStdString();
     const std::filesystem::path programFolder = AppFolder(executable);
 

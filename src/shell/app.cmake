@@ -7,4 +7,5 @@ add_library(korvel_app STATIC
 )
 target_include_directories(korvel_app PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(korvel_app PUBLIC korvel_common korvel_rules korvel_formats korvel_audio
+  korvel_opponent
   Qt6::Widgets)
