@@ -1,8 +1,5 @@
 #include "IniFile.h"
 
-#include <cmath>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <optional>
 #include <vector>

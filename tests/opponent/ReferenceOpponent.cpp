@@ -42,13 +42,6 @@ std::string TripleCell(const PlyTriple& t) {
     return MoveText(t.col, t.row);
 }
 
-struct Direction {
-    int dc;
-    int dr;
-};
-constexpr std::array<Direction, 8> kDirections = {
-    {{-1, 0}, {-1, 1}, {0, 1}, {1, 1}, {1, 0}, {1, -1}, {0, -1}, {-1, -1}}};
-
 }  // namespace
 
 std::string RecordText(const LineRecord& record) {
@@ -118,30 +111,10 @@ void ReferenceOpponent::saveRoot() {
     m_rootCopy = m_workBoard;
 }
 
+// The board's own rule on the working board and mask: an occupied cell gives 0
+// and leaves the mask as it was.
 int ReferenceOpponent::testMove(int col, int row, int player) {
-    if (m_workBoard.at(col, row) != 0) {
-        return 0;
-    }
-    m_workFlipMask.clear();
-    const int opp = 3 - player;
-    int count = 0;
-    for (const Direction& d : kDirections) {
-        int c = col + d.dc;
-        int r = row + d.dr;
-        int passed = 0;
-        while (OnBoard(c, r) && m_workBoard.at(c, r) == opp) {
-            c += d.dc;
-            r += d.dr;
-            ++passed;
-        }
-        if (passed > 0 && OnBoard(c, r) && m_workBoard.at(c, r) == player) {
-            for (int k = 1; k <= passed; ++k) {
-                m_workFlipMask.at(col + d.dc * k, row + d.dr * k) = static_cast<CellCode>(player);
-            }
-            count += passed;
-        }
-    }
-    return count;
+    return CountFlips(m_workBoard, col, row, player, m_workFlipMask);
 }
 
 void ReferenceOpponent::applyTested(int col, int row, int player) {
