@@ -38,9 +38,7 @@ bool IsNumber(std::string_view value) {
     return digits && i == value.size();
 }
 
-}  // namespace
-
-std::vector<std::string> NumberWords(std::int32_t n) {
+std::vector<std::string> NumberWordsMasculine(std::int32_t n) {
     std::vector<std::string> words;
     if (n < 0) {
         return words;
@@ -94,6 +92,21 @@ std::vector<std::string> NumberWords(std::int32_t n) {
     }
     if (t.size() == 1) {
         words.push_back(std::to_string(n));
+    }
+    return words;
+}
+
+}  // namespace
+
+std::vector<std::string> NumberWords(std::int32_t n, Gender gender) {
+    std::vector<std::string> words = NumberWordsMasculine(n);
+    if (gender == Gender::Feminine && !words.empty()) {
+        // "одна" and "две" are the thousands' words; the last word takes them too.
+        if (words.back() == "1") {
+            words.back() = "51";
+        } else if (words.back() == "2") {
+            words.back() = "52";
+        }
     }
     return words;
 }
@@ -156,11 +169,11 @@ bool MusicList::AddFile(std::string_view mnFile) {
     return true;
 }
 
-void MusicList::Number(std::int32_t ListNum) {
+void MusicList::Number(std::int32_t ListNum, Gender gender) {
     if (m_notPlay != 0 || m_folder.empty()) {
         return;
     }
-    for (const auto& word : NumberWords(ListNum)) {
+    for (const auto& word : NumberWords(ListNum, gender)) {
         AddFile(word);
     }
 }

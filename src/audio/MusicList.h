@@ -12,6 +12,10 @@
 
 namespace korvel {
 
+// The grammatical gender of what a number counts: seconds, minutes, cells and
+// discs are feminine; hours, moves, points and stages masculine.
+enum class Gender { Masculine, Feminine };
+
 // The announcer: everything the game says in recorded speech goes through it.
 //
 // Three independent channels on one AudioDevice: the phrase queue (files played
@@ -46,7 +50,8 @@ class MusicList {
     // empty). False, and nothing queued, when muted or when all slots are taken.
     bool AddFile(std::string_view mnFile);
     // Queues the number words that say ListNum (0..9999; anything else says nothing).
-    void Number(std::int32_t ListNum);
+    // A feminine count ends in "одна" / "две" where a masculine one says "один" / "два".
+    void Number(std::int32_t ListNum, Gender gender = Gender::Masculine);
     // Stops the current phrase and empties the queue.
     void Clear();
     // Phrases queued since the queue was last idle; 0 once the last has ended.
@@ -94,6 +99,6 @@ class MusicList {
 
 // The number words that say `n`, in order: the phrase names Number queues.
 // Empty for numbers outside 0..9999.
-std::vector<std::string> NumberWords(std::int32_t n);
+std::vector<std::string> NumberWords(std::int32_t n, Gender gender = Gender::Masculine);
 
 }  // namespace korvel
