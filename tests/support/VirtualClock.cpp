@@ -49,6 +49,9 @@ bool VirtualClock::fireNext(std::int64_t limit) {
         best->second.due = m_now + best->second.interval;
         best->second.order = m_nextOrder++;
     }
+    if (m_pump) {
+        m_pump();
+    }
     if (++m_depth > 64) {
         --m_depth;
         throw std::runtime_error("virtual clock: timers nested too deeply");
@@ -59,6 +62,9 @@ bool VirtualClock::fireNext(std::int64_t limit) {
 }
 
 void VirtualClock::processEvents() {
+    if (m_pump) {
+        m_pump();
+    }
     // Fire what is due now, at most once per timer, so a zero-delay chain cannot spin forever.
     std::size_t budget = m_timers.size();
     while (budget-- > 0 && fireNext(m_now)) {

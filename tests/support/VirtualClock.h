@@ -26,6 +26,10 @@ class VirtualClock : public Clock {
 
     // Moves time forward by `ms`, firing every timer that falls due on the way.
     void advance(std::int64_t ms);
+    // Runs before every fired timer and whenever the program lets events run:
+    // the tests of window code pass Qt's own event processing here, so that
+    // focus changes and posted events happen as they would between real ticks.
+    void setPump(std::function<void()> pump) { m_pump = std::move(pump); }
     // Number of active timers and pending single shots.
     std::size_t pendingCount() const { return m_timers.size(); }
 
@@ -44,6 +48,7 @@ class VirtualClock : public Clock {
     std::uint64_t m_nextOrder = 0;
     std::map<TimerId, Timer> m_timers;
     int m_depth = 0;
+    std::function<void()> m_pump;
 };
 
 }  // namespace korvel::testing

@@ -9,7 +9,7 @@ namespace korvel {
 namespace {
 
 std::string Golden() {
-    std::ifstream in(std::string(KORVEL_SHELL_TEST_DATA) + "/RulesText.golden.txt",
+    std::ifstream in(std::string(KORVEL_COMMON_TEST_DATA) + "/RulesText.golden.txt",
                      std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::string crlf;
@@ -75,7 +75,7 @@ TEST(Texts, AppFolderEndsWithASeparator) {
 
 TEST(Texts, FileDateTextOfAMissingFileIsEmpty) {
     EXPECT_EQ(FileDateText("/nonexistent/korvel"), "");
-    const std::string date = FileDateText(KORVEL_SHELL_TEST_DATA "/RulesText.golden.txt");
+    const std::string date = FileDateText(KORVEL_COMMON_TEST_DATA "/RulesText.golden.txt");
     ASSERT_EQ(date.size(), 19u);
     EXPECT_EQ(date[2], '.');
     EXPECT_EQ(date[13], ':');
