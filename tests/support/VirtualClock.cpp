@@ -26,6 +26,9 @@ bool VirtualClock::timerActive(TimerId id) const {
 }
 
 bool VirtualClock::fireNext(std::int64_t limit) {
+    if (m_pump) {
+        m_pump();  // may start or stop timers: done before choosing the next one
+    }
     auto best = m_timers.end();
     for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
         if (it->second.due > limit) {
@@ -48,9 +51,6 @@ bool VirtualClock::fireNext(std::int64_t limit) {
     } else {
         best->second.due = m_now + best->second.interval;
         best->second.order = m_nextOrder++;
-    }
-    if (m_pump) {
-        m_pump();
     }
     if (++m_depth > 64) {
         --m_depth;
