@@ -2,16 +2,14 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QTimer>
 #include <chrono>
 
-#include "IniFile.h"
-#include "MainWindow.h"
-#include "MusicList.h"
+#include "Assembly.h"
 #include "QtClock.h"
 #include "RandomSource.h"
 #include "SdlAudioDevice.h"
 #include "SingleInstanceGuard.h"
-#include "SoundEffects.h"
 #include "Startup.h"
 #include "Texts.h"
 
@@ -45,29 +43,17 @@ int RunProgram(int argc, char** argv) {
 
     QtClock clock;
     SdlAudioDevice device;
-    Settings settings(SettingsPath(programFolder));
-    MainWindow window;
-    window.show();
-
-    // Start-up. The sound device falls back to a silent output when there is
-    // no sound card, so the game can still be played with a screen reader.
-    OpenSoundDevice(device);
-    EnsureSettingsFile(settings);
-    MusicList mm(clock, settings, device);
-    mm.Init(20);
-    mm.FoldMus((programFolder / "Speaks").string());
+    Assembly program(Services{clock, device, random, programFolder});
+    program.window().show();
+    program.StartUp();
     QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
     HandleReadMe(programFolder, FileDateText(executable));
 
-    window.setCloseHandler([&] {
-        mm.PlaySound("chao");
-        clock.sleep(400);
-        QGuiApplication::restoreOverrideCursor();
-        mm.Clear();
-        mm.StopSound();
-        mm.StopMusic();
-        CloseSoundDevice();
-    });
+    // Until the spoken menu is built, the program opens on the game last
+    // chosen and takes its leave, with its farewell, when that game is left.
+    program.onMenuShown = [&program] { program.window().close(); };
+    QTimer::singleShot(0, &program.window(),
+                       [&program] { program.StartGame(StoredGameChoice(program.settings())); });
 
     const int code = app.exec();
     guard.release();

@@ -1,0 +1,76 @@
+#include "BoardPicture.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+
+namespace korvel {
+namespace {
+
+const QColor kLightCell(0, 128, 255);
+const QColor kDarkCell(0, 32, 96);
+
+}  // namespace
+
+BoardPicture::BoardPicture(const Board& board, QWidget* parent) : QWidget(parent), m_board(board) {
+    setObjectName(QStringLiteral("Pict"));
+    setFixedSize(kSide, kSide);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void BoardPicture::setCursor(int col, int row) {
+    m_col = col;
+    m_row = row;
+    update();
+}
+
+void BoardPicture::setCursorImages(bool cel1, bool cel2) {
+    m_cel1 = cel1;
+    m_cel2 = cel2;
+    update();
+}
+
+void BoardPicture::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int c = 1; c <= 8; ++c) {
+        for (int r = 1; r <= 8; ++r) {
+            const QRect cell((c - 1) * kCell, kSide - r * kCell, kCell, kCell);
+            p.fillRect(cell, (c + r) % 2 == 0 ? kLightCell : kDarkCell);
+            const CellCode code = m_board.at(c, r);
+            if (code == 1 || code == 2) {
+                // Large discs with a ring of the other colour, readable on both cells.
+                p.setPen(QPen(code == 1 ? Qt::black : Qt::white, 4));
+                p.setBrush(code == 1 ? Qt::white : Qt::black);
+                p.drawEllipse(cell.adjusted(7, 7, -7, -7));
+            }
+        }
+    }
+    // The cursor: a thick frame in blues or in oranges, blinking in turn.
+    const QRect cursor((m_col - 1) * kCell, kSide - m_row * kCell, kCell, kCell);
+    if (m_cel1) {
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(0, 255, 255), 8));
+        p.drawRect(cursor.adjusted(4, 4, -4, -4));
+        p.setPen(QPen(QColor(0, 0, 160), 3));
+        p.drawRect(cursor.adjusted(10, 10, -10, -10));
+    }
+    if (m_cel2) {
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(255, 140, 0), 8));
+        p.drawRect(cursor.adjusted(4, 4, -4, -4));
+        p.setPen(QPen(QColor(255, 220, 0), 3));
+        p.drawRect(cursor.adjusted(10, 10, -10, -10));
+    }
+}
+
+void BoardPicture::keyPressEvent(QKeyEvent* event) {
+    if (onKey) {
+        onKey(event);
+    }
+}
+
+bool BoardPicture::focusNextPrevChild(bool) {
+    return false;  // Tab stays on the board
+}
+
+}  // namespace korvel

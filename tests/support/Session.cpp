@@ -1,0 +1,255 @@
+#include "Session.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "Startup.h"
+
+namespace korvel::testing {
+namespace {
+
+// The letter keys of the standard PC keyboard by rows, the Russian letters in
+// the same places, and the X11 key code of each row's first key.
+const std::u32string kLatinRows[3] = {U"QWERTYUIOP[]", U"ASDFGHJKL;'", U"ZXCVBNM,."};
+const std::u32string kRussianRows[3] = {U"ЙЦУКЕНГШЩЗХЪ", U"ФЫВАПРОЛДЖЭ", U"ЯЧСМИТЬБЮ"};
+constexpr int kFirstCode[3] = {24, 38, 52};
+
+const std::map<std::string, int> kNamedKeys = {
+    {"Up", Qt::Key_Up},       {"Down", Qt::Key_Down},         {"Left", Qt::Key_Left},
+    {"Right", Qt::Key_Right}, {"Home", Qt::Key_Home},         {"End", Qt::Key_End},
+    {"PageUp", Qt::Key_PageUp}, {"PageDown", Qt::Key_PageDown}, {"Space", Qt::Key_Space},
+    {"Enter", Qt::Key_Return}, {"Escape", Qt::Key_Escape},     {"Tab", Qt::Key_Tab},
+    {"F1", Qt::Key_F1},       {"F2", Qt::Key_F2},             {"F11", Qt::Key_F11},
+};
+
+struct KeySpec {
+    int key = 0;
+    quint32 scanCode = 0;
+    QString text;
+    Qt::KeyboardModifiers modifiers;
+};
+
+KeySpec ParseKey(std::string name) {
+    KeySpec spec;
+    for (const auto& [prefix, modifier] :
+         {std::pair{"Shift+", Qt::ShiftModifier}, std::pair{"Ctrl+", Qt::ControlModifier},
+          std::pair{"Alt+", Qt::AltModifier}}) {
+        if (name.rfind(prefix, 0) == 0) {
+            spec.modifiers |= modifier;
+            name = name.substr(std::string(prefix).size());
+        }
+    }
+    if (auto it = kNamedKeys.find(name); it != kNamedKeys.end()) {
+        spec.key = it->second;
+        return spec;
+    }
+    // "ru:Л": the Russian letter with its key code; "bare:Л": the letter alone,
+    // as a platform without key codes gives it; otherwise a Latin character.
+    const bool russian = name.rfind("ru:", 0) == 0;
+    const bool bare = name.rfind("bare:", 0) == 0;
+    const std::u32string letter =
+        QString::fromStdString(name.substr(russian ? 3 : bare ? 5 : 0)).toStdU32String();
+    const auto& rows = russian || bare ? kRussianRows : kLatinRows;
+    for (int r = 0; r < 3; ++r) {
+        if (const auto col = rows[r].find(letter.at(0)); col != std::u32string::npos) {
+            spec.key = static_cast<int>(letter.at(0));
+            spec.scanCode = bare ? 0 : static_cast<quint32>(kFirstCode[r] + static_cast<int>(col));
+            spec.text = QString::fromStdU32String(letter).toLower();
+            return spec;
+        }
+    }
+    ADD_FAILURE() << "unknown key " << name;
+    return spec;
+}
+
+std::string Stamp(std::int64_t ms) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%8.3f ", static_cast<double>(ms) / 1000.0);
+    return buffer;
+}
+
+std::string OneLine(std::string text) {
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) {
+        text.replace(at, 2, " | ");
+    }
+    return text;
+}
+
+QApplication& Application() {
+    static int argc = 1;
+    static char name[] = "korvel-tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+}  // namespace
+
+void TranscriptDevice::log(const std::string& what) {
+    m_lines.push_back(Stamp(m_clock.tickCount()) + what);
+}
+
+AudioDevice::Handle TranscriptDevice::loadEffect(const std::filesystem::path& wavFile) {
+    const Handle h = FakeAudioDevice::loadEffect(wavFile);
+    m_names[h] = wavFile.stem().string();
+    return h;
+}
+
+void TranscriptDevice::setEffectParams(Handle effect, int pan, int volume, int frequency) {
+    FakeAudioDevice::setEffectParams(effect, pan, volume, frequency);
+    m_params[effect] = " pan=" + std::to_string(pan) + " vol=" + std::to_string(volume) +
+                       " freq=" + std::to_string(frequency);
+}
+
+void TranscriptDevice::startEffect(Handle effect) {
+    FakeAudioDevice::startEffect(effect);
+    if (recordTicks || m_names[effect] != "tiktak") {
+        log("fx " + m_names[effect] + m_params[effect]);
+    }
+}
+
+bool TranscriptDevice::startPlayer(Handle player) {
+    const bool started = FakeAudioDevice::startPlayer(player);
+    const auto& opened = openedPhrases();
+    if (!opened.empty()) {
+        log("say " + std::filesystem::path(opened.back()).stem().string());
+    }
+    return started;
+}
+
+bool TranscriptDevice::playMusic(const std::filesystem::path& file, bool loop) {
+    log("music " + file.filename().string() + (loop ? " looping" : ""));
+    return FakeAudioDevice::playMusic(file, loop);
+}
+
+void TranscriptDevice::stopMusic() {
+    if (musicPlaying()) {
+        log("music stops");
+    }
+    FakeAudioDevice::stopMusic();
+}
+
+Session::Session(std::uint32_t seed) : device(clock, lines), random(seed) {
+    Application();
+    clock.setPump([] { QCoreApplication::processEvents(); });
+    app = std::make_unique<Assembly>(Services{clock, device, random, folder.path()});
+    app->dialogs().observer = [this](const DialogRecord& record) {
+        if (record.answer != 0) {
+            lines.push_back(Stamp(clock.tickCount()) + "answer " + std::to_string(record.answer));
+            return;
+        }
+        ++dialogsShown;
+        std::string buttons;
+        for (const auto& [number, caption] : record.buttons) {
+            buttons += (number == record.focus ? " >" : " ") + std::to_string(number) + ":" + caption;
+        }
+        lines.push_back(Stamp(clock.tickCount()) + "dialog [" + record.caption + "] " +
+                        OneLine(record.text) + " /" + buttons);
+        if (!m_answerKey.empty()) {
+            press(clock.tickCount() + m_answerDelay, m_answerKey);
+        }
+    };
+    EnsureSettingsFile(app->settings());
+    app->window().show();
+    QCoreApplication::processEvents();
+}
+
+Session::~Session() {
+    app.reset();
+    QCoreApplication::processEvents();
+}
+
+void Session::setIni(const std::string& section, const std::string& key, const std::string& value) {
+    app->settings().SetIni(section, key, value);
+}
+
+void Session::writeFile(const std::string& name, const std::string& bytes) {
+    WriteBytes(folder / name, bytes);
+}
+
+void Session::sendKey(const std::string& name) {
+    const KeySpec spec = ParseKey(name);
+    QWidget* target = QApplication::focusWidget();
+    lines.push_back(Stamp(clock.tickCount()) + "key " + name +
+                    (target ? "" : " (nothing holds the keyboard)"));
+    if (target == nullptr) {
+        return;
+    }
+    QKeyEvent press(QEvent::KeyPress, spec.key, spec.modifiers, spec.scanCode, 0, 0, spec.text);
+    QApplication::sendEvent(target, &press);
+    if (QWidget* now = QApplication::focusWidget()) {
+        QKeyEvent release(QEvent::KeyRelease, spec.key, spec.modifiers, spec.scanCode, 0, 0,
+                          spec.text);
+        QApplication::sendEvent(now, &release);
+    }
+}
+
+void Session::press(std::int64_t atMs, const std::string& key) {
+    const std::int64_t delay = atMs > clock.tickCount() ? atMs - clock.tickCount() : 0;
+    clock.singleShot(static_cast<int>(delay), [this, key] { sendKey(key); });
+}
+
+void Session::pressAll(std::int64_t atMs, int stepMs, const std::vector<std::string>& keys) {
+    for (const auto& key : keys) {
+        press(atMs, key);
+        atMs += stepMs;
+    }
+}
+
+void Session::runUntil(std::int64_t atMs) {
+    if (atMs > clock.tickCount()) {
+        clock.advance(atMs - clock.tickCount());
+    }
+}
+
+void Session::answerDialogsWith(const std::string& key, int delayMs) {
+    m_answerKey = key;
+    m_answerDelay = delayMs;
+}
+
+void ExpectGolden(const std::vector<std::string>& lines, const std::string& name) {
+    const char* dir = std::getenv("KORVEL_TEST_DATA");
+    ASSERT_NE(dir, nullptr);
+    const std::filesystem::path file = std::filesystem::path(dir) / (name + ".txt");
+    if (const char* update = std::getenv("KORVEL_UPDATE_GOLDEN"); update && *update == '1') {
+        std::ofstream out(file, std::ios::binary);
+        for (const auto& line : lines) {
+            out << line << '\n';
+        }
+        return;
+    }
+    std::vector<std::string> expected;
+    std::ifstream in(file, std::ios::binary);
+    ASSERT_TRUE(in) << "no golden transcript " << file;
+    for (std::string line; std::getline(in, line);) {
+        expected.push_back(line);
+    }
+    std::size_t first = 0;
+    while (first < lines.size() && first < expected.size() && lines[first] == expected[first]) {
+        ++first;
+    }
+    if (first == lines.size() && first == expected.size()) {
+        return;
+    }
+    std::string diff;
+    const std::size_t from = first > 3 ? first - 3 : 0;
+    for (std::size_t i = from; i < first; ++i) {
+        diff += "  " + lines[i] + "\n";
+    }
+    for (std::size_t i = first; i < std::min(expected.size(), first + 6); ++i) {
+        diff += "- " + expected[i] + "\n";
+    }
+    for (std::size_t i = first; i < std::min(lines.size(), first + 6); ++i) {
+        diff += "+ " + lines[i] + "\n";
+    }
+    ADD_FAILURE() << file.filename() << " differs from line " << first + 1 << " (expected "
+                  << expected.size() << " lines, got " << lines.size() << "):\n"
+                  << diff;
+}
+
+}  // namespace korvel::testing

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Assembly.h"
+#include "FakeAudioDevice.h"
+#include "RandomSource.h"
+#include "TempFolder.h"
+#include "VirtualClock.h"
+
+namespace korvel::testing {
+
+// The recording device of a session: writes what a player would hear into the
+// transcript, in the order it is asked for.
+class TranscriptDevice : public FakeAudioDevice {
+  public:
+    TranscriptDevice(const Clock& clock, std::vector<std::string>& lines)
+        : FakeAudioDevice(clock), m_clock(clock), m_lines(lines) {}
+
+    bool recordTicks = false;
+
+    Handle loadEffect(const std::filesystem::path& wavFile) override;
+    void setEffectParams(Handle effect, int pan, int volume, int frequency) override;
+    void startEffect(Handle effect) override;
+    bool startPlayer(Handle player) override;
+    bool playMusic(const std::filesystem::path& file, bool loop) override;
+    void stopMusic() override;
+
+  private:
+    void log(const std::string& what);
+    const Clock& m_clock;
+    std::vector<std::string>& m_lines;
+    std::map<Handle, std::string> m_names;
+    std::map<Handle, std::string> m_params;
+    std::map<Handle, std::string> m_playerFiles;
+};
+
+// The whole program played by a scripted player in virtual time, on Qt's
+// offscreen platform: key presses at virtual times, delivered by the clock to
+// whatever holds the keyboard, so that they arrive inside the program's waits
+// as real keys do; and a transcript of what the player hears and sees.
+//
+// Keys are named as the player presses them: "Space", "K", "F11", "Shift+K",
+// and "ru:Л" for the same physical key under the Russian layout.
+class Session {
+  public:
+    explicit Session(std::uint32_t seed = 1);
+    ~Session();
+
+    // Before StartUp: a settings value, or a file in the program folder.
+    void setIni(const std::string& section, const std::string& key, const std::string& value);
+    void writeFile(const std::string& name, const std::string& bytes);
+
+    // Presses `key` at virtual time `atMs` (or now, when that has passed).
+    void press(std::int64_t atMs, const std::string& key);
+    // Presses the keys one after another, `stepMs` apart, from `atMs`.
+    void pressAll(std::int64_t atMs, int stepMs, const std::vector<std::string>& keys);
+    // Lets virtual time run to `atMs`.
+    void runUntil(std::int64_t atMs);
+    // Answers every dialog with this key, `delayMs` after it shows (none: "").
+    void answerDialogsWith(const std::string& key, int delayMs = 500);
+
+    std::int64_t now() const { return clock.tickCount(); }
+    ReverControl& rever() { return app->rever(); }
+    bool boardShown() const { return !app->rever().isHidden(); }
+
+    // Sends one key now, as the keyboard would.
+    void sendKey(const std::string& key);
+
+    std::vector<std::string> lines;
+    TempFolder folder;
+    VirtualClock clock;
+    TranscriptDevice device;
+    SeededRandom random;
+    std::unique_ptr<Assembly> app;
+    int dialogsShown = 0;
+
+  private:
+    std::string m_answerKey;
+    int m_answerDelay = 500;
+};
+
+// Compares the transcript with <name>.txt in the test's data folder
+// (KORVEL_TEST_DATA) line by line, with a readable diff on failure.
+// KORVEL_UPDATE_GOLDEN=1 writes the file instead.
+void ExpectGolden(const std::vector<std::string>& lines, const std::string& name);
+
+}  // namespace korvel::testing
