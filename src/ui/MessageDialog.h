@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace korvel {
+
+class DialogHost;
+class MusicList;
+
+// The window frmMessage: a read-only text area Mtext over a black strip Mbkont
+// with up to four buttons Mbutt1..Mbutt4, built afresh by ShowMessage for each
+// message. It owns its controls; the announcer TIVMus is borrowed while open.
+//
+// The window handles its keys itself, the same in every button and in the text:
+// Enter presses the focused button (elsewhere Mbutt1, when shown), Space the
+// focused button, Escape Mbutt3 when shown; Tab, Shift+Tab and the arrows move
+// between the shown buttons, round the row; keys with Ctrl or Alt do nothing.
+class MessageDialog : public QWidget {
+  public:
+    MessageDialog();
+    ~MessageDialog() override;
+
+    QPlainTextEdit* Mtext() const { return m_text; }
+    // Buttons by number, 1..4.
+    QPushButton* Mbutt(int n) const { return m_butt[n - 1]; }
+
+    // The announcer the buttons speak through; null keeps them silent.
+    MusicList* TIVMus() const { return m_mm; }
+    void setTIVMus(MusicList* mm) { m_mm = mm; }
+
+    // Sets captions, shown buttons and the first focus from the options (style
+    // mod 32). While this runs, focus changes are not the player's and say nothing.
+    void ApplyOptions(int options);
+
+    // The number of the button pressed, 0 while none has been.
+    std::int16_t result() const { return m_result; }
+    void clearResult() { m_result = 0; }
+    // The answer of a window closed other than by its buttons: Mbutt3 when
+    // shown, otherwise the highest-numbered shown button.
+    std::int16_t closeAnswer() const;
+    // The button number holding the window's focus, 0 for the text area.
+    int focusedButton() const;
+    bool isShown(int n) const { return m_shown[n - 1]; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    int buttonNumber(const QObject* object) const;
+    bool handleKey(QKeyEvent* event);
+    void moveFocus(bool forward);
+    void press(int n);
+    void buttonFocusIn(int n);
+    void buttonFocusOut(int n);
+
+    QPlainTextEdit* m_text = nullptr;
+    QLabel* m_kont = nullptr;
+    std::array<QPushButton*, 4> m_butt{};
+    std::array<bool, 4> m_shown{};
+    // The "first focus seen" flags of Mbutt1 and Mbutt2.
+    std::array<bool, 2> m_seen{};
+    MusicList* m_mm = nullptr;
+    std::int16_t m_result = 0;
+    bool m_building = false;
+};
+
+// Shows `text` with `caption` (the class's own caption when empty) in the
+// message dialog over the active window, which stays disabled until a button
+// is pressed, and returns that button's number, 1..4. `style` is the style code
+// 0..159 (anything else counts as 97): class = style div 32 picks the default
+// caption and the beep, options = style mod 32 the buttons and first focus.
+// `mm` names the "Да" and "Нет" buttons as the player moves; null for silence.
+std::int16_t ShowMessage(DialogHost& host, const QString& text, const QString& caption, int style,
+                         MusicList* mm);
+
+}  // namespace korvel
