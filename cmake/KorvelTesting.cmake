@@ -10,5 +10,5 @@ function(korvel_add_test name)
   endif()
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;KORVEL_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/data")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;KORVEL_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/data;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
 endfunction()
