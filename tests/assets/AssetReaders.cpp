@@ -47,7 +47,11 @@ std::vector<PhraseLine> ReadPhraseTable(const std::filesystem::path& path,
             errors.push_back("line " + std::to_string(number) + ": no NAME<TAB>wording");
             continue;
         }
-        result.push_back({number, line.substr(0, tab), line.substr(tab + 1)});
+        std::string wording = line.substr(tab + 1);
+        const auto second = wording.find('\t');
+        std::string spoken = second == std::string::npos ? wording : wording.substr(second + 1);
+        wording.resize(std::min(second, wording.size()));
+        result.push_back({number, line.substr(0, tab), wording, spoken});
     }
     return result;
 }

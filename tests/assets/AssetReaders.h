@@ -13,14 +13,18 @@
 
 namespace korvel::testing {
 
-// One line of the phrase table: name and wording, with its line number.
+// One line of the phrase table: name, wording and what the voice is given to
+// read (the pronunciation column, or the wording when it has none), with its
+// line number.
 struct PhraseLine {
     int line = 0;
     std::string name;
     std::string wording;
+    std::string spoken;
 };
 
-// Reads "NAME<TAB>wording" lines; `errors` gets one message per malformed line.
+// Reads "NAME<TAB>wording[<TAB>pronunciation]" lines; `errors` gets one message
+// per malformed line.
 std::vector<PhraseLine> ReadPhraseTable(const std::filesystem::path& path,
                                         std::vector<std::string>& errors);
 

@@ -2,7 +2,10 @@
 // the Russian voice can read.
 
 #include <algorithm>
+#include <cstdio>
+#include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,7 @@
 
 #include "AssetPaths.h"
 #include "AssetReaders.h"
+#include "TempFolder.h"
 
 namespace korvel::testing {
 namespace {
@@ -105,16 +109,26 @@ TEST(PhraseTable, HoldsExactlyTheAnnouncerVocabulary) {
 
 // A wording the generator can pass to the voice: non-empty UTF-8 with Russian
 // letters and no Latin ones (the voice would switch to English for those), and
-// none of the characters the generator cannot carry.
+// none of the characters the generator cannot carry. A pronunciation is the
+// same, but for words in the voice's phoneme input, [[...]].
 TEST(PhraseTable, EveryWordingIsSpeakableRussian) {
     for (const auto& l : loadTable()) {
         SCOPED_TRACE("line " + std::to_string(l.line) + " (" + l.name + ")");
+        std::string spoken = l.spoken;
+        for (auto open = spoken.find("[["); open != std::string::npos; open = spoken.find("[[")) {
+            const auto close = spoken.find("]]", open);
+            ASSERT_NE(close, std::string::npos) << "unclosed [[ in \"" << l.spoken << "\"";
+            spoken.replace(open, close + 2 - open, "\xD1\x8F");  // a Russian letter in its place
+        }
+        EXPECT_EQ(spoken.find_first_of("[]"), std::string::npos) << l.spoken;
         std::vector<char32_t> text;
+        ASSERT_TRUE(decodeUtf8(spoken, text)) << "not UTF-8";
         ASSERT_TRUE(decodeUtf8(l.wording, text)) << "not UTF-8";
         EXPECT_FALSE(l.wording.empty());
         EXPECT_NE(l.wording.front(), ' ');
         EXPECT_NE(l.wording.back(), ' ');
         EXPECT_EQ(l.wording.find_first_of(";\\\t\""), std::string::npos);
+        EXPECT_EQ(spoken.find_first_of("\\\t\""), std::string::npos);
         bool cyrillic = false;
         for (char32_t c : text) {
             cyrillic = cyrillic || (c >= 0x410 && c <= 0x44F) || c == 0x401 || c == 0x451;
@@ -123,6 +137,53 @@ TEST(PhraseTable, EveryWordingIsSpeakableRussian) {
             EXPECT_FALSE(c >= '0' && c <= '9') << "digits are read by the voice's own rules";
         }
         EXPECT_TRUE(cyrillic) << "\"" << l.wording << "\" has no Russian letter";
+    }
+}
+
+// The voice's own reading of a text, as espeak-ng's phoneme mnemonics on one line.
+std::string phonemesOf(const std::string& text) {
+    TempFolder folder;
+    WriteBytes(folder / "text.txt", text);
+    const std::string command = std::string("'") + KORVEL_ESPEAK_PROGRAM + "' -v ru -q -x -f '" +
+                                (folder / "text.txt").string() + "'";
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+            out += buffer;
+        }
+        pclose(pipe);
+    }
+    std::istringstream words(out);
+    std::string word;
+    std::string line;
+    while (words >> word) {
+        line += (line.empty() ? "" : " ") + word;
+    }
+    return line;
+}
+
+// Every phrase as the voice reads it, stress marks included, against the
+// transcriptions reviewed by ear in data/Pronunciation.golden.tsv. A changed
+// wording, or another espeak-ng, must be listened to before its line there is
+// updated. No word may be spelled out letter by letter (espeak-ng gives the
+// letters' names a secondary stress, ',').
+TEST(PhraseTable, TheVoiceReadsEveryPhraseAsReviewed) {
+    if (std::string(KORVEL_ESPEAK_PROGRAM).empty()) {
+        GTEST_SKIP() << "espeak-ng is not installed";
+    }
+    std::vector<std::string> errors;
+    std::map<std::string, std::string> reviewed;
+    for (const auto& l : ReadPhraseTable(KORVEL_PRONUNCIATION, errors)) {
+        reviewed[l.name] = l.wording;
+    }
+    ASSERT_TRUE(errors.empty()) << errors.front();
+    const auto lines = loadTable();
+    EXPECT_EQ(reviewed.size(), lines.size());
+    for (const auto& l : lines) {
+        const std::string phonemes = phonemesOf(l.spoken);
+        EXPECT_EQ(phonemes, reviewed[l.name]) << l.name << " \"" << l.spoken << "\"";
+        EXPECT_EQ(phonemes.find(','), std::string::npos) << l.name << " is spelled out";
     }
 }
 
