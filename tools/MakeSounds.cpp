@@ -103,7 +103,7 @@ void addNoiseBurst(Signal& s, double start, double cutoffHz, double amp, double 
 // Scales the signal to `lufs` of loudness while it sounds (see Loudness.h),
 // the level at which it sits against the voice when played at full volume,
 // and fades the last few milliseconds to zero so that no effect ends on a
-// click. The voice's recordings sit at about -21 LUFS.
+// click. The voice's recordings sit at about -22.5 LUFS.
 void finish(Signal& s, double lufs) {
     double now = LoudnessLufs(s, kRate);
     if (now > -70.0) {
@@ -167,8 +167,8 @@ bool writeWav(const std::filesystem::path& path, const Signal& s) {
 
 // Levels, in LUFS while sounding at full volume (see finish()). The callers play
 // the clicks 5 dB down and the clock's tick 10 dB down, the count-down 8 dB down.
-constexpr double kClickLevel = -24.0;   // cursor, discs: heard 8 LU below the voice
-constexpr double kSignalLevel = -24.5;  // edge, confirmations, refusals, dialogs
+constexpr double kClickLevel = -25.5;   // cursor, discs: heard 8 LU below the voice
+constexpr double kSignalLevel = -26.0;  // edge, confirmations, refusals, dialogs
 
 // A disc set down on the board: a dry wooden knock, a low body thump under a
 // few quickly damped resonances of the wood.
@@ -232,7 +232,7 @@ Signal refusalBuzz() {
     for (std::size_t i = 0; i < s.size(); ++i) {
         s[i] *= std::exp(-timeOf(i) / 0.16);
     }
-    finish(s, -19.0);
+    finish(s, -20.5);
     return s;
 }
 
@@ -273,10 +273,10 @@ Signal countdown(int level) {
         double lufs;
     };
     static const Cue cues[4] = {
-        {1320.0, 3, 0.40, 0.060, -11.0},  // pik0: the last second
-        {1050.0, 2, 0.30, 0.070, -12.0},  // pik1
-        {880.0, 1, 0.20, 0.090, -13.5},   // pik2
-        {660.0, 1, 0.10, 0.100, -15.0},   // pik3
+        {1320.0, 3, 0.40, 0.060, -12.5},  // pik0: the last second
+        {1050.0, 2, 0.30, 0.070, -13.5},  // pik1
+        {880.0, 1, 0.20, 0.090, -15.0},   // pik2
+        {660.0, 1, 0.10, 0.100, -16.5},   // pik3
     };
     const Cue& c = cues[level];
     double gap = 0.035;

@@ -76,13 +76,10 @@ TEST_F(MakeSpeaks, RemakesOnlyChangedLinesAndKeepsOwnRecordings) {
     EXPECT_FALSE(leftovers());
 }
 
-// The third column is what the voice reads: the same word with its stress
-// moved, in the voice's phoneme input, is another recording.
+// The third column is what the voice reads: here the same word, stressed otherwise.
 TEST_F(MakeSpeaks, ThePronunciationIsWhatTheVoiceReads) {
     writeTable("plain\tчаса\nstressed\tчаса\t[[tS;Is'A]]\n");
     ASSERT_EQ(run(), 0) << ReadBytes(m_folder / "log.txt");
-    std::string error;
-    ASSERT_TRUE(ParseMp3(recording("stressed"), error)) << error;
     EXPECT_TRUE(recording("plain") != recording("stressed"));
 }
 
