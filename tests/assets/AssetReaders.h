@@ -51,6 +51,13 @@ double ZeroCrossingsPerSecond(const std::vector<std::int16_t>& s, int rate);
 // Seconds from the start to the first sample above `threshold` of full scale.
 double OnsetSeconds(const std::vector<std::int16_t>& s, int rate, double threshold);
 
+// Loudness of a 16-bit WAV in LUFS (see Loudness.h).
+double Lufs(const Wav& wav);
+// The built program folder's recordings, decoded by lame once, by phrase name;
+// and the voice's level, the median of their loudness.
+const std::map<std::string, Wav>& DecodedRecordings();
+double VoiceLufs();
+
 // MPEG audio layer III stream summary: frames walked from the first frame to
 // the end of the file.
 struct Mp3 {
