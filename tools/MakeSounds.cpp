@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "Loudness.h"
+
 namespace korvel {
 namespace {
 
@@ -61,9 +63,11 @@ void addPartial(Signal& s, double start, double hz, double amp, double tau, doub
 }
 
 // Adds a tone whose frequency glides exponentially from `fromHz` to `toHz`
-// over `length` seconds, with a flat envelope and soft edges.
-void addGlide(Signal& s, double start, double length, double fromHz, double toHz, double amp,
-              int harmonics) {
+// over `length` seconds, with soft edges (a 3 ms rise, a 15 ms fall). Its
+// partials fall off by `brightness` per harmonic (0: a pure sine; 0.5: a mild,
+// reedy tone), so even the most urgent cue stays round rather than shrill.
+void addTone(Signal& s, double start, double length, double fromHz, double toHz, double amp,
+             double brightness) {
     auto first = static_cast<std::size_t>(std::lround(start * kRate));
     auto count = static_cast<std::size_t>(std::lround(length * kRate));
     double phase = 0.0;
@@ -72,11 +76,13 @@ void addGlide(Signal& s, double start, double length, double fromHz, double toHz
         double hz = fromHz * std::pow(toHz / fromHz, t / length);
         phase += kTwoPi * hz / kRate;
         double v = 0.0;
-        for (int h = 1; h <= harmonics; h += 2) {
-            v += std::sin(phase * h) / h;  // odd harmonics: a soft square
+        double weight = 1.0;
+        for (int h = 1; h <= 4 && h * hz < kRate / 2.0; ++h, weight *= brightness) {
+            v += weight * std::sin(phase * h);
         }
-        double edge = std::min({1.0, t / 0.004, (length - t) / 0.008});
-        s[first + k] += amp * edge * v;
+        double rise = std::min(1.0, t / 0.003);
+        double fall = std::clamp((length - t) / 0.015, 0.0, 1.0);
+        s[first + k] += amp * rise * std::sin(0.5 * std::numbers::pi * fall) * v;
     }
 }
 
@@ -94,16 +100,16 @@ void addNoiseBurst(Signal& s, double start, double cutoffHz, double amp, double 
     }
 }
 
-// Scales the signal so that its peak is `peak` (of full scale) and fades the
-// last few milliseconds to zero so that no effect ends on a click.
-void finish(Signal& s, double peak) {
-    double top = 0.0;
-    for (double v : s) {
-        top = std::max(top, std::abs(v));
-    }
-    if (top > 0.0) {
+// Scales the signal to `lufs` of loudness while it sounds (see Loudness.h),
+// the level at which it sits against the voice when played at full volume,
+// and fades the last few milliseconds to zero so that no effect ends on a
+// click. The voice's recordings sit at about -22.5 LUFS.
+void finish(Signal& s, double lufs) {
+    double now = LoudnessLufs(s, kRate);
+    if (now > -70.0) {
+        double gain = std::pow(10.0, (lufs - now) / 20.0);
         for (double& v : s) {
-            v *= peak / top;
+            v *= gain;
         }
     }
     std::size_t fade = std::min<std::size_t>(s.size(), kRate * 4 / 1000);
@@ -159,6 +165,11 @@ bool writeWav(const std::filesystem::path& path, const Signal& s) {
     return !ec;
 }
 
+// Levels, in LUFS while sounding at full volume (see finish()). The callers play
+// the clicks 5 dB down and the clock's tick 10 dB down, the count-down 8 dB down.
+constexpr double kClickLevel = -25.5;   // cursor, discs: heard 8 LU below the voice
+constexpr double kSignalLevel = -26.0;  // edge, confirmations, refusals, dialogs
+
 // A disc set down on the board: a dry wooden knock, a low body thump under a
 // few quickly damped resonances of the wood.
 Signal placedDisc() {
@@ -168,7 +179,7 @@ Signal placedDisc() {
     addPartial(s, 0.0, 1090.0, 0.35, 0.010);
     addPartial(s, 0.0, 1780.0, 0.20, 0.006);
     addNoiseBurst(s, 0.0, 2500.0, 0.55, 0.004, 11);
-    finish(s, 0.85);
+    finish(s, kClickLevel + 1.0);
     return s;
 }
 
@@ -186,7 +197,7 @@ Signal turnedDisc(bool white) {
         addPartial(s, at, base * 2.63, 0.15 * amp, 0.004);
         addNoiseBurst(s, at, cutoff, 0.35 * amp, 0.003, 23u + static_cast<std::uint32_t>(tap));
     }
-    finish(s, 0.8);
+    finish(s, kClickLevel);
     return s;
 }
 
@@ -196,41 +207,48 @@ Signal cursorBlip() {
     Signal s = silence(0.045);
     addPartial(s, 0.0, 1000.0, 0.8, 0.014, 0.002);
     addPartial(s, 0.0, 2000.0, 0.15, 0.008, 0.002);
-    finish(s, 0.7);
+    finish(s, kClickLevel - 2.0);
     return s;
 }
 
 // The cursor pushed against the edge: a dull, low bump with no ring.
 Signal borderBump() {
     Signal s = silence(0.110);
-    addGlide(s, 0.0, 0.110, 130.0, 70.0, 0.8, 1);
+    addTone(s, 0.0, 0.110, 130.0, 70.0, 0.8, 0.0);
     addNoiseBurst(s, 0.0, 300.0, 0.9, 0.020, 5);
     for (std::size_t i = 0; i < s.size(); ++i) {
         s[i] *= std::exp(-timeOf(i) / 0.035);
     }
-    finish(s, 0.9);
+    finish(s, kSignalLevel);
     return s;
 }
 
-// An illegal move: a harsh buzz of two detuned low square waves that beat.
+// An illegal move: a low, hollow "bonk" of two slightly detuned tones that
+// beat, sagging in pitch; unmistakably a refusal, without a buzz's rasp.
 Signal refusalBuzz() {
     Signal s = silence(0.240);
-    addGlide(s, 0.0, 0.240, 110.0, 110.0, 0.5, 15);
-    addGlide(s, 0.0, 0.240, 117.0, 117.0, 0.5, 15);
-    finish(s, 0.75);
+    addTone(s, 0.0, 0.240, 220.0, 185.0, 0.5, 0.35);
+    addTone(s, 0.0, 0.240, 233.0, 196.0, 0.5, 0.35);
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        s[i] *= std::exp(-timeOf(i) / 0.16);
+    }
+    finish(s, -20.5);
     return s;
+}
+
+// A soft bell: a few slightly inharmonic partials that ring out.
+void addBell(Signal& s, double start, double hz, double amp, double tau) {
+    addPartial(s, start, hz, amp, tau, 0.004);
+    addPartial(s, start, hz * 2.0, amp * 0.24, tau * 0.45, 0.004);
+    addPartial(s, start, hz * 3.01, amp * 0.10, tau * 0.25, 0.004);
 }
 
 // A positive answer: a soft two-note bell, a rising fifth.
 Signal confirmChime() {
     Signal s = silence(0.420);
-    const double notes[2][2] = {{0.0, 784.0}, {0.090, 1175.0}};
-    for (const auto& n : notes) {
-        addPartial(s, n[0], n[1], 0.5, 0.16, 0.004);
-        addPartial(s, n[0], n[1] * 2.0, 0.12, 0.07, 0.004);
-        addPartial(s, n[0], n[1] * 3.01, 0.05, 0.04, 0.004);
-    }
-    finish(s, 0.7);
+    addBell(s, 0.0, 784.0, 0.5, 0.16);
+    addBell(s, 0.090, 1175.0, 0.5, 0.16);
+    finish(s, kSignalLevel);
     return s;
 }
 
@@ -239,43 +257,54 @@ Signal clockTick() {
     Signal s = silence(0.030);
     addNoiseBurst(s, 0.0, 4000.0, 0.6, 0.0025, 77);
     addPartial(s, 0.0, 3100.0, 0.35, 0.004);
-    finish(s, 0.45);
+    finish(s, kClickLevel);
     return s;
 }
 
 // Count-down cues. pik3 is a single soft low beep; each step towards pik0 is
-// higher, louder, harsher and repeats more often, so the last second is
-// unmistakable.
+// higher, louder, a little brighter and repeats more often, so the last second
+// is unmistakable. Played 8 dB down, pik0 stands 2 LU above the voice.
 Signal countdown(int level) {
     struct Cue {
         double hz;
         int beeps;
-        int harmonics;
+        double brightness;
         double beepLength;
-        double peak;
+        double lufs;
     };
     static const Cue cues[4] = {
-        {1320.0, 3, 7, 0.060, 0.90},  // pik0: the last second
-        {1050.0, 2, 5, 0.070, 0.75},  // pik1
-        {880.0, 1, 3, 0.090, 0.62},   // pik2
-        {660.0, 1, 1, 0.100, 0.50},   // pik3
+        {1320.0, 3, 0.40, 0.060, -12.5},  // pik0: the last second
+        {1050.0, 2, 0.30, 0.070, -13.5},  // pik1
+        {880.0, 1, 0.20, 0.090, -15.0},   // pik2
+        {660.0, 1, 0.10, 0.100, -16.5},   // pik3
     };
     const Cue& c = cues[level];
     double gap = 0.035;
     Signal s = silence(c.beeps * c.beepLength + (c.beeps - 1) * gap + 0.005);
     for (int b = 0; b < c.beeps; ++b) {
-        addGlide(s, b * (c.beepLength + gap), c.beepLength, c.hz, c.hz, 0.5, c.harmonics);
+        addTone(s, b * (c.beepLength + gap), c.beepLength, c.hz, c.hz, 0.5, c.brightness);
     }
-    finish(s, c.peak);
+    finish(s, c.lufs);
     return s;
 }
 
 // The menu refusing a key: a short, low falling pair of soft tones.
 Signal menuRefusal() {
     Signal s = silence(0.170);
-    addGlide(s, 0.0, 0.075, 330.0, 300.0, 0.6, 5);
-    addGlide(s, 0.085, 0.080, 220.0, 196.0, 0.6, 5);
-    finish(s, 0.6);
+    addTone(s, 0.0, 0.075, 330.0, 300.0, 0.6, 0.3);
+    addTone(s, 0.085, 0.080, 220.0, 196.0, 0.6, 0.3);
+    finish(s, kSignalLevel);
+    return s;
+}
+
+// The message dialogs' own sounds, one per kind of message, each a short pair
+// of soft bell notes: an error falls by a minor third, a question rises by a
+// fourth as a voice does, a notice repeats one calm note.
+Signal dialogSound(double firstHz, double secondHz) {
+    Signal s = silence(0.360);
+    addBell(s, 0.0, firstHz, 0.5, 0.12);
+    addBell(s, 0.110, secondHz, 0.5, 0.14);
+    finish(s, kSignalLevel);
     return s;
 }
 
@@ -297,11 +326,22 @@ int main(int argc, char** argv) {
         Signal signal;
     };
     const Effect effects[] = {
-        {"fishka0", placedDisc()}, {"fishka1", turnedDisc(true)}, {"fishka2", turnedDisc(false)},
-        {"cursor", cursorBlip()},  {"border", borderBump()},      {"error", refusalBuzz()},
-        {"ok", confirmChime()},    {"tiktak", clockTick()},       {"pik0", countdown(0)},
-        {"pik1", countdown(1)},    {"pik2", countdown(2)},        {"pik3", countdown(3)},
+        {"fishka0", placedDisc()},
+        {"fishka1", turnedDisc(true)},
+        {"fishka2", turnedDisc(false)},
+        {"cursor", cursorBlip()},
+        {"border", borderBump()},
+        {"error", refusalBuzz()},
+        {"ok", confirmChime()},
+        {"tiktak", clockTick()},
+        {"pik0", countdown(0)},
+        {"pik1", countdown(1)},
+        {"pik2", countdown(2)},
+        {"pik3", countdown(3)},
         {"not", menuRefusal()},
+        {"msgerror", dialogSound(466.0, 392.0)},
+        {"msgquestion", dialogSound(523.0, 698.0)},
+        {"msginfo", dialogSound(659.0, 659.0)},
     };
     for (const Effect& e : effects) {
         if (!writeWav(folder / (std::string(e.name) + ".wav"), e.signal)) {

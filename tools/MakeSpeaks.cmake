@@ -1,12 +1,16 @@
 # Turns the phrase table into the announcer's recordings: one NAME.mp3 per line
-# "NAME<TAB>wording" of the table, spoken by espeak-ng and encoded by lame.
+# "NAME<TAB>wording" or "NAME<TAB>wording<TAB>pronunciation" of the table,
+# spoken by espeak-ng and encoded by lame. The pronunciation, when given, is
+# what the voice reads instead of the wording: the same words, some of them
+# written in espeak-ng's phoneme input, [[...]], where its own reading puts the
+# stress wrong.
 #
 # Run as a script:
 #   cmake -DTABLE=assets/phrases.tsv -DOUT_DIR=<program folder>/Speaks
 #         [-DVOICE=ru] [-DSPEED=150] [-DPITCH=50] [-DCACHE_DIR=<folder>] [-DSTAMP=<file>]
 #         [-DESPEAK=espeak-ng] [-DLAME=lame] [-DONLY=name1,name2] -P tools/MakeSpeaks.cmake
 #
-# A recording is made again only when its wording, the voice, the speed or the
+# A recording is made again only when what it says, the voice, the speed or the
 # pitch changed since it was made (a signature per phrase is kept in CACHE_DIR),
 # or when its file is missing. A file a player put in place of a generated one is
 # therefore kept until its own line of the table changes. ONLY limits the run to
@@ -45,16 +49,20 @@ if(DEFINED ONLY AND NOT ONLY STREQUAL "")
 endif()
 
 # Bump when the way a recording is made changes, so that every file is remade.
-set(recipe "espeak-ng -z | lame -m m -V 4, revision 1")
+set(recipe "espeak-ng -a 85 -z | lame -m m -V 4, revision 2")
 
 if(NOT EXISTS "${TABLE}")
   message(FATAL_ERROR "MakeSpeaks: no phrase table at ${TABLE}")
 endif()
 file(READ "${TABLE}" table_text)
-# Characters that CMake's list handling would split or swallow.
-if(table_text MATCHES "[;\\\\]")
-  message(FATAL_ERROR "MakeSpeaks: ${TABLE} may not hold ';' or '\\'")
+# A backslash would be swallowed by CMake's string handling.
+if(table_text MATCHES "\\\\")
+  message(FATAL_ERROR "MakeSpeaks: ${TABLE} may not hold '\\'")
 endif()
+# Semicolons (espeak-ng's mark of a soft consonant) are carried through the
+# list handling below under a stand-in.
+set(semicolon "<semicolon>")
+string(REPLACE ";" "${semicolon}" table_text "${table_text}")
 string(REPLACE "\r" "" table_text "${table_text}")
 string(REPLACE "\n" ";" lines "${table_text}")
 
@@ -67,18 +75,27 @@ foreach(line IN LISTS lines)
   if(line STREQUAL "")
     continue()
   endif()
-  if(NOT line MATCHES "^([A-Za-z0-9_]+)\t(.+)$")
-    message(FATAL_ERROR "MakeSpeaks: ${TABLE}:${line_number}: expected NAME<TAB>wording")
+  if(NOT line MATCHES "^([A-Za-z0-9_]+)\t([^\t]+)(\t([^\t]+))?$")
+    message(FATAL_ERROR "MakeSpeaks: ${TABLE}:${line_number}: "
+                        "expected NAME<TAB>wording or NAME<TAB>wording<TAB>pronunciation")
   endif()
   set(name "${CMAKE_MATCH_1}")
   string(STRIP "${CMAKE_MATCH_2}" wording)
+  string(STRIP "${CMAKE_MATCH_4}" spoken)
+  if(wording MATCHES "${semicolon}")
+    message(FATAL_ERROR "MakeSpeaks: ${TABLE}:${line_number}: no ';' in a wording")
+  endif()
+  if(spoken STREQUAL "")
+    set(spoken "${wording}")
+  endif()
+  string(REPLACE "${semicolon}" ";" spoken "${spoken}")
   if(DEFINED only_names AND NOT name IN_LIST only_names)
     continue()
   endif()
 
   set(target "${OUT_DIR}/${name}.mp3")
   set(sig_file "${CACHE_DIR}/${name}.sig")
-  string(MD5 signature "${recipe}|${VOICE}|${SPEED}|${PITCH}|${wording}")
+  string(MD5 signature "${recipe}|${VOICE}|${SPEED}|${PITCH}|${spoken}")
   if(NOT DEFINED only_names AND EXISTS "${target}" AND EXISTS "${sig_file}")
     file(READ "${sig_file}" old_signature)
     if(old_signature STREQUAL signature)
@@ -93,7 +110,9 @@ foreach(line IN LISTS lines)
   # truncated recording under the real name.
   set(partial "${OUT_DIR}/${name}.mp3.part")
   execute_process(
-    COMMAND "${ESPEAK}" -v "${VOICE}" -s "${SPEED}" -p "${PITCH}" -z --stdout "${wording}"
+    # At espeak-ng's full amplitude a few phrases reach full scale and clip;
+    # 85 leaves them 1 dB of headroom after encoding.
+    COMMAND "${ESPEAK}" -v "${VOICE}" -a 85 -s "${SPEED}" -p "${PITCH}" -z --stdout "${spoken}"
     COMMAND "${LAME}" --quiet -m m -V 4 - "${partial}"
     RESULTS_VARIABLE results
     ERROR_VARIABLE errors)

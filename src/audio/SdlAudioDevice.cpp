@@ -21,6 +21,17 @@ constexpr int kFirstChannels = 16;
 constexpr int kMinFrequency = 100;
 constexpr int kMaxFrequency = 200000;
 
+// Every source (phrases, music, effects) is mixed 3 dB down, so that a phrase
+// at full scale with the music under it still fits in 16 bits when SDL_mixer
+// adds them; the effects, added after, are brought under the ceiling by the
+// limiter. The balance between the sources is the recordings' own.
+constexpr float kSourceGain = 0.708f;
+constexpr int kSourceVolume = 91;  // kSourceGain in SDL_mixer's 0..128
+// The limiter: peaks of the sum are held at 1 dB below full scale, and the
+// gain comes back up over about 80 ms once they have passed.
+constexpr float kCeiling = 0.891f * 32767.0f;
+constexpr double kReleaseSeconds = 0.080;
+
 // Hundredths of a decibel to a linear gain; -10000 and below is silence.
 float Gain(int hundredthsDb) {
     if (hundredthsDb <= -10000) {
@@ -99,9 +110,11 @@ struct SdlAudioDevice::Impl {
     int allocatedChannels = 0;
     Handle nextHandle = 1;
 
-    mutable std::mutex mutex;  // effects and scratch, shared with the mixing thread
+    mutable std::mutex mutex;  // effects, scratch and limiter, shared with the mixing thread
     std::map<Handle, std::unique_ptr<Effect>> effects;
     std::vector<float> scratch;
+    float limiterGain = 1.0f;
+    float limiterRelease = 0.0f;  // share of the way back to 1 per frame
 
     std::map<Handle, Player> players;
     Mix_Music* music = nullptr;
@@ -134,19 +147,24 @@ void SdlAudioDevice::Impl::postMix(void* self, Uint8* stream, int len) {
     impl->mix(reinterpret_cast<Sint16*>(stream), len / frameBytes);
 }
 
-// Adds every sounding effect to `frames` frames of the mixed output.
+// Adds every sounding effect to `frames` frames of SDL_mixer's output and
+// limits the sum: where it would pass the ceiling, the gain drops at once to
+// just what keeps it there, then recovers smoothly, so loud moments are turned
+// down rather than clipped.
 void SdlAudioDevice::Impl::mix(Sint16* out, int frames) {
     std::lock_guard lock(mutex);
-    const bool any = std::any_of(effects.begin(), effects.end(),
-                                 [](const auto& e) { return e.second->playing; });
-    if (!any || frames <= 0) {
+    if (frames <= 0) {
         return;
     }
     const std::size_t count = static_cast<std::size_t>(frames) * 2;
     if (scratch.size() < count) {
         scratch.resize(count);
     }
-    std::fill(scratch.begin(), scratch.begin() + static_cast<std::ptrdiff_t>(count), 0.0f);
+    for (int f = 0; f < frames; ++f) {
+        const Sint16* frame = out + static_cast<std::ptrdiff_t>(f) * outChannels;
+        scratch[2 * f] = frame[0];
+        scratch[2 * f + 1] = frame[outChannels > 1 ? 1 : 0];
+    }
     for (auto& [handle, effect] : effects) {
         Effect& e = *effect;
         for (int f = 0; f < frames && e.playing; ++f) {
@@ -162,26 +180,28 @@ void SdlAudioDevice::Impl::mix(Sint16* out, int frames) {
             const float left = at(i, 0) + (at(i + 1, 0) - at(i, 0)) * frac;
             const int rc = e.channels > 1 ? 1 : 0;
             const float right = at(i, rc) + (at(i + 1, rc) - at(i, rc)) * frac;
-            scratch[2 * f] += left * e.gainLeft;
-            scratch[2 * f + 1] += right * e.gainRight;
+            scratch[2 * f] += left * e.gainLeft * kSourceGain;
+            scratch[2 * f + 1] += right * e.gainRight * kSourceGain;
             e.position += e.step;
         }
         if (static_cast<std::size_t>(e.position) >= e.frames) {
             e.playing = false;
         }
     }
-    auto clip = [](float v) -> Sint16 {
-        return static_cast<Sint16>(std::clamp(v, -32768.0f, 32767.0f));
-    };
     for (int f = 0; f < frames; ++f) {
         const float l = scratch[2 * f];
         const float r = scratch[2 * f + 1];
+        const float top = std::max(std::abs(l), std::abs(r));
+        limiterGain += (1.0f - limiterGain) * limiterRelease;
+        if (top * limiterGain > kCeiling) {
+            limiterGain = kCeiling / top;
+        }
+        Sint16* frame = out + static_cast<std::ptrdiff_t>(f) * outChannels;
         if (outChannels == 1) {
-            out[f] = clip(out[f] + (l + r) * 0.5f);
+            frame[0] = static_cast<Sint16>((l + r) * 0.5f * limiterGain);
         } else {
-            Sint16* frame = out + static_cast<std::ptrdiff_t>(f) * outChannels;
-            frame[0] = clip(frame[0] + l);
-            frame[1] = clip(frame[1] + r);
+            frame[0] = static_cast<Sint16>(l * limiterGain);
+            frame[1] = static_cast<Sint16>(r * limiterGain);
         }
     }
 }
@@ -233,6 +253,8 @@ bool SdlAudioDevice::open() {
     d.rate = rate > 0 ? rate : kRate;
     d.outChannels = channels > 0 ? channels : 2;
     d.mixEffects = format == AUDIO_S16SYS;
+    d.limiterRelease = static_cast<float>(1.0 - std::exp(-1.0 / (kReleaseSeconds * d.rate)));
+    d.limiterGain = 1.0f;
     d.allocatedChannels = Mix_AllocateChannels(kFirstChannels);
     std::error_code ec;
     if (!d.soundFont.empty() && std::filesystem::exists(d.soundFont, ec)) {
@@ -410,7 +432,11 @@ bool SdlAudioDevice::startPlayer(Handle handle) {
         return false;
     }
     const int channel = d.freeChannel();
-    if (channel < 0 || Mix_PlayChannel(channel, it->second.chunk, 0) < 0) {
+    if (channel < 0) {
+        return false;
+    }
+    Mix_Volume(channel, kSourceVolume);
+    if (Mix_PlayChannel(channel, it->second.chunk, 0) < 0) {
         return false;
     }
     it->second.channel = channel;
@@ -479,6 +505,7 @@ bool SdlAudioDevice::playMusic(const std::filesystem::path& file, bool loop) {
     if (d.music == nullptr) {
         return false;
     }
+    Mix_VolumeMusic(kSourceVolume);
     if (Mix_PlayMusic(d.music, loop ? -1 : 1) < 0) {
         stopMusic();
         return false;

@@ -16,7 +16,8 @@ namespace korvel {
 // output, resampled on the fly to the requested playback rate, so pan, volume
 // and rate can change while an effect sounds. MIDI music is rendered by
 // SDL_mixer's FluidSynth with the given General MIDI soundfont and loops without
-// a gap.
+// a gap. Every source is mixed 3 dB down and the sum goes through a limiter
+// that holds it 1 dB below full scale, so that nothing sounding at once clips.
 //
 // When no sound output can be opened, the device falls back to SDL's silent
 // "dummy" output so that everything (phrase timing included) runs on without

@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
+
+#include "AssetPaths.h"
+#include "Loudness.h"
+#include "TempFolder.h"
 
 namespace korvel::testing {
 
@@ -47,7 +52,11 @@ std::vector<PhraseLine> ReadPhraseTable(const std::filesystem::path& path,
             errors.push_back("line " + std::to_string(number) + ": no NAME<TAB>wording");
             continue;
         }
-        result.push_back({number, line.substr(0, tab), line.substr(tab + 1)});
+        std::string wording = line.substr(tab + 1);
+        const auto second = wording.find('\t');
+        std::string spoken = second == std::string::npos ? wording : wording.substr(second + 1);
+        wording.resize(std::min(second, wording.size()));
+        result.push_back({number, line.substr(0, tab), wording, spoken});
     }
     return result;
 }
@@ -377,6 +386,38 @@ std::optional<Midi> ParseMidi(const std::string& b, std::string& error) {
     }
     midi.tempoChanges = tempoEvents > 1;
     return midi;
+}
+
+double Lufs(const Wav& wav) {
+    return LoudnessLufs(wav.samples, wav.sampleRate, 32768.0);
+}
+
+const std::map<std::string, Wav>& DecodedRecordings() {
+    static const auto recordings = [] {
+        std::map<std::string, Wav> all;
+        TempFolder folder;
+        std::vector<std::string> errors;
+        for (const auto& l : ReadPhraseTable(PhraseTablePath(), errors)) {
+            const std::string mp3 = (ProgramDir() / "Speaks" / (l.name + ".mp3")).string();
+            const std::string wav = (folder / "decoded.wav").string();
+            std::system(("'" + std::string(KORVEL_LAME_PROGRAM) + "' --quiet --decode '" + mp3 +
+                         "' '" + wav + "'")
+                            .c_str());
+            std::string error;
+            all[l.name] = ParseWav(ReadBytes(wav), error).value_or(Wav{});
+        }
+        return all;
+    }();
+    return recordings;
+}
+
+double VoiceLufs() {
+    std::vector<double> all;
+    for (const auto& [name, wav] : DecodedRecordings()) {
+        all.push_back(Lufs(wav));
+    }
+    std::nth_element(all.begin(), all.begin() + all.size() / 2, all.end());
+    return all.empty() ? -70.0 : all[all.size() / 2];
 }
 
 }  // namespace korvel::testing

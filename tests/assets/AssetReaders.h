@@ -13,14 +13,18 @@
 
 namespace korvel::testing {
 
-// One line of the phrase table: name and wording, with its line number.
+// One line of the phrase table: name, wording and what the voice is given to
+// read (the pronunciation column, or the wording when it has none), with its
+// line number.
 struct PhraseLine {
     int line = 0;
     std::string name;
     std::string wording;
+    std::string spoken;
 };
 
-// Reads "NAME<TAB>wording" lines; `errors` gets one message per malformed line.
+// Reads "NAME<TAB>wording[<TAB>pronunciation]" lines; `errors` gets one message
+// per malformed line.
 std::vector<PhraseLine> ReadPhraseTable(const std::filesystem::path& path,
                                         std::vector<std::string>& errors);
 
@@ -46,6 +50,13 @@ double Rms(const std::vector<std::int16_t>& s);   // 0..1
 double ZeroCrossingsPerSecond(const std::vector<std::int16_t>& s, int rate);
 // Seconds from the start to the first sample above `threshold` of full scale.
 double OnsetSeconds(const std::vector<std::int16_t>& s, int rate, double threshold);
+
+// Loudness of a 16-bit WAV in LUFS (see Loudness.h).
+double Lufs(const Wav& wav);
+// The built program folder's recordings, decoded by lame once, by phrase name;
+// and the voice's level, the median of their loudness.
+const std::map<std::string, Wav>& DecodedRecordings();
+double VoiceLufs();
 
 // MPEG audio layer III stream summary: frames walked from the first frame to
 // the end of the file.

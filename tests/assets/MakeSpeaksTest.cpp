@@ -76,6 +76,13 @@ TEST_F(MakeSpeaks, RemakesOnlyChangedLinesAndKeepsOwnRecordings) {
     EXPECT_FALSE(leftovers());
 }
 
+// The third column is what the voice reads: here the same word, stressed otherwise.
+TEST_F(MakeSpeaks, ThePronunciationIsWhatTheVoiceReads) {
+    writeTable("plain\tчаса\nstressed\tчаса\t[[tS;Is'A]]\n");
+    ASSERT_EQ(run(), 0) << ReadBytes(m_folder / "log.txt");
+    EXPECT_TRUE(recording("plain") != recording("stressed"));
+}
+
 TEST_F(MakeSpeaks, AnUnknownVoiceFailsAndLeavesTheRecordingsAlone) {
     writeTable("first\tраз\n");
     ASSERT_EQ(run(), 0);
@@ -87,7 +94,8 @@ TEST_F(MakeSpeaks, AnUnknownVoiceFailsAndLeavesTheRecordingsAlone) {
 }
 
 TEST_F(MakeSpeaks, AMalformedTableIsRefused) {
-    for (const char* table : {"first раз\n", "first\tраз; два\n", "fi rst\tраз\n"}) {
+    for (const char* table : {"first раз\n", "first\tраз; два\n", "fi rst\tраз\n", "first\tраз\t\n",
+                              "first\tраз\tраз\tраз\n"}) {
         SCOPED_TRACE(table);
         writeTable(table);
         EXPECT_NE(run(), 0);

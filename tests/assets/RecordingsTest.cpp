@@ -34,6 +34,19 @@ TEST(Recordings, EveryPhraseHasAPlayableRecording) {
     }
 }
 
+// The recordings are clean and near the voice's level, so that no phrase of a
+// sequence ("ход" then a number) drops out or stands out.
+TEST(Recordings, AreCleanAndNearTheVoice) {
+    KORVEL_SKIP_WITHOUT_ASSETS();
+    ASSERT_EQ(DecodedRecordings().size(), 137u);
+    const double voice = VoiceLufs();
+    EXPECT_GT(voice, -25.0);
+    for (const auto& [name, wav] : DecodedRecordings()) {
+        EXPECT_NEAR(Lufs(wav), voice, 4.0) << name;
+        EXPECT_LT(Peak(wav.samples), 0.97) << name;
+    }
+}
+
 // Different wordings must give different recordings: identical files would
 // mean the voice produced a fixed sound (an error tone, silence) instead.
 TEST(Recordings, DifferentWordingsSoundDifferent) {
