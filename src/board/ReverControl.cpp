@@ -113,8 +113,8 @@ void ReverControl::Init(MusicList& mm) {
 
 void ReverControl::UnInit() {
     m_mm = nullptr;
-    for (auto* slot : {&m_pik[0], &m_pik[1], &m_pik[2], &m_pik[3], &m_border, &m_cursor,
-                       &m_error, &m_fishka[0], &m_fishka[1], &m_fishka[2], &m_ok, &m_tiktak}) {
+    for (auto* slot : {&m_pik[0], &m_pik[1], &m_pik[2], &m_pik[3], &m_border, &m_cursor, &m_error,
+                       &m_fishka[0], &m_fishka[1], &m_fishka[2], &m_ok, &m_tiktak}) {
         ReleaseEffect(*slot);
     }
 }
@@ -488,6 +488,9 @@ std::int16_t ReverControl::CheckGameEnd(bool /*freeCellsQuery*/) {
         m_mm->AddFile("schet");
         m_mm->Number(m_points[0]);
         m_mm->Number(m_points[1]);
+        if (!text.endsWith(br)) {
+            text += br;  // the score goes on a line of its own after a win too
+        }
         text += QStringLiteral("Счёт: %1/%2.").arg(m_points[0]).arg(m_points[1]) + br;
         m_mm->AddFile("alls");
         m_mm->Number(m_discTotals[0]);

@@ -187,9 +187,8 @@ void ReverControl::quitKey() {
     m_mm->AddFile("stop");
     stopTimeCel();
     m_busy = true;
-    const int answer =
-        ShowMessage(m_dialogs, QStringLiteral("Вы хотите прервать игру?"), QStringLiteral("Вопрос"),
-                    115, m_mm);
+    const int answer = ShowMessage(m_dialogs, QStringLiteral("Вы хотите прервать игру?"),
+                                   QStringLiteral("Вопрос"), 115, m_mm);
     m_mm->Clear();
     if (answer == 1) {
         if (m_YesMusic) {

@@ -17,8 +17,9 @@ GameChoiceValues Computer(std::int16_t level, std::int16_t tip = 1, std::int16_t
 struct Flow {
     const char* name;
     GameChoiceValues choice;
-    std::vector<std::string> keys;  // pressed 1.5 s apart from 8 s on
+    std::vector<std::string> keys;  // pressed `step` ms apart from 8 s on
     std::int64_t until;
+    int step = 1500;
     const char* startFile = nullptr;
     const char* answerKey = "";
 };
@@ -34,16 +35,16 @@ TEST_P(GameFlow, SoundsAsRecorded) {
     s.app->StartUp();
     s.answerDialogsWith(flow.answerKey);
     s.rever().systemTime = [] { return QTime(21, 4, 2); };
-    s.pressAll(8000, 1500, flow.keys);
+    s.pressAll(8000, flow.step, flow.keys);
     s.app->StartGame(flow.choice);
     s.runUntil(flow.until);
     ExpectGolden(s.lines, flow.name);
 }
 
 // 8 keys of the cursor round; a refused pass, an illegal and a legal move.
-const std::vector<std::string> kOpening = {"Up", "Up",    "Up",  "Up",    "Up", "Home", "Left",
-                                           "M",  "Space", "A",   "Down",  "J",  "Space", "X",
-                                           "C",  "Z",     "B",   "Shift+K", "Ctrl+Space"};
+const std::vector<std::string> kOpening = {"Up",   "Up",   "Space", "Up",      "Up",        "Up",
+                                           "Home", "Left", "M",     "Space",   "A",         "X",
+                                           "C",    "Z",    "B",     "Shift+K", "Ctrl+Space"};
 
 INSTANTIATE_TEST_SUITE_P(
     Board, GameFlow,
@@ -55,13 +56,14 @@ INSTANTIATE_TEST_SUITE_P(
              {"V", "W", "T", "D", "D", "G", "G", "F11", "Space", "K", "F11", "F2", "F1"},
              40000},
         Flow{"timed_countdown_and_timeout", Computer(1, 2, 1), {}, 140000},
-        Flow{"level1_first_moves", Computer(1), {"Up", "Space"}, 20000},
-        // A start position with one move left for white: the game, then the match, ends.
-        Flow{"staged_match_verdict", TwoPlayers(3),
-             std::vector<std::string>(9, "Space"), 120000,
+        Flow{"level1_first_moves", Computer(1), {"Up", "Up", "Space", "K", "Space"}, 30000},
+        // One move left for white, on d4, that takes the last black disc:
+        // nine quick games, then the verdict of the match.
+        Flow{"staged_match_verdict", TwoPlayers(3), std::vector<std::string>(9, "Space"), 200000,
+             20000,
              "a1 b1 c1 d1 e1 f1 g1 h1 a2 b2 c2 d2 e2 f2 g2 h2 a3 b3 c3 d3 e3 f3 g3 h3 a4 b4 c4 "
-             "e4 f4 g4 h4 a5 b5 c5 d5 e5 f5 g5 h5 a6 b6 c6 d6 e6 f6 g6 h6 a7 b7 c7 d7 e7 f7 g7 "
-             "h7 a8 b8 c8 d8 e8 f8 g8\r\nh8\r\n1\r\n",
+             "f4 g4 h4 a5 b5 c5 d5 e5 f5 g5 h5 a6 b6 c6 d6 e6 f6 g6 h6 a7 b7 c7 d7 e7 f7 g7 "
+             "h7 a8 b8 c8 d8 e8 f8 g8 h8\r\ne4\r\n1\r\n",
              "Enter"}),
     [](const auto& info) { return std::string(info.param.name); });
 

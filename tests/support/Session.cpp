@@ -20,11 +20,14 @@ const std::u32string kRussianRows[3] = {U"ЙЦУКЕНГШЩЗХЪ", U"ФЫВА�
 constexpr int kFirstCode[3] = {24, 38, 52};
 
 const std::map<std::string, int> kNamedKeys = {
-    {"Up", Qt::Key_Up},       {"Down", Qt::Key_Down},         {"Left", Qt::Key_Left},
-    {"Right", Qt::Key_Right}, {"Home", Qt::Key_Home},         {"End", Qt::Key_End},
-    {"PageUp", Qt::Key_PageUp}, {"PageDown", Qt::Key_PageDown}, {"Space", Qt::Key_Space},
-    {"Enter", Qt::Key_Return}, {"Escape", Qt::Key_Escape},     {"Tab", Qt::Key_Tab},
-    {"F1", Qt::Key_F1},       {"F2", Qt::Key_F2},             {"F11", Qt::Key_F11},
+    {"Up", Qt::Key_Up},         {"Down", Qt::Key_Down},
+    {"Left", Qt::Key_Left},     {"Right", Qt::Key_Right},
+    {"Home", Qt::Key_Home},     {"End", Qt::Key_End},
+    {"PageUp", Qt::Key_PageUp}, {"PageDown", Qt::Key_PageDown},
+    {"Space", Qt::Key_Space},   {"Enter", Qt::Key_Return},
+    {"Escape", Qt::Key_Escape}, {"Tab", Qt::Key_Tab},
+    {"F1", Qt::Key_F1},         {"F2", Qt::Key_F2},
+    {"F11", Qt::Key_F11},
 };
 
 struct KeySpec {
@@ -52,8 +55,10 @@ KeySpec ParseKey(std::string name) {
     // as a platform without key codes gives it; otherwise a Latin character.
     const bool russian = name.rfind("ru:", 0) == 0;
     const bool bare = name.rfind("bare:", 0) == 0;
-    const std::u32string letter =
-        QString::fromStdString(name.substr(russian ? 3 : bare ? 5 : 0)).toStdU32String();
+    const std::u32string letter = QString::fromStdString(name.substr(russian ? 3
+                                                                     : bare  ? 5
+                                                                             : 0))
+                                      .toStdU32String();
     const auto& rows = russian || bare ? kRussianRows : kLatinRows;
     for (int r = 0; r < 3; ++r) {
         if (const auto col = rows[r].find(letter.at(0)); col != std::u32string::npos) {
@@ -146,7 +151,8 @@ Session::Session(std::uint32_t seed) : device(clock, lines), random(seed) {
         ++dialogsShown;
         std::string buttons;
         for (const auto& [number, caption] : record.buttons) {
-            buttons += (number == record.focus ? " >" : " ") + std::to_string(number) + ":" + caption;
+            buttons +=
+                (number == record.focus ? " >" : " ") + std::to_string(number) + ":" + caption;
         }
         lines.push_back(Stamp(clock.tickCount()) + "dialog [" + record.caption + "] " +
                         OneLine(record.text) + " /" + buttons);
