@@ -24,6 +24,10 @@ struct Flow {
     const char* answerKey = "";
 };
 
+void PrintTo(const Flow& flow, std::ostream* out) {
+    *out << flow.name;
+}
+
 class GameFlow : public ::testing::TestWithParam<Flow> {};
 
 TEST_P(GameFlow, SoundsAsRecorded) {
