@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 
+#include "HelpWindow.h"
 #include "SoundEffects.h"
 #include "Startup.h"
 
@@ -11,6 +12,7 @@ Assembly::Assembly(const Services& services)
     : m_services(services),
       m_settings(SettingsPath(services.programFolder)),
       m_dialogs(services.clock, services.programFolder),
+      m_speech(services.speech, m_settings),
       m_mm(std::make_unique<MusicList>(services.clock, m_settings, services.device)),
       m_window(std::make_unique<MainWindow>()) {
     m_rever = new ReverControl(services.clock, m_settings, services.random, m_dialogs,
@@ -18,6 +20,9 @@ Assembly::Assembly(const Services& services)
     m_rever->setGeometry(0, 0, MainWindow::kInnerWidth, MainWindow::kInnerHeight);
     m_rever->hide();
     m_rever->onBackToMenu = [this] { BackToMenu(); };
+    m_rever->onHelp = [this](const QString& text, const QString& title) {
+        return AddHelp(m_dialogs, m_speech, text, title);
+    };
     m_window->setCloseHandler([this] { Shutdown(); });
 }
 

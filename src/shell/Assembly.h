@@ -13,16 +13,21 @@
 #include "MusicList.h"
 #include "RandomSource.h"
 #include "ReverControl.h"
+#include "SpeechEngine.h"
+#include "SpeechLayer.h"
+#include "Startup.h"
 
 namespace korvel {
 
 // The services the program is built from: the real ones in main, the virtual
-// clock, the recording audio device and a seeded random source in the tests.
+// clock, the recording audio device and speech engine and a seeded random
+// source in the tests.
 struct Services {
     Clock& clock;
     AudioDevice& device;
     RandomSource& random;
     std::filesystem::path programFolder;
+    SpeechEngine& speech;
 };
 
 // What the menu hands to a game start: opponent kind (1 two players, 2 the
@@ -49,6 +54,10 @@ class Assembly {
     void StartUp();
     // Starts a game as the menu's start choice does.
     void StartGame(const GameChoiceValues& choice);
+    // The read-me step of start-up, after the file has been handled: the help
+    // window on a first run, the question on a new version; then the
+    // announcer's queue is emptied when the help window was shown.
+    void HandleReadMeStep(ReadMeState state);
     // Back from the board: stores the music switch, hides the board.
     void BackToMenu();
     // The farewell and the release of everything, once.
@@ -59,6 +68,7 @@ class Assembly {
     MusicList& mm() { return *m_mm; }
     DialogHost& dialogs() { return m_dialogs; }
     Settings& settings() { return m_settings; }
+    SpeechLayer& speech() { return m_speech; }
 
     // Where the program goes once the board is left, until the menu takes it.
     std::function<void()> onMenuShown;
@@ -67,6 +77,7 @@ class Assembly {
     Services m_services;
     Settings m_settings;
     DialogHost m_dialogs;
+    SpeechLayer m_speech;
     std::unique_ptr<MusicList> m_mm;
     std::unique_ptr<MainWindow> m_window;
     ReverControl* m_rever = nullptr;  // owned by the window

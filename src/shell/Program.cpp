@@ -7,6 +7,7 @@
 
 #include "Assembly.h"
 #include "QtClock.h"
+#include "QtSpeechEngine.h"
 #include "RandomSource.h"
 #include "SdlAudioDevice.h"
 #include "SingleInstanceGuard.h"
@@ -43,11 +44,12 @@ int RunProgram(int argc, char** argv) {
 
     QtClock clock;
     SdlAudioDevice device;
-    Assembly program(Services{clock, device, random, programFolder});
+    QtSpeechEngine speech;
+    Assembly program(Services{clock, device, random, programFolder, speech});
     program.window().show();
     program.StartUp();
     QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
-    HandleReadMe(programFolder, FileDateText(executable));
+    program.HandleReadMeStep(HandleReadMe(programFolder, FileDateText(executable)));
 
     // Until the spoken menu is built, the program opens on the game last
     // chosen and takes its leave, with its farewell, when that game is left.

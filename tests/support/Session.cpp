@@ -142,13 +142,22 @@ void TranscriptDevice::stopMusic() {
 Session::Session(std::uint32_t seed) : device(clock, lines), random(seed) {
     Application();
     clock.setPump([] { QCoreApplication::processEvents(); });
-    app = std::make_unique<Assembly>(Services{clock, device, random, folder.path()});
+    speech.onLine = [this](const std::string& line) {
+        lines.push_back(Stamp(clock.tickCount()) + line);
+    };
+    app = std::make_unique<Assembly>(Services{clock, device, random, folder.path(), speech});
     app->dialogs().observer = [this](const DialogRecord& record) {
         if (record.answer != 0) {
             lines.push_back(Stamp(clock.tickCount()) + "answer " + std::to_string(record.answer));
             return;
         }
         ++dialogsShown;
+        if (record.kind == "help") {
+            // The long text is known; its first line names it.
+            lines.push_back(Stamp(clock.tickCount()) + "help [" + record.caption + "] " +
+                            record.text.substr(0, record.text.find('\r')));
+            return;
+        }
         std::string buttons;
         for (const auto& [number, caption] : record.buttons) {
             buttons +=

@@ -8,6 +8,7 @@
 
 #include "Assembly.h"
 #include "FakeAudioDevice.h"
+#include "FakeSpeech.h"
 #include "RandomSource.h"
 #include "TempFolder.h"
 #include "VirtualClock.h"
@@ -75,6 +76,7 @@ class Session {
     TempFolder folder;
     VirtualClock clock;
     TranscriptDevice device;
+    FakeSpeech speech;
     SeededRandom random;
     std::unique_ptr<Assembly> app;
     int dialogsShown = 0;

@@ -1,0 +1,34 @@
+// The read-me step of start-up: the rules text shown on a first run, offered
+// on a new version.
+#include "Assembly.h"
+#include "CommonRoutines.h"
+#include "HelpWindow.h"
+#include "MessageDialog.h"
+#include "TextCodec.h"
+
+namespace korvel {
+
+void Assembly::HandleReadMeStep(ReadMeState state) {
+    if (state == ReadMeState::Current) {
+        return;
+    }
+    const std::string text = Cp1251ToUtf8(ReadTextFile(m_services.programFolder / "ReadMe.txt"));
+    const QString rules = QString::fromStdString(text);
+    if (state == ReadMeState::FirstRun) {
+        AddHelp(m_dialogs, m_speech, rules,
+                QStringLiteral("Первый запуск КОРВЕЛ! Почитайте господа!"));
+    } else {
+        m_mm->AddFile("message");
+        m_mm->AddFile("readme");
+        const std::int16_t answer = ShowMessage(
+            m_dialogs, QStringLiteral("Файл: ReadMe.txt был обновлён.\r\nХотите его прочесть?"),
+            QStringLiteral("Сообщение"), 35, m_mm.get());
+        if (answer != 1) {
+            return;
+        }
+        AddHelp(m_dialogs, m_speech, rules, QStringLiteral("Обновление!"));
+    }
+    m_mm->Clear();
+}
+
+}  // namespace korvel

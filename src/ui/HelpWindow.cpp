@@ -1,0 +1,284 @@
+#include "HelpWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextBlock>
+#include <QWindow>
+#include <array>
+
+#include "Clock.h"
+#include "DialogHost.h"
+#include "IniFile.h"
+#include "PhysicalKey.h"
+#include "SpeechLayer.h"
+
+namespace korvel {
+namespace {
+
+const QString kChelpCaption = QStringLiteral("Да понял я! Сколько можно?");
+
+// More natural Russian voices a player may have installed (RHVoice), tried
+// before the first Russian voice of the list.
+constexpr std::array<const char*, 4> kPreferredVoices{"Aleksandr", "Anna", "Elena", "Irina"};
+
+// How long the window waits for the speech service before it reads silently.
+constexpr int kConnectTimeoutMs = 5000;
+
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+constexpr int kSpeedStep = 5;
+
+// The keys whose virtual-key codes are 219 and above: they read no line.
+bool HighKeyCode(int key) {
+    return key == Qt::Key_BracketLeft || key == Qt::Key_BracketRight || key == Qt::Key_Backslash ||
+           key == Qt::Key_Apostrophe;
+}
+
+bool IsEnter(int key) {
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+}  // namespace
+
+HelpWindow::HelpWindow(SpeechLayer& speech) : QWidget(nullptr, Qt::Dialog), m_speech(speech) {
+    setObjectName(QStringLiteral("frmHelp"));
+    resize(kWidth, kHeight);
+
+    m_text = new QPlainTextEdit(this);
+    m_text->setObjectName(QStringLiteral("Lhelp"));
+    m_text->setGeometry(8, 8, kWidth - 16, kHeight - 64);
+    m_text->setReadOnly(true);
+    m_text->setTabChangesFocus(true);
+    m_text->setStyleSheet(QStringLiteral(
+        "QPlainTextEdit { background-color: rgb(0, 0, 128); color: rgb(255, 255, 0); }"));
+    QFont font = m_text->font();
+    font.setPointSize(12);
+    m_text->setFont(font);
+    m_text->installEventFilter(this);
+
+    m_button = new QPushButton(kChelpCaption, this);
+    m_button->setObjectName(QStringLiteral("Chelp"));
+    m_button->setGeometry(8, kHeight - 48, kWidth - 16, 40);
+    m_button->setDefault(true);
+    m_button->setStyleSheet(QStringLiteral(
+        "QPushButton { background-color: rgb(0, 191, 255); color: black; font-weight: bold; }"
+        " QPushButton:focus { border: 3px solid white; }"));
+    m_button->installEventFilter(this);
+    connect(m_button, &QPushButton::clicked, this, [this] { m_open = false; });
+}
+
+void HelpWindow::setHelpText(const QString& text) {
+    m_helpText = text;
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_text->setPlainText(shown);
+}
+
+void HelpWindow::Load(DialogHost& host) {
+    m_speech.Bind();
+    host.clock().waitUntil([this] { return !m_speech.connecting(); }, kConnectTimeoutMs);
+    m_speechOn = m_speech.FindRussianEngine() != 0;
+    if (!m_speechOn) {
+        return;
+    }
+    for (const char* preferred : kPreferredVoices) {
+        for (int n = 1; n <= m_speech.EngineCount(); ++n) {
+            if (m_speech.ModeName(n) == preferred) {
+                m_speech.UseEngine(static_cast<std::int16_t>(n));
+                return;
+            }
+        }
+    }
+}
+
+void HelpWindow::Activated() {
+    if (m_speechOn) {
+        m_speech.SpeakVoice(windowTitle().toStdString());
+    }
+    m_lines = m_helpText.split(QLatin1Char('\n'));
+    m_currentLine = 0;
+    showCurrentLine();
+    if (m_speechOn) {
+        m_speech.SpeakPlain(m_lines[0].toStdString());
+    }
+}
+
+void HelpWindow::speakCurrentLine() {
+    if (m_speechOn) {
+        m_speech.SpeakLine(m_lines[m_currentLine].toStdString());
+    }
+}
+
+void HelpWindow::showCurrentLine() {
+    QTextCursor cursor(m_text->document()->findBlockByNumber(m_currentLine));
+    m_text->setTextCursor(cursor);
+    m_text->ensureCursorVisible();
+}
+
+void HelpWindow::Lhelp_KeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    if (m_lines.isEmpty()) {
+        return;
+    }
+    if (!HasCommandModifier(modifiers)) {
+        SpeechLayer::VoiceRow& voice = m_speech.current();
+        switch (key) {
+            case Qt::Key_Escape:
+                m_open = false;
+                break;
+            case Qt::Key_PageUp:
+                m_currentLine = std::max(m_currentLine - 10, 0);
+                break;
+            case Qt::Key_PageDown:
+                m_currentLine = std::min(m_currentLine + 10, LastLine());
+                break;
+            case Qt::Key_Up:
+                m_currentLine -= m_currentLine > 0 ? 1 : 0;
+                break;
+            case Qt::Key_Down:
+                m_currentLine += m_currentLine < LastLine() ? 1 : 0;
+                break;
+            case Qt::Key_BracketLeft:
+            case Qt::Key_BracketRight: {
+                const bool slower = key == Qt::Key_BracketLeft;
+                if (slower ? voice.MinSpeed + kSpeedStep < voice.speed
+                           : voice.speed < voice.MaxSpeed - kSpeedStep) {
+                    voice.speed += slower ? -kSpeedStep : kSpeedStep;
+                    m_speech.SpeakVoice(std::to_string(voice.speed));
+                    m_speech.settings().SetNumber("Dictor", "speed", voice.speed);
+                }
+                break;
+            }
+            default:
+                break;
+        }
+        if (!HighKeyCode(key)) {
+            speakCurrentLine();
+        }
+    } else if (modifiers & Qt::ControlModifier) {
+        if (key == Qt::Key_End) {
+            m_currentLine = LastLine();
+        } else if (key == Qt::Key_Home) {
+            m_currentLine = 0;
+        }
+        speakCurrentLine();
+    }
+    showCurrentLine();
+    if (m_lines[m_currentLine].size() <= 1) {
+        m_speech.SpeakVoice("Пусто.");
+    }
+}
+
+bool HelpWindow::event(QEvent* event) {
+    // Another window taking the keyboard silences the reading; coming back
+    // starts it again from the caption and the first line.
+    if (event->type() == QEvent::WindowDeactivate && m_open) {
+        m_deactivated = true;
+        m_speech.Unbind();
+    } else if (event->type() == QEvent::WindowActivate && m_deactivated && m_open) {
+        m_deactivated = false;
+        m_speech.Bind();
+        Activated();
+    }
+    return QWidget::event(event);
+}
+
+bool HelpWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn && watched == m_button && m_speechOn &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason) {
+        m_speech.SpeakVoice(kChelpCaption.toStdString());
+    }
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    auto* key = static_cast<QKeyEvent*>(event);
+    const int physical = PhysicalKey(*key);
+    const bool plain = !HasCommandModifier(key->modifiers());
+    if (IsEnter(physical) && plain) {
+        m_button->click();
+        return true;
+    }
+    if (watched == m_text) {
+        if (physical == Qt::Key_Tab || physical == Qt::Key_Backtab) {
+            return false;
+        }
+        Lhelp_KeyDown(physical, key->modifiers());
+        return true;
+    }
+    // The button: Space presses it, Tab goes back to the text.
+    return !plain ||
+           (physical != Qt::Key_Space && physical != Qt::Key_Tab && physical != Qt::Key_Backtab);
+}
+
+void HelpWindow::closeEvent(QCloseEvent* event) {
+    // Closed by the window manager: as if Chelp were pressed.
+    m_open = false;
+    event->ignore();
+}
+
+namespace {
+
+DialogRecord MakeRecord(const HelpWindow& form, const QString& text) {
+    DialogRecord record;
+    record.kind = "help";
+    record.caption = form.windowTitle().toStdString();
+    record.text = text.toStdString();
+    record.buttons.emplace_back(1, form.Chelp()->text().toStdString());
+    return record;
+}
+
+}  // namespace
+
+bool AddHelp(DialogHost& host, SpeechLayer& speech, const QString& Argt, const QString& Argf) {
+    QPointer<QWidget> owner = QApplication::activeWindow();
+    QPointer<QWidget> ownerFocus = owner ? owner->focusWidget() : nullptr;
+
+    HelpWindow form(speech);
+    form.setWindowTitle(Argf);
+    form.setHelpText(Argt);
+    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (screen != nullptr) {
+        const QRect area = screen->availableGeometry();
+        form.move(area.x() + (area.width() - form.width()) / 2,
+                  area.y() + (area.height() - form.height()) / 2);
+    }
+    if (owner) {
+        form.winId();
+        form.windowHandle()->setTransientParent(owner->windowHandle());
+    }
+    form.setOpen(true);
+    form.show();
+    if (owner) {
+        owner->setEnabled(false);
+    }
+    form.activateWindow();
+    form.Lhelp()->setFocus(Qt::OtherFocusReason);
+
+    DialogRecord record = MakeRecord(form, Argt);
+    host.report(record);
+    form.Load(host);
+    form.Activated();
+
+    host.clock().waitUntil([&form] { return !form.isOpen(); });
+
+    form.setOpen(false);
+    speech.Unbind();
+    if (owner) {
+        owner->setEnabled(true);
+        owner->activateWindow();
+        if (ownerFocus) {
+            ownerFocus->setFocus(Qt::OtherFocusReason);
+        }
+    }
+    form.hide();
+    record.answer = 1;
+    host.report(record);
+    return true;
+}
+
+}  // namespace korvel

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace korvel {
+
+class DialogHost;
+class SpeechLayer;
+
+// The help window frmHelp: the text box Lhelp with a long text, read aloud
+// line by line through the speech layer, and the button Chelp that closes it.
+// It exists only during an AddHelp call; the speech layer (with its engine
+// and settings) is borrowed from the program's assembly.
+//
+// CurrentLine is the window's own reading position, not the text box's caret;
+// the box shows the line being read. Keys with Shift or Alt move nothing.
+class HelpWindow : public QWidget {
+  public:
+    explicit HelpWindow(SpeechLayer& speech);
+
+    QPlainTextEdit* Lhelp() const { return m_text; }
+    QPushButton* Chelp() const { return m_button; }
+
+    void setHelpText(const QString& text);
+    // Binds the speech layer and finds a Russian voice, a preferred one first.
+    // Waits (letting events run) while the speech service is still being reached.
+    void Load(DialogHost& host);
+    // The window became active: the caption, then line 0 spoken as it stands.
+    void Activated();
+    void Lhelp_KeyDown(int key, Qt::KeyboardModifiers modifiers);
+
+    bool isOpen() const { return m_open; }
+    void setOpen(bool open) { m_open = open; }
+    bool SpeechOn() const { return m_speechOn; }
+    int CurrentLine() const { return m_currentLine; }
+    int LastLine() const { return static_cast<int>(m_lines.size()) - 1; }
+
+  protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void showCurrentLine();
+    void speakCurrentLine();
+
+    SpeechLayer& m_speech;
+    QPlainTextEdit* m_text = nullptr;
+    QPushButton* m_button = nullptr;
+    QString m_helpText;
+    QStringList m_lines;
+    int m_currentLine = 0;
+    bool m_speechOn = false;
+    bool m_open = false;
+    bool m_deactivated = false;
+};
+
+// Shows `Argt` under the caption `Argf` in the help window over the active
+// window, which stays disabled until the player closes it (Chelp, Enter,
+// Escape in the text, or the window manager). Returns true.
+bool AddHelp(DialogHost& host, SpeechLayer& speech, const QString& Argt, const QString& Argf);
+
+}  // namespace korvel
