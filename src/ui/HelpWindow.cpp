@@ -210,9 +210,9 @@ bool HelpWindow::eventFilter(QObject* watched, QEvent* event) {
         Lhelp_KeyDown(physical, key->modifiers());
         return true;
     }
-    // The button: Space presses it, Tab goes back to the text.
-    return !plain ||
-           (physical != Qt::Key_Space && physical != Qt::Key_Tab && physical != Qt::Key_Backtab);
+    // The button: Space presses it, Tab and Shift+Tab go back to the text.
+    const bool tab = physical == Qt::Key_Tab || physical == Qt::Key_Backtab;
+    return !tab && !(plain && physical == Qt::Key_Space);
 }
 
 void HelpWindow::closeEvent(QCloseEvent* event) {

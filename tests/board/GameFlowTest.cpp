@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         Flow{"quit_no_then_yes", TwoPlayers(), {"Q", "Enter", "Q", "Left", "Enter"}, 20000},
         Flow{"reports_and_switches",
              TwoPlayers(2, 1),
-             {"V", "W", "T", "D", "D", "G", "G", "F11", "Space", "K", "F11", "F2", "F1"},
+             {"V", "W", "T", "D", "D", "G", "G", "F11", "Space", "K", "F11", "F2", "F1", "Escape"},
              40000},
         Flow{"timed_countdown_and_timeout", Computer(1, 2, 1), {}, 140000},
         Flow{"level1_first_moves", Computer(1), {"Up", "Up", "Space", "K", "Space"}, 30000},

@@ -2,8 +2,7 @@
 
 namespace korvel::testing {
 
-FakeSpeech::FakeSpeech()
-    : voiceList{{"English", "en"}, {"Russian", "ru"}, {"Russian+Anna", "ru_RU"}} {}
+FakeSpeech::FakeSpeech() : voiceList{{"English", "en"}, {"Russian", "ru"}, {"Anna", "ru_RU"}} {}
 
 void FakeSpeech::write(const std::string& line) {
     if (onLine) {

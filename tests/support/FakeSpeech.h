@@ -9,7 +9,7 @@
 namespace korvel::testing {
 
 // A recording speech engine. It lists the voices it is given (by default one
-// English and two Russian ones) and logs what it is asked to say, as
+// English and two Russian ones, the second a preferred name) and logs what it is asked to say, as
 // "speak <text>" with CR shown as \r, preceded by a "voice <name> speed=..
 // pitch=.." line whenever the voice or its settings changed since the last
 // utterance, and "stop" when speech is cut short.

@@ -75,7 +75,7 @@ TEST_P(SpeechLines, AreSpokenAsRead) {
     EXPECT_EQ(speech.log, reading.said);
 }
 
-const std::string kVoice = "voice Russian speed=150 pitch=0";
+const std::string kVoice = "voice Anna speed=150 pitch=0";
 const std::string kSpaces = "speak         ";
 
 INSTANTIATE_TEST_SUITE_P(
