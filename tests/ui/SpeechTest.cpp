@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <cstdio>
 
 #include "DialogHost.h"
 #include "FakeSpeech.h"
