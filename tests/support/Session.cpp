@@ -195,6 +195,15 @@ void Session::sendKey(const std::string& name) {
     }
 }
 
+void Session::startGame(const GameChoiceValues& choice) {
+    MenuControl& menu = app->menu();
+    menu.Menu = choice.menu;
+    menu.Tip = choice.tip;
+    menu.Times = choice.minutes;
+    menu.Level = choice.level;
+    app->GameChoice(4);
+}
+
 void Session::press(std::int64_t atMs, const std::string& key) {
     const std::int64_t delay = atMs > clock.tickCount() ? atMs - clock.tickCount() : 0;
     clock.singleShot(static_cast<int>(delay), [this, key] { sendKey(key); });
