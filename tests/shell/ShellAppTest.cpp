@@ -110,22 +110,29 @@ TEST(SingleInstance, SecondProcessIsRefusedAndACrashedOwnerDoesNotBlock) {
     ASSERT_TRUE(third.waitForFinished(30000));
 }
 
-TEST(ProgramFolder, FirstStartOfTheProgramWritesItsFiles) {
-    TempFolder dir;
+// Starts a copy of the real program in `dir`, with no display or sound card and
+// its lock in `dir`, and waits (real time, bounded) until start-up has written
+// its files.
+void StartProgram(QProcess& korvel, const TempFolder& dir) {
     const auto program = dir / "korvel";
     std::filesystem::copy_file(KORVEL_PROGRAM, program);
-    QProcess korvel;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("TMPDIR", QString::fromStdString(dir.path().string()));
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir.path().string()));
     env.insert("SDL_AUDIODRIVER", "dummy");
     korvel.setProcessEnvironment(env);
     korvel.start(QString::fromStdString(program.string()), {});
     ASSERT_TRUE(korvel.waitForStarted(30000));
-    // Wait (real time, bounded) for start-up to write both files.
     for (int i = 0; i < 600 && !std::filesystem::exists(dir / "ReadMe.txt"); ++i) {
         QThread::msleep(50);
     }
+}
+
+TEST(ProgramFolder, FirstStartOfTheProgramWritesItsFiles) {
+    TempFolder dir;
+    QProcess korvel;
+    StartProgram(korvel, dir);
+    const auto program = dir / "korvel";
     korvel.kill();
     korvel.waitForFinished(30000);
     EXPECT_EQ(ReadBytes(dir / "Korvel.ini").substr(0, kDefaultIni.size()), kDefaultIni);
@@ -144,8 +151,6 @@ class ProgramEnding : public ::testing::TestWithParam<Ending> {};
 
 TEST_P(ProgramEnding, LeftoverLocksDoNotBlockAndSignalsEndInOrder) {
     TempFolder dir;
-    const auto program = dir / "korvel";
-    std::filesystem::copy_file(KORVEL_PROGRAM, program);
     const auto lock = dir / ("korvel-" + std::to_string(::getuid()) + ".lock");
     const std::string leftover = GetParam().leftover;
     if (leftover == "folder") {
@@ -154,16 +159,7 @@ TEST_P(ProgramEnding, LeftoverLocksDoNotBlockAndSignalsEndInOrder) {
         WriteBytes(lock, leftover == "empty" ? "" : "\x01garbage\xff 99999\n");
     }
     QProcess korvel;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir.path().string()));
-    env.insert("SDL_AUDIODRIVER", "dummy");
-    korvel.setProcessEnvironment(env);
-    korvel.start(QString::fromStdString(program.string()), {});
-    ASSERT_TRUE(korvel.waitForStarted(30000));
-    for (int i = 0; i < 600 && !std::filesystem::exists(dir / "ReadMe.txt"); ++i) {
-        QThread::msleep(50);
-    }
+    StartProgram(korvel, dir);
     QThread::msleep(300);
     ASSERT_EQ(korvel.state(), QProcess::Running) << "a leftover lock must not block the start";
     const std::string settings = ReadBytes(dir / "Korvel.ini");
