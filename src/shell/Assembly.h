@@ -49,6 +49,10 @@ class Assembly {
     void StartUp();
     // Starts a game as the menu's start choice does.
     void StartGame(const GameChoiceValues& choice);
+    // The menu's load choice: "noload" when there is no saved game, else the
+    // chooser; a chosen game is shown on the board and goes on, a cancel
+    // returns to the menu.
+    void LoadGame();
     // Back from the board: stores the music switch, hides the board.
     void BackToMenu();
     // The farewell and the release of everything, once.

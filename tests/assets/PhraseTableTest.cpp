@@ -42,13 +42,13 @@ std::set<std::string> expectedNames() {
     range("minut", 0, 2);
     range("hour", 0, 2);
     for (const char* n :
-         {"reverse", "velcome",  "tur",      "gamer",   "comon",       "computer",    "player",
-          "white",   "black",    "position", "pass",    "unavailable", "free",        "dictor",
-          "check",   "uncheck",  "stop",     "systime", "timer",       "color1",      "color2",
-          "make",    "save",     "cancel",   "pause",   "victoria",    "victory",     "whose",
-          "balls",   "schet",    "alls",     "ok",      "global",      "conditional", "opponent",
-          "absolut", "notfisha", "keynum",   "saving",  "loading",     "lok",         "noload",
-          "message", "readme",   "chao"}) {
+         {"reverse",  "velcome", "tur",      "gamer",    "comon",       "computer", "player",
+          "white",    "black",   "position", "pass",     "unavailable", "free",     "dictor",
+          "check",    "uncheck", "stop",     "systime",  "timer",       "color1",   "color2",
+          "make",     "save",    "cancel",   "savefail", "pause",       "victoria", "victory",
+          "whose",    "balls",   "schet",    "alls",     "ok",          "global",   "conditional",
+          "opponent", "absolut", "notfisha", "keynum",   "saving",      "loading",  "lok",
+          "noload",   "message", "readme",   "chao"}) {
         names.insert(n);
     }
     return names;
