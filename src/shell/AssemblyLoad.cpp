@@ -13,12 +13,11 @@ void Assembly::LoadGame() {
         m_mm->AddFile("noload");
         return;
     }
+    ShowMenu(false);
     const std::string record = ChooseSavedGame(m_dialogs, *m_mm, files);
     if (record.empty()) {
         m_mm->Clear();
-        if (onMenuShown) {
-            onMenuShown();
-        }
+        ShowMenu(true);
         return;
     }
     ReverControl& rever = *m_rever;

@@ -44,7 +44,7 @@ TEST(Soak, TwoHundredGamesAgainstTheComputer) {
         s.app->StartUp();
         s.answerDialogsWith("Enter", 100);
         const std::int16_t level = static_cast<std::int16_t>(1 + game % 4);
-        s.app->StartGame({2, 1, 0, level});
+        s.startGame({2, 1, 0, level});
         ReverControl& rever = s.rever();
         int guard = 0;
         while (s.boardShown() && ++guard < 200) {

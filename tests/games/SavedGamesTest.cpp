@@ -41,7 +41,7 @@ struct Flow {
     const char* name;
     std::vector<std::pair<std::string, std::string>> files;  // in the Games folder
     bool load;                      // the menu's load choice, else F2 in a game
-    std::vector<std::string> keys;  // 1.5 s apart; "Close": the window manager; "Wait": none
+    std::vector<std::string> keys;  // 1.5 s apart; "Close": the window manager; "-": none
     std::int64_t until = 30000;
 };
 
@@ -85,13 +85,10 @@ TEST_P(SavedGames, SoundAsRecorded) {
         }
         s.writeFile(name == "Games" ? name : "Games/" + name, bytes);
     }
-    s.app->StartUp();
-    s.app->onMenuShown = [&s] { Note(s, "menu shown"); };
+    ASSERT_TRUE(s.app->StartUp());
     std::int64_t at = flow.load ? 2000 : 8000;
     for (const auto& key : flow.keys) {
-        if (key == "Wait") {
-            // nothing pressed
-        } else if (key == "Close") {
+        if (key == "Close") {
             s.clock.singleShot(static_cast<int>(at), [&s] {
                 Note(s, "the window manager closes the dialog");
                 for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -100,15 +97,15 @@ TEST_P(SavedGames, SoundAsRecorded) {
                     }
                 }
             });
-        } else {
+        } else if (key != "-") {
             s.press(at, key);
         }
         at += 1500;
     }
     if (flow.load) {
-        s.app->LoadGame();
+        s.app->GameChoice(3);
     } else {
-        s.app->StartGame({2, 1, 0, 1});
+        s.startGame({2, 1, 0, 1});
     }
     s.runUntil(flow.until);
     ListFolder(s);
@@ -117,7 +114,7 @@ TEST_P(SavedGames, SoundAsRecorded) {
 
 // A move each, so that there is a game to save, then F2 once the computer has spoken.
 std::vector<std::string> Save(std::vector<std::string> dialogKeys) {
-    std::vector<std::string> keys{"Up", "Up", "Space", "Wait", "Wait", "F2"};
+    std::vector<std::string> keys{"Up", "Up", "Space", "-", "-", "F2"};
     keys.insert(keys.end(), dialogKeys.begin(), dialogKeys.end());
     return keys;
 }
@@ -158,7 +155,7 @@ TEST(SavedGameFiles, RoundTripThroughTheFiles) {
     std::string bytes;
     {
         Session s;
-        s.app->StartUp();
+        ASSERT_TRUE(s.app->StartUp());
         auto report = s.app->dialogs().observer;
         s.app->dialogs().observer = [&](const DialogRecord& record) {
             if (record.answer == 0) {
@@ -167,7 +164,7 @@ TEST(SavedGameFiles, RoundTripThroughTheFiles) {
             report(record);
         };
         s.pressAll(8000, 1500, {"Up", "Up", "Space", "Left", "F2", "Enter"});
-        s.app->StartGame({2, 4, 2, 3});
+        s.startGame({2, 4, 2, 3});
         s.runUntil(30000);
         bytes = ReadBytes(s.folder / "Games" / "lok1.rsg");
     }
@@ -175,9 +172,9 @@ TEST(SavedGameFiles, RoundTripThroughTheFiles) {
     Session s;
     std::filesystem::create_directories(s.folder / "Games");
     s.writeFile("Games/lok1.rsg", bytes);
-    s.app->StartUp();
+    ASSERT_TRUE(s.app->StartUp());
     s.press(2000, "Enter");
-    s.app->LoadGame();
+    s.app->GameChoice(3);
     EXPECT_EQ(s.rever().SavedState(), saved);
     EXPECT_EQ(s.rever().Turs(), 9);
     EXPECT_EQ(s.rever().PassCount(), -1);

@@ -133,6 +133,51 @@ TEST(ProgramFolder, FirstStartOfTheProgramWritesItsFiles) {
     EXPECT_EQ(readMe, Utf8ToCp1251(RulesText(FileDateText(program))) + "\r\n");
 }
 
+// The real program in an empty folder, with its own runtime folder for the
+// single-instance lock; `leftover` is put where the lock goes before it starts.
+struct Ending {
+    int signal;
+    const char* leftover;  // "empty", "garbled" or "folder"
+};
+
+class ProgramEnding : public ::testing::TestWithParam<Ending> {};
+
+TEST_P(ProgramEnding, LeftoverLocksDoNotBlockAndSignalsEndInOrder) {
+    TempFolder dir;
+    const auto program = dir / "korvel";
+    std::filesystem::copy_file(KORVEL_PROGRAM, program);
+    const auto lock = dir / ("korvel-" + std::to_string(::getuid()) + ".lock");
+    const std::string leftover = GetParam().leftover;
+    if (leftover == "folder") {
+        std::filesystem::create_directory(lock);
+    } else {
+        WriteBytes(lock, leftover == "empty" ? "" : "\x01garbage\xff 99999\n");
+    }
+    QProcess korvel;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir.path().string()));
+    env.insert("SDL_AUDIODRIVER", "dummy");
+    korvel.setProcessEnvironment(env);
+    korvel.start(QString::fromStdString(program.string()), {});
+    ASSERT_TRUE(korvel.waitForStarted(30000));
+    for (int i = 0; i < 600 && !std::filesystem::exists(dir / "ReadMe.txt"); ++i) {
+        QThread::msleep(50);
+    }
+    QThread::msleep(300);
+    ASSERT_EQ(korvel.state(), QProcess::Running) << "a leftover lock must not block the start";
+    const std::string settings = ReadBytes(dir / "Korvel.ini");
+    ::kill(static_cast<pid_t>(korvel.processId()), GetParam().signal);
+    ASSERT_TRUE(korvel.waitForFinished(10000));
+    EXPECT_EQ(korvel.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(korvel.exitCode(), 0);
+    EXPECT_EQ(ReadBytes(dir / "Korvel.ini"), settings);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shell, ProgramEnding,
+                         ::testing::Values(Ending{SIGTERM, "empty"}, Ending{SIGINT, "garbled"},
+                                           Ending{SIGHUP, "folder"}));
+
 }  // namespace
 }  // namespace korvel
 
