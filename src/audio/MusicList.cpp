@@ -202,6 +202,10 @@ bool MusicList::PlaySound(std::string_view File, bool MusicStat) {
     return true;
 }
 
+bool MusicList::SoundPlaying() const {
+    return m_soundPlayer != 0 && !m_device.playerFinished(m_soundPlayer);
+}
+
 void MusicList::StopSound() {
     if (m_soundPlayer != 0) {
         m_device.stopPlayer(m_soundPlayer);

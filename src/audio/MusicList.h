@@ -61,6 +61,8 @@ class MusicList {
 
     bool PlaySound(std::string_view File, bool MusicStat = true);
     void StopSound();
+    // True while the sound channel's file is still playing.
+    bool SoundPlaying() const;
     bool PlayMusic(std::string_view File, bool PlayMusicStat = true);
     void StopMusic();
 

@@ -15,11 +15,12 @@ QtSpeechEngine::QtSpeechEngine(const QString& engine) : m_thread(new QThread) {
 }
 
 QtSpeechEngine::~QtSpeechEngine() {
+    // The thread's loop ends only after this, the last call queued to it.
     post([this] {
         delete m_speech;
         m_speech = nullptr;
+        m_thread->quit();
     });
-    m_thread->quit();
     // A service that never answers keeps the thread inside its connection
     // attempt; the program then leaves without it rather than hang.
     if (m_thread->wait(3000)) {

@@ -129,6 +129,8 @@ bool SdlAudioDevice::Impl::tryOpen(const char* driver) {
     if (driver != nullptr) {
         SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, driver, SDL_HINT_OVERRIDE);
     }
+    // The program owns its signals: SIGTERM, SIGINT and SIGHUP run its own shutdown.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     subsystem = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     bool ok = subsystem && Mix_OpenAudio(kRate, AUDIO_S16SYS, 2, kBufferFrames) == 0;
     if (driver != nullptr) {

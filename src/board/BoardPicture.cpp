@@ -47,19 +47,18 @@ void BoardPicture::paintEvent(QPaintEvent*) {
     }
     // The cursor: a thick frame in blues or in oranges, blinking in turn.
     const QRect cursor((m_col - 1) * kCell, kSide - m_row * kCell, kCell, kCell);
-    if (m_cel1) {
+    auto frame = [&](const QColor& outer, const QColor& inner) {
         p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(QColor(0, 255, 255), 8));
+        p.setPen(QPen(outer, 8));
         p.drawRect(cursor.adjusted(4, 4, -4, -4));
-        p.setPen(QPen(QColor(0, 0, 160), 3));
+        p.setPen(QPen(inner, 3));
         p.drawRect(cursor.adjusted(10, 10, -10, -10));
+    };
+    if (m_cel1) {
+        frame(QColor(0, 255, 255), QColor(0, 0, 160));
     }
     if (m_cel2) {
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(QColor(255, 140, 0), 8));
-        p.drawRect(cursor.adjusted(4, 4, -4, -4));
-        p.setPen(QPen(QColor(255, 220, 0), 3));
-        p.drawRect(cursor.adjusted(10, 10, -10, -10));
+        frame(QColor(255, 140, 0), QColor(255, 220, 0));
     }
 }
 

@@ -77,9 +77,9 @@ std::string ReadTextFile(const fs::path& path) {
 
 bool WriteFileAtomically(const fs::path& path, std::string_view bytes) {
     std::error_code ec;
-    std::random_device device;
-    const fs::path temp = path.parent_path() /
-                          (path.filename().string() + ".tmp" + std::to_string(device() % 1000000));
+    // One temporary name per file: a write cut short leaves at most one
+    // stray file beside it, which the next write reuses.
+    const fs::path temp = path.parent_path() / (path.filename().string() + ".tmp");
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out) {

@@ -115,7 +115,17 @@ bool WriteIni(const fs::path& path, std::string_view section, std::string_view k
     const std::string keyCp = Utf8ToCp1251(key);
     const std::string newLine = keyCp + "=" + Utf8ToCp1251(clean);
 
-    std::vector<std::string> lines = ReadLines(path);
+    // A file that is there but cannot be read is never replaced: every
+    // setting in it would be lost. The game goes on with its values in memory.
+    std::vector<std::string> lines;
+    std::error_code error;
+    if (fs::exists(path, error)) {
+        std::string data;
+        if (!ReadWholeFile(path, data)) {
+            return false;
+        }
+        lines = SplitLines(data);
+    }
     bool inSection = false;
     bool sectionFound = false;
     std::size_t insertAt = lines.size();

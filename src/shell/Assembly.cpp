@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 
 #include "HelpWindow.h"
+#include "MessageDialog.h"
 #include "SoundEffects.h"
 #include "Startup.h"
 
@@ -23,43 +24,75 @@ Assembly::Assembly(const Services& services)
     m_rever->onHelp = [this](const QString& text, const QString& title) {
         return AddHelp(m_dialogs, m_speech, text, title);
     };
+    m_menu = new MenuControl(services.clock, services.programFolder, m_window.get());
+    m_menu->move((MainWindow::kInnerWidth - m_menu->width()) / 2,
+                 (MainWindow::kInnerHeight - m_menu->height()) / 2);
+    m_menu->hide();
+    m_menu->onChoice = [this](int choice) { GameChoice(choice); };
     m_window->setCloseHandler([this] { Shutdown(); });
 }
 
 Assembly::~Assembly() {
-    Shutdown();
+    Shutdown(0);
 }
 
-void Assembly::StartUp() {
+bool Assembly::StartUp() {
     // The sound device falls back to a silent output when there is no sound
-    // card, so the game can still be played.
-    OpenSoundDevice(m_services.device);
+    // card, so the game can still be played; it fails only when even that fails.
+    if (!OpenSoundDevice(m_services.device)) {
+        ShowMessage(m_dialogs,
+                    QStringLiteral("Немогу инициализировать DirectX. Программа будет закрыта.\r\n"
+                                   "Установите DirectX не ниже 8."),
+                    QStringLiteral("Error"), 1, nullptr);
+        return false;
+    }
     EnsureSettingsFile(m_settings);
-    m_mm->Init(20);
+    if (!m_mm->Init(20)) {
+        ShowMessage(m_dialogs,
+                    QStringLiteral("Неудаётся найти DirectX.\r\nПроверьте наличее файла: \r\n"
+                                   "WINDOWS\\system32\\quartz.dll\r\n"
+                                   "Сожалею, но программа будет закрыта."),
+                    QStringLiteral("Error System32 DirectX"), 1, nullptr);
+        CloseSoundDevice();
+        return false;
+    }
     m_mm->FoldMus((m_services.programFolder / "Speaks").string());
     m_rever->Init(*m_mm);
-    const std::int16_t interval = m_settings.GetNumber("Game", "interval");
-    m_rever->setRevPause(static_cast<std::int16_t>(std::clamp<int>(interval, 0, 1000)));
-    m_rever->setYesMusic(m_settings.GetNumber("Music", "music") != 0);
+    m_menu->Init(*m_mm);
+    LoadIni(m_settings, *m_menu, *m_rever);
     m_started = true;
+    return true;
 }
 
-void Assembly::StartGame(const GameChoiceValues& choice) {
+void Assembly::GameChoice(int choice) {
+    if (choice == 3) {
+        LoadGame();
+        return;
+    }
+    if (choice == 5) {
+        m_window->close();
+        return;
+    }
+    if (choice != 4) {
+        return;
+    }
+    const MenuControl& menu = *m_menu;
     ReverControl& rever = *m_rever;
+    ShowMenu(false);
     rever.setTur(1);
-    rever.setTip(choice.tip);
-    rever.setTimes(static_cast<std::int16_t>(choice.minutes * 60));
+    rever.setTip(menu.Tip);
+    rever.setTimes(static_cast<std::int16_t>(menu.Times * 60));
     rever.Gamer(m_settings.GetIni("Game", "gamer1"), 1);
     rever.Gamer(m_settings.GetIni("Game", "gamer2"), 2);
-    rever.setGame(choice.menu);
+    rever.setGame(menu.Menu);
     rever.Donull();
-    if (choice.menu == 2) {
-        rever.setLevel(choice.level);
+    if (menu.Menu == 2) {
+        rever.setLevel(menu.Level);
     }
-    m_settings.SetNumber("Menu", "level", choice.level);
-    m_settings.SetNumber("Menu", "position", choice.menu);
-    m_settings.SetNumber("Menu", "time", choice.minutes);
-    m_settings.SetNumber("Menu", "type", choice.tip);
+    m_settings.SetNumber("Menu", "level", menu.Level);
+    m_settings.SetNumber("Menu", "position", menu.Menu);
+    m_settings.SetNumber("Menu", "time", menu.Times);
+    m_settings.SetNumber("Menu", "type", menu.Tip);
     rever.show();
     m_window->activateWindow();
     rever.focusBoard();
@@ -69,39 +102,58 @@ void Assembly::StartGame(const GameChoiceValues& choice) {
 void Assembly::BackToMenu() {
     m_settings.SetNumber("Music", "music", m_rever->YesMusic() ? -1 : 0);
     m_rever->hide();
-    if (onMenuShown) {
-        onMenuShown();
-    }
+    ShowMenu(true);
 }
 
-void Assembly::Shutdown() {
-    if (m_shutDown || !m_started) {
+void Assembly::ShowMenu(bool show) {
+    if (!show) {
+        m_menu->hide();
+        return;
+    }
+    m_window->activateWindow();
+    m_menu->ShowAndListen();
+}
+
+void Assembly::Shutdown(int farewellMs) {
+    if (m_shutDown) {
         return;
     }
     m_shutDown = true;
+    if (!m_started) {
+        if (onShutDown) {
+            onShutDown();
+        }
+        return;
+    }
+    m_mm->Clear();
     m_mm->PlaySound("chao");
-    m_services.clock.sleep(400);
+    // The whole farewell is heard before the device closes.
+    m_services.clock.waitUntil([this] { return !m_mm->SoundPlaying(); }, farewellMs);
     if (QGuiApplication::overrideCursor() != nullptr) {
         QGuiApplication::restoreOverrideCursor();
     }
-    m_mm->Clear();
     m_mm->StopSound();
     m_mm->StopMusic();
     m_rever->UnInit();
+    m_menu->UnInit();
     CloseSoundDevice();
+    if (onShutDown) {
+        onShutDown();
+    }
 }
 
-GameChoiceValues StoredGameChoice(const Settings& settings) {
-    auto stored = [&](const char* key, int low, int high, int otherwise) {
+void LoadIni(const Settings& settings, MenuControl& menu, ReverControl& rever) {
+    auto stored = [&](const char* key, int high) {
         const int value = settings.GetNumber("Menu", key);
-        return static_cast<std::int16_t>(value >= low && value <= high ? value : otherwise);
+        return static_cast<std::int16_t>(value >= 1 && value <= high ? value : 0);
     };
-    GameChoiceValues choice;
-    choice.menu = stored("position", 1, 2, 1);
-    choice.tip = stored("type", 1, 4, 1);
-    choice.level = stored("level", 1, 4, 1);
-    choice.minutes = choice.tip % 2 == 0 ? stored("time", 1, 10, 1) : 0;
-    return choice;
+    menu.Level = stored("level", 4);
+    menu.Menu = stored("position", 2);
+    menu.Times = stored("time", 10);
+    menu.Tip = stored("type", 4);
+    const int interval = settings.GetNumber("Game", "interval");
+    rever.setRevPause(static_cast<std::int16_t>(std::clamp(interval, 0, 1000)));
+    rever.setYesMusic(settings.GetNumber("Music", "music") != 0);
 }
 
 }  // namespace korvel

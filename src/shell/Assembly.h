@@ -10,6 +10,7 @@
 #include "DialogHost.h"
 #include "IniFile.h"
 #include "MainWindow.h"
+#include "MenuControl.h"
 #include "MusicList.h"
 #include "RandomSource.h"
 #include "ReverControl.h"
@@ -30,15 +31,6 @@ struct Services {
     SpeechEngine& speech;
 };
 
-// What the menu hands to a game start: opponent kind (1 two players, 2 the
-// computer), game type 1..4, minutes per move (0 untimed) and level 1..4.
-struct GameChoiceValues {
-    std::int16_t menu = 1;
-    std::int16_t tip = 1;
-    std::int16_t minutes = 0;
-    std::int16_t level = 1;
-};
-
 // The one assembly of the program: the main window with the board, the
 // announcer, the settings file and the dialogs, built from the given services.
 // It owns its components; the services are borrowed for its whole life.
@@ -50,28 +42,36 @@ class Assembly {
     Assembly& operator=(const Assembly&) = delete;
 
     // The start-up order: sound device, settings file, announcer and its
-    // phrase folder, the board's Init, the stored settings.
-    void StartUp();
-    // Starts a game as the menu's start choice does.
-    void StartGame(const GameChoiceValues& choice);
+    // phrase folder, the board's and the menu's Init, the stored settings.
+    // False, after the player has been told why, when the program cannot run.
+    bool StartUp();
+    // The menu's choices: 3 load a saved game, 4 start a game, 5 leave.
+    void GameChoice(int choice);
     // The read-me step of start-up, after the file has been handled: the help
     // window on a first run, the question on a new version; then the
     // announcer's queue is emptied when the help window was shown.
     void HandleReadMeStep(ReadMeState state);
-    // Back from the board: stores the music switch, hides the board.
+    // The load choice: "noload" when there is no saved game, else the chooser;
+    // a chosen game is shown on the board and goes on, a cancel shows the menu.
+    void LoadGame();
+    // Back from the board: stores the music switch, hides the board, shows the menu.
     void BackToMenu();
-    // The farewell and the release of everything, once.
-    void Shutdown();
+    // Shows the menu, which announces itself, or hides it.
+    void ShowMenu(bool show);
+    // The farewell, heard to its end (at most `farewellMs`), and the release
+    // of everything, once.
+    void Shutdown(int farewellMs = 2000);
 
     MainWindow& window() { return *m_window; }
     ReverControl& rever() { return *m_rever; }
+    MenuControl& menu() { return *m_menu; }
     MusicList& mm() { return *m_mm; }
     DialogHost& dialogs() { return m_dialogs; }
     Settings& settings() { return m_settings; }
     SpeechLayer& speech() { return m_speech; }
 
-    // Where the program goes once the board is left, until the menu takes it.
-    std::function<void()> onMenuShown;
+    // Runs once the shutdown is done: the program ends its process there.
+    std::function<void()> onShutDown;
 
   private:
     Services m_services;
@@ -81,12 +81,14 @@ class Assembly {
     std::unique_ptr<MusicList> m_mm;
     std::unique_ptr<MainWindow> m_window;
     ReverControl* m_rever = nullptr;  // owned by the window
+    MenuControl* m_menu = nullptr;    // owned by the window
     bool m_started = false;
     bool m_shutDown = false;
 };
 
-// The stored choices of the last game started ([Menu] of the settings file);
-// a value out of its range gives the first choice.
-GameChoiceValues StoredGameChoice(const Settings& settings);
+// Copies the stored choices into the menu and the board. A stored choice out
+// of its range reads as 0 (nothing selected); the pause between turned discs
+// is kept within 0..1000 ms.
+void LoadIni(const Settings& settings, MenuControl& menu, ReverControl& rever);
 
 }  // namespace korvel

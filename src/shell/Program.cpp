@@ -1,9 +1,16 @@
 #include "Program.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCursor>
+#include <QMessageBox>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 
 #include "Assembly.h"
 #include "QtClock.h"
@@ -24,38 +31,95 @@ std::uint32_t SystemTickCount() {
         std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
 }
 
+// SIGTERM, SIGINT and SIGHUP end the program in order: the handler only
+// writes a byte, which the window thread reads and turns into a close.
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+bool InstallSignalHandlers() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {
+        return false;
+    }
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        ::sigaction(signal, &action, nullptr);
+    }
+    return true;
+}
+
+// The refusal of a second copy, said as well as shown: a player without a
+// screen reader hears why nothing else happened.
+void RefuseSecondCopy(const std::filesystem::path& programFolder) {
+    SdlAudioDevice device;
+    AudioDevice::Handle phrase = 0;
+    if (device.open()) {
+        phrase = device.openPlayer(programFolder / "Speaks" / "running.mp3");
+        device.startPlayer(phrase);
+    }
+    QMessageBox::critical(nullptr, QStringLiteral("Ошибка пользователя!"),
+                          QStringLiteral("Ты чо делаешь?\r\nИгра \"корвел\" уже запущена!"));
+    device.close();
+}
+
 }  // namespace
 
 int RunProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setApplicationName(
         QString::fromUtf8(kProgramTitle.data(), static_cast<int>(kProgramTitle.size())));
-
-    SingleInstanceGuard guard;
-    if (!guard.tryAcquire()) {
-        ShowAlreadyRunningMessage();
-        return 1;
-    }
-
-    // The program's one random generator, seeded from the system tick count.
-    SeededRandom random(SystemTickCount());
     const std::filesystem::path executable = QCoreApplication::applicationFilePath().toStdString();
     const std::filesystem::path programFolder = AppFolder(executable);
 
+    SingleInstanceGuard guard;
+    switch (guard.tryAcquire()) {
+        case SingleInstanceGuard::Result::AlreadyRunning:
+            RefuseSecondCopy(programFolder);
+            return 1;
+        case SingleInstanceGuard::Result::Unavailable:
+            std::fprintf(stderr,
+                         "korvel: cannot make the lock that keeps a second copy from running; "
+                         "starting anyway\n");
+            break;
+        case SingleInstanceGuard::Result::Acquired:
+            break;
+    }
+    InstallSignalHandlers();
+
+    // The program's one random generator, seeded from the system tick count.
+    SeededRandom random(SystemTickCount());
     QtClock clock;
     SdlAudioDevice device;
     QtSpeechEngine speech;
     Assembly program(Services{clock, device, random, programFolder, speech});
+    // The shutdown may be asked for from inside a wait of a game in progress:
+    // once it is done the process ends there, as nothing is left to save.
+    program.onShutDown = [&guard] {
+        guard.release();
+        std::fflush(nullptr);
+        std::_Exit(0);
+    };
+    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&program] {
+        char byte = 0;
+        [[maybe_unused]] const auto got = ::read(g_signalPipe[0], &byte, 1);
+        // A signal must end the program within a second: the farewell is cut short.
+        program.Shutdown(500);
+    });
+
     program.window().show();
-    program.StartUp();
+    if (!program.StartUp()) {
+        return 1;
+    }
     QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
     program.HandleReadMeStep(HandleReadMe(programFolder, FileDateText(executable)));
-
-    // Until the spoken menu is built, the program opens on the game last
-    // chosen and takes its leave, with its farewell, when that game is left.
-    program.onMenuShown = [&program] { program.window().close(); };
-    QTimer::singleShot(0, &program.window(),
-                       [&program] { program.StartGame(StoredGameChoice(program.settings())); });
+    program.ShowMenu(true);
 
     const int code = app.exec();
     guard.release();

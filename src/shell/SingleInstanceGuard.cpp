@@ -1,38 +1,54 @@
 #include "SingleInstanceGuard.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
+
 #include <QDir>
-#include <QMessageBox>
+#include <QFileInfo>
+#include <cerrno>
 
 namespace korvel {
 
-SingleInstanceGuard::SingleInstanceGuard(const QString& lockPath)
-    : m_lock(std::make_unique<QLockFile>(lockPath)) {
-    // Staleness is decided by whether the owning process still lives, not by age.
-    m_lock->setStaleLockTime(0);
+SingleInstanceGuard::SingleInstanceGuard(QString lockPath) : m_path(std::move(lockPath)) {}
+
+SingleInstanceGuard::~SingleInstanceGuard() {
+    release();
 }
 
-bool SingleInstanceGuard::tryAcquire() {
-    if (m_lock->isLocked()) {
-        return true;
+SingleInstanceGuard::Result SingleInstanceGuard::tryAcquire() {
+    if (m_fd >= 0) {
+        return Result::Acquired;
     }
-    // QLockFile takes over a lock whose owning process is gone.
-    return m_lock->tryLock(0);
+    const QByteArray path = QFile::encodeName(m_path);
+    // Whatever is in the file does not matter; only the lock on it does.
+    m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (m_fd < 0) {
+        return Result::Unavailable;
+    }
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+        return Result::Acquired;
+    }
+    const int error = errno;
+    ::close(m_fd);
+    m_fd = -1;
+    return error == EWOULDBLOCK ? Result::AlreadyRunning : Result::Unavailable;
 }
 
 void SingleInstanceGuard::release() {
-    if (m_lock->isLocked()) {
-        m_lock->unlock();
+    if (m_fd >= 0) {
+        ::close(m_fd);  // drops the lock
+        m_fd = -1;
     }
 }
 
 QString SingleInstanceGuard::defaultLockPath() {
-    return QDir::temp().filePath(QStringLiteral("korvel-%1.lock").arg(::getuid()));
-}
-
-void ShowAlreadyRunningMessage() {
-    QMessageBox::critical(nullptr, QStringLiteral("Ошибка пользователя!"),
-                          QStringLiteral("Ты чо делаешь?\r\nИгра \"корвел\" уже запущена!"));
+    const QString name = QStringLiteral("korvel-%1.lock").arg(::getuid());
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(QFile::decodeName(runtime)).isDir()) {
+        return QDir(QFile::decodeName(runtime)).filePath(name);
+    }
+    return QDir(QDir::tempPath()).filePath(name);
 }
 
 }  // namespace korvel

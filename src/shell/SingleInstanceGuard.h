@@ -1,32 +1,36 @@
 #pragma once
 
-#include <QLockFile>
 #include <QString>
-#include <memory>
 
 namespace korvel {
 
-// Keeps a second copy of the program from running beside the first. The
-// guard is a lock file holding the owner's process id; a lock left behind by
-// a copy that crashed is recognised as stale (its process is gone) and taken
-// over, so it never blocks the next start.
+// Keeps a second copy of the program from running beside the first: an
+// advisory lock (flock) on a per-user file in the runtime folder, or in the
+// temporary folder when there is none. The system drops the lock when the
+// process ends, however it ends, so whatever a crashed copy left behind never
+// blocks the next start.
 class SingleInstanceGuard {
   public:
-    // `lockPath`: the lock file; by default one per user in the temporary folder.
-    explicit SingleInstanceGuard(const QString& lockPath = defaultLockPath());
+    enum class Result {
+        Acquired,        // this process is the one copy
+        AlreadyRunning,  // another copy holds the lock
+        Unavailable,     // no lock can be made here: the guard cannot work
+    };
 
-    // True when this process now owns the guard; false when another running
-    // copy holds it.
-    bool tryAcquire();
+    // `lockPath`: the lock file; by default one per user (see defaultLockPath).
+    explicit SingleInstanceGuard(QString lockPath = defaultLockPath());
+    ~SingleInstanceGuard();
+    SingleInstanceGuard(const SingleInstanceGuard&) = delete;
+    SingleInstanceGuard& operator=(const SingleInstanceGuard&) = delete;
+
+    Result tryAcquire();
     void release();
 
     static QString defaultLockPath();
 
   private:
-    std::unique_ptr<QLockFile> m_lock;
+    QString m_path;
+    int m_fd = -1;
 };
-
-// The platform message box a second copy shows before it ends.
-void ShowAlreadyRunningMessage();
 
 }  // namespace korvel

@@ -397,6 +397,11 @@ std::int16_t ShowMessage(DialogHost& host, const QString& text, const QString& c
         form.windowHandle()->setTransientParent(owner->windowHandle());
     }
     form.show();
+    // Not every window manager (nor a bare X server) gives a new window the
+    // keyboard by itself; a player who cannot see it must never be left typing
+    // into the disabled owner.
+    form.raise();
+    form.activateWindow();
     if (owner) {
         owner->setEnabled(false);
     }

@@ -40,7 +40,7 @@ TEST_P(GameFlow, SoundsAsRecorded) {
     s.answerDialogsWith(flow.answerKey);
     s.rever().systemTime = [] { return QTime(21, 4, 2); };
     s.pressAll(8000, flow.step, flow.keys);
-    s.app->StartGame(flow.choice);
+    s.startGame(flow.choice);
     s.runUntil(flow.until);
     ExpectGolden(s.lines, flow.name);
 }

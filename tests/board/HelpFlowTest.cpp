@@ -16,7 +16,7 @@ TEST(HelpFlow, F1ReadsTheRulesDuringATimedGame) {
     s.pressAll(8000, 500,
                {"F1", "Down", "Down", "]", "ru:Ъ", "[", "Ctrl+End", "Ctrl+Home", "Shift+Down",
                 "PageDown", "Up", "Escape"});
-    s.app->StartGame({1, 2, 1, 1});
+    s.startGame({1, 2, 1, 1});
     s.runUntil(30000);
     EXPECT_EQ(s.app->settings().GetIni("Dictor", "speed"), "155");
     EXPECT_TRUE(s.rever().timeCelRunning());

@@ -14,7 +14,7 @@ std::vector<std::string> Heard(const std::string& key) {
     s.app->StartUp();
     s.rever().systemTime = [] { return QTime(10, 0, 0); };
     s.press(8000, key);
-    s.app->StartGame({1, 2, 1, 1});
+    s.startGame({1, 2, 1, 1});
     s.runUntil(8400);
     std::vector<std::string> heard;
     for (std::size_t i = 0; i < s.lines.size(); ++i) {

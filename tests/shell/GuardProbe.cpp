@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     korvel::SingleInstanceGuard guard(QString::fromLocal8Bit(argv[1]));
-    const bool acquired = guard.tryAcquire();
+    const bool acquired = guard.tryAcquire() == korvel::SingleInstanceGuard::Result::Acquired;
     std::cout << (acquired ? "acquired" : "busy") << std::endl;
     if (acquired) {
         std::string line;

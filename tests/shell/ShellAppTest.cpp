@@ -110,28 +110,69 @@ TEST(SingleInstance, SecondProcessIsRefusedAndACrashedOwnerDoesNotBlock) {
     ASSERT_TRUE(third.waitForFinished(30000));
 }
 
-TEST(ProgramFolder, FirstStartOfTheProgramWritesItsFiles) {
-    TempFolder dir;
+// Starts a copy of the real program in `dir`, with no display or sound card and
+// its lock in `dir`, and waits (real time, bounded) until start-up has written
+// its files.
+void StartProgram(QProcess& korvel, const TempFolder& dir) {
     const auto program = dir / "korvel";
     std::filesystem::copy_file(KORVEL_PROGRAM, program);
-    QProcess korvel;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("TMPDIR", QString::fromStdString(dir.path().string()));
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir.path().string()));
     env.insert("SDL_AUDIODRIVER", "dummy");
     korvel.setProcessEnvironment(env);
     korvel.start(QString::fromStdString(program.string()), {});
     ASSERT_TRUE(korvel.waitForStarted(30000));
-    // Wait (real time, bounded) for start-up to write both files.
     for (int i = 0; i < 600 && !std::filesystem::exists(dir / "ReadMe.txt"); ++i) {
         QThread::msleep(50);
     }
+}
+
+TEST(ProgramFolder, FirstStartOfTheProgramWritesItsFiles) {
+    TempFolder dir;
+    QProcess korvel;
+    StartProgram(korvel, dir);
+    const auto program = dir / "korvel";
     korvel.kill();
     korvel.waitForFinished(30000);
     EXPECT_EQ(ReadBytes(dir / "Korvel.ini").substr(0, kDefaultIni.size()), kDefaultIni);
     const std::string readMe = ReadBytes(dir / "ReadMe.txt");
     EXPECT_EQ(readMe, Utf8ToCp1251(RulesText(FileDateText(program))) + "\r\n");
 }
+
+// The real program in an empty folder, with its own runtime folder for the
+// single-instance lock; `leftover` is put where the lock goes before it starts.
+struct Ending {
+    int signal;
+    const char* leftover;  // "empty", "garbled" or "folder"
+};
+
+class ProgramEnding : public ::testing::TestWithParam<Ending> {};
+
+TEST_P(ProgramEnding, LeftoverLocksDoNotBlockAndSignalsEndInOrder) {
+    TempFolder dir;
+    const auto lock = dir / ("korvel-" + std::to_string(::getuid()) + ".lock");
+    const std::string leftover = GetParam().leftover;
+    if (leftover == "folder") {
+        std::filesystem::create_directory(lock);
+    } else {
+        WriteBytes(lock, leftover == "empty" ? "" : "\x01garbage\xff 99999\n");
+    }
+    QProcess korvel;
+    StartProgram(korvel, dir);
+    QThread::msleep(300);
+    ASSERT_EQ(korvel.state(), QProcess::Running) << "a leftover lock must not block the start";
+    const std::string settings = ReadBytes(dir / "Korvel.ini");
+    ::kill(static_cast<pid_t>(korvel.processId()), GetParam().signal);
+    ASSERT_TRUE(korvel.waitForFinished(10000));
+    EXPECT_EQ(korvel.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(korvel.exitCode(), 0);
+    EXPECT_EQ(ReadBytes(dir / "Korvel.ini"), settings);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shell, ProgramEnding,
+                         ::testing::Values(Ending{SIGTERM, "empty"}, Ending{SIGINT, "garbled"},
+                                           Ending{SIGHUP, "folder"}));
 
 }  // namespace
 }  // namespace korvel

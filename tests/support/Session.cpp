@@ -49,6 +49,18 @@ KeySpec ParseKey(std::string name) {
     }
     if (auto it = kNamedKeys.find(name); it != kNamedKeys.end()) {
         spec.key = it->second;
+        const std::map<int, QString> texts = {{Qt::Key_Return, QStringLiteral("\r")},
+                                              {Qt::Key_Escape, QStringLiteral("\x1b")},
+                                              {Qt::Key_Space, QStringLiteral(" ")},
+                                              {Qt::Key_Tab, QStringLiteral("\t")}};
+        spec.text = texts.count(spec.key) ? texts.at(spec.key) : QString();
+        return spec;
+    }
+    if (name.size() == 1 && name[0] >= '0' && name[0] <= '9') {
+        // The digit row: 1..9 then 0, key codes 10..19.
+        spec.key = name[0];
+        spec.scanCode = static_cast<quint32>(name[0] == '0' ? 19 : 9 + (name[0] - '0'));
+        spec.text = QString::fromStdString(name);
         return spec;
     }
     // "ru:Л": the Russian letter with its key code; "bare:Л": the letter alone,
@@ -148,7 +160,11 @@ Session::Session(std::uint32_t seed) : device(clock, lines), random(seed) {
     app = std::make_unique<Assembly>(Services{clock, device, random, folder.path(), speech});
     app->dialogs().observer = [this](const DialogRecord& record) {
         if (record.answer != 0) {
-            lines.push_back(Stamp(clock.tickCount()) + "answer " + std::to_string(record.answer));
+            lines.push_back(
+                Stamp(clock.tickCount()) + "answer " + std::to_string(record.answer) +
+                (record.kind != "message" && record.kind != "help" && !record.text.empty()
+                     ? " " + record.text
+                     : ""));
             return;
         }
         ++dialogsShown;
@@ -204,6 +220,15 @@ void Session::sendKey(const std::string& name) {
     }
 }
 
+void Session::startGame(const GameChoiceValues& choice) {
+    MenuControl& menu = app->menu();
+    menu.Menu = choice.menu;
+    menu.Tip = choice.tip;
+    menu.Times = choice.minutes;
+    menu.Level = choice.level;
+    app->GameChoice(4);
+}
+
 void Session::press(std::int64_t atMs, const std::string& key) {
     const std::int64_t delay = atMs > clock.tickCount() ? atMs - clock.tickCount() : 0;
     clock.singleShot(static_cast<int>(delay), [this, key] { sendKey(key); });
@@ -211,7 +236,9 @@ void Session::press(std::int64_t atMs, const std::string& key) {
 
 void Session::pressAll(std::int64_t atMs, int stepMs, const std::vector<std::string>& keys) {
     for (const auto& key : keys) {
-        press(atMs, key);
+        if (key != "-") {  // "-": a step with no key
+            press(atMs, key);
+        }
         atMs += stepMs;
     }
 }

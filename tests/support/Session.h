@@ -15,6 +15,15 @@
 
 namespace korvel::testing {
 
+// The menu's choices for a game started by a test: opponent kind (1 two
+// players, 2 the computer), game type 1..4, minutes per move and level 1..4.
+struct GameChoiceValues {
+    std::int16_t menu = 1;
+    std::int16_t tip = 1;
+    std::int16_t minutes = 0;
+    std::int16_t level = 1;
+};
+
 // The recording device of a session: writes what a player would hear into the
 // transcript, in the order it is asked for.
 class TranscriptDevice : public FakeAudioDevice {
@@ -56,6 +65,8 @@ class Session {
     void setIni(const std::string& section, const std::string& key, const std::string& value);
     void writeFile(const std::string& name, const std::string& bytes);
 
+    // Starts a game with these menu choices, as the menu's start item does.
+    void startGame(const GameChoiceValues& choice);
     // Presses `key` at virtual time `atMs` (or now, when that has passed).
     void press(std::int64_t atMs, const std::string& key);
     // Presses the keys one after another, `stepMs` apart, from `atMs`.
