@@ -4,14 +4,6 @@ namespace korvel::testing {
 
 FakeSpeech::FakeSpeech() : voiceList{{"English", "en"}, {"Russian", "ru"}, {"Anna", "ru_RU"}} {}
 
-void FakeSpeech::write(const std::string& line) {
-    if (onLine) {
-        onLine(line);
-    } else {
-        log.push_back(line);
-    }
-}
-
 void FakeSpeech::say(const std::string& text) {
     const std::string name = selected >= 0 && selected < static_cast<int>(voiceList.size())
                                  ? voiceList[selected].name
@@ -19,20 +11,20 @@ void FakeSpeech::say(const std::string& text) {
     const std::string voice =
         "voice " + name + " speed=" + std::to_string(speed) + " pitch=" + std::to_string(pitch);
     if (voice != m_lastVoice) {
-        write(voice);
+        onLine(voice);
         m_lastVoice = voice;
     }
     std::string shown;
     for (const char c : text) {
         shown += c == '\r' ? std::string("\\r") : std::string(1, c);
     }
-    write("speak " + shown);
+    onLine("speak " + shown);
     m_speaking = true;
 }
 
 void FakeSpeech::stop() {
     if (m_speaking) {
-        write("stop");
+        onLine("stop");
     }
     m_speaking = false;
 }

@@ -9,9 +9,9 @@
 namespace korvel::testing {
 
 // A recording speech engine. It lists the voices it is given (by default one
-// English and two Russian ones, the second a preferred name) and logs what it is asked to say, as
-// "speak <text>" with CR shown as \r, preceded by a "voice <name> speed=..
-// pitch=.." line whenever the voice or its settings changed since the last
+// English and two Russian ones, the second with a preferred name) and logs
+// what it is asked to say as "speak <text>", CR shown as \r, after a "voice
+// <name> speed=.. pitch=.." line whenever those changed since the last
 // utterance, and "stop" when speech is cut short.
 class FakeSpeech : public SpeechEngine {
   public:
@@ -19,9 +19,11 @@ class FakeSpeech : public SpeechEngine {
 
     std::vector<SpeechVoice> voiceList;
     bool stillConnecting = false;
-    // Receives each log line; without it they are kept in `log`.
-    std::function<void(const std::string&)> onLine;
+    // Receives each log line; by default they are kept in `log`.
     std::vector<std::string> log;
+    std::function<void(const std::string&)> onLine = [this](const std::string& line) {
+        log.push_back(line);
+    };
     int speed = 0, pitch = 0;
     int selected = -1;
 
@@ -34,7 +36,6 @@ class FakeSpeech : public SpeechEngine {
     void stop() override;
 
   private:
-    void write(const std::string& line);
     std::string m_lastVoice;
     bool m_speaking = false;
 };
