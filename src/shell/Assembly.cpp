@@ -10,16 +10,16 @@ namespace korvel {
 
 Assembly::Assembly(const Services& services)
     : m_services(services),
-      m_settings(SettingsPath(services.programFolder)),
-      m_dialogs(services.clock, services.programFolder),
+      m_settings(SettingsPath(services.folders.user)),
+      m_dialogs(services.clock, services.folders),
       m_mm(std::make_unique<MusicList>(services.clock, m_settings, services.device)),
       m_window(std::make_unique<MainWindow>()) {
     m_rever = new ReverControl(services.clock, m_settings, services.random, m_dialogs,
-                               services.programFolder, m_window.get());
+                               services.folders, m_window.get());
     m_rever->setGeometry(0, 0, MainWindow::kInnerWidth, MainWindow::kInnerHeight);
     m_rever->hide();
     m_rever->onBackToMenu = [this] { BackToMenu(); };
-    m_menu = new MenuControl(services.clock, services.programFolder, m_window.get());
+    m_menu = new MenuControl(services.clock, services.folders.data, m_window.get());
     m_menu->move((MainWindow::kInnerWidth - m_menu->width()) / 2,
                  (MainWindow::kInnerHeight - m_menu->height()) / 2);
     m_menu->hide();
@@ -51,7 +51,7 @@ bool Assembly::StartUp() {
         CloseSoundDevice();
         return false;
     }
-    m_mm->FoldMus((m_services.programFolder / "Speaks").string());
+    m_mm->FoldMus((m_services.folders.data / "Speaks").string());
     m_rever->Init(*m_mm);
     m_menu->Init(*m_mm);
     LoadIni(m_settings, *m_menu, *m_rever);
@@ -61,7 +61,7 @@ bool Assembly::StartUp() {
 
 void Assembly::GameChoice(int choice) {
     if (choice == 3) {
-        const auto files = ListFiles(m_services.programFolder / "Games", "lok*.rsg");
+        const auto files = ListFiles(m_services.folders.user / "Games", "lok*.rsg");
         m_mm->StopSound();
         if (files.empty()) {
             m_mm->AddFile("noload");

@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "Assembly.h"
+#include "ProgramFolders.h"
 #include "QtClock.h"
 #include "RandomSource.h"
 #include "SdlAudioDevice.h"
@@ -55,11 +56,11 @@ bool InstallSignalHandlers() {
 
 // The refusal of a second copy, said as well as shown: a player without a
 // screen reader hears why nothing else happened.
-void RefuseSecondCopy(const std::filesystem::path& programFolder) {
+void RefuseSecondCopy(const std::filesystem::path& dataFolder) {
     SdlAudioDevice device;
     AudioDevice::Handle phrase = 0;
     if (device.open()) {
-        phrase = device.openPlayer(programFolder / "Speaks" / "running.mp3");
+        phrase = device.openPlayer(dataFolder / "Speaks" / "running.mp3");
         device.startPlayer(phrase);
     }
     QMessageBox::critical(nullptr, QStringLiteral("Ошибка пользователя!"),
@@ -74,12 +75,16 @@ int RunProgram(int argc, char** argv) {
     app.setApplicationName(
         QString::fromUtf8(kProgramTitle.data(), static_cast<int>(kProgramTitle.size())));
     const std::filesystem::path executable = QCoreApplication::applicationFilePath().toStdString();
-    const std::filesystem::path programFolder = AppFolder(executable);
+    const Folders folders = ChooseFolders(LookUpFolderFacts(AppFolder(executable)));
+    if (!MakeUserFolder(folders)) {
+        std::fprintf(stderr, "korvel: cannot create %s; settings and saved games are not kept\n",
+                     folders.user.c_str());
+    }
 
     SingleInstanceGuard guard;
     switch (guard.tryAcquire()) {
         case SingleInstanceGuard::Result::AlreadyRunning:
-            RefuseSecondCopy(programFolder);
+            RefuseSecondCopy(folders.data);
             return 1;
         case SingleInstanceGuard::Result::Unavailable:
             std::fprintf(stderr,
@@ -95,7 +100,7 @@ int RunProgram(int argc, char** argv) {
     SeededRandom random(SystemTickCount());
     QtClock clock;
     SdlAudioDevice device;
-    Assembly program(Services{clock, device, random, programFolder});
+    Assembly program(Services{clock, device, random, folders});
     // The shutdown may be asked for from inside a wait of a game in progress:
     // once it is done the process ends there, as nothing is left to save.
     program.onShutDown = [&guard] {
@@ -116,7 +121,7 @@ int RunProgram(int argc, char** argv) {
         return 1;
     }
     QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
-    HandleReadMe(programFolder, FileDateText(executable));
+    HandleReadMe(folders.user, FileDateText(executable));
     program.ShowMenu(true);
 
     const int code = app.exec();
