@@ -33,8 +33,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "self-voicing Reversi for blind and low-vi
 set(CPACK_PACKAGE_DESCRIPTION
     "Korvel is Reversi (Othello) played entirely by keyboard and ear, with all its\n"
     "texts in Russian. A recorded announcer speaks the menus, the cursor cell,\n"
-    "turns, clocks and results; positional effects place every click on the\n"
-    "board; music loops during play; a speech synthesizer reads the rules.\n"
+    "turns, clocks and results. Positional effects place every click on the\n"
+    "board, music loops during play and a speech synthesizer reads the rules.\n"
     "One or two people play at one keyboard, or a person plays the computer at\n"
     "four levels, in single, timed and staged matches.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
