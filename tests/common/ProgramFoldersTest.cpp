@@ -8,15 +8,9 @@ namespace {
 // One start of the program: where it lies and what it finds, and the folders
 // it must choose.
 struct FolderCase {
-    const char* name;
-    const char* program;
-    bool hasData;           // Speaks/ beside the executable
-    bool installedHasData;  // Speaks/ in ../share/games/korvel
-    bool writable;
-    const char* xdgDataHome;
-    const char* home;
-    const char* data;
-    const char* user;
+    const char *name, *program;
+    bool hasData, installedHasData, writable;  // Speaks/ beside it, Speaks/ in the share folder
+    const char *xdgDataHome, *home, *data, *user;
 };
 
 class FolderChoice : public ::testing::TestWithParam<FolderCase> {};
