@@ -78,7 +78,7 @@ check "read-me written in ~/.local/share/korvel" '[ -s "$data/ReadMe.txt" ]'
 check "nothing written beside the executable" '[ "$(ls "$root/usr/games")" = korvel ]'
 check "settings owned by the player" \
   '[ "$(stat -c %u "$data/Korvel.ini")" = "$(chroot "$root" id -u player)" ]'
-ls -l "$data"
+chroot "$root" ls -l /home/player/.local/share/korvel
 if [ "$failed" -ne 0 ]; then
   echo "install test: FAILED"
   exit 1
