@@ -13,6 +13,7 @@
 #include "CommonRoutines.h"
 #include "ProgramFolders.h"
 #include "Rules.h"
+#include "SavedGameRecord.h"
 #include "SoundEffects.h"
 
 namespace korvel {
@@ -104,10 +105,17 @@ class ReverControl : public QWidget {
     std::int16_t CheckGameEnd(bool freeCellsQuery);
     void RedrawDiscs();
 
+    // Saved games. SaveGame lets the player choose a slot and writes the game
+    // in progress into it; LoadingReverGame restores and announces a decoded
+    // record, rebuilding the position disc by disc, and goes on with the game.
+    enum class SaveResult { Saved, Cancelled, Failed };
+    SaveResult SaveGame();
+    void LoadingReverGame(const std::string& record);
+    // The values a saved game keeps, as the board holds them now.
+    SavedGame SavedState() const;
+
     // Where the board hands control back to the program.
     std::function<void()> onBackToMenu;
-    // F2: saves the game (true when saved); unset while saving is not available.
-    std::function<bool()> onSaveGame;
     // T: the time of day; the tests fix it.
     std::function<QTime()> systemTime = [] { return QTime::currentTime(); };
     // F1: shows the rules text in the help window (true on a positive close).

@@ -276,11 +276,19 @@ void ReverControl::saveKey() {
         m_mm->AddFile("gamer");
         return;
     }
-    if (!onSaveGame) {
-        m_mm->AddFile("unavailable");
-        return;
+    const SaveResult result = SaveGame();
+    m_mm->Clear();
+    switch (result) {
+        case SaveResult::Saved:
+            m_mm->AddFile("save");
+            break;
+        case SaveResult::Cancelled:
+            m_mm->AddFile("cancel");
+            break;
+        case SaveResult::Failed:
+            m_mm->AddFile("savefail");
+            break;
     }
-    m_mm->AddFile(onSaveGame() ? "save" : "cancel");
 }
 
 void ReverControl::pauseKey() {

@@ -145,8 +145,8 @@ std::optional<SavedGame> ParseRecord(std::string_view record) {
     return game;
 }
 
-std::filesystem::path GamesFolder(const std::filesystem::path& programFolder) {
-    return programFolder / "Games";
+std::filesystem::path GamesFolder(const std::filesystem::path& userFolder) {
+    return userFolder / "Games";
 }
 
 std::string SlotFileName(int slot) {
@@ -163,6 +163,52 @@ std::string ReadSlotFile(const std::filesystem::path& file) {
 
 bool WriteSlotFile(const std::filesystem::path& file, std::string_view record) {
     return WriteTextFile(file, EncodeRecord(record));
+}
+
+std::optional<int> SlotNumber(std::string_view fileName) {
+    constexpr std::string_view kPrefix = "lok";
+    constexpr std::string_view kSuffix = ".rsg";
+    constexpr std::size_t kMaxDigits = 6;
+    if (fileName.size() <= kPrefix.size() + kSuffix.size() || !fileName.starts_with(kPrefix) ||
+        !fileName.ends_with(kSuffix)) {
+        return std::nullopt;
+    }
+    const std::string_view digits =
+        fileName.substr(kPrefix.size(), fileName.size() - kPrefix.size() - kSuffix.size());
+    if (digits.size() > kMaxDigits || digits.front() == '0' ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    int slot = 0;
+    for (const char c : digits) {
+        slot = slot * 10 + (c - '0');
+    }
+    return slot;
+}
+
+char SlotFile::stage() const {
+    return record.size() >= 3 && record[2] >= '0' && record[2] <= '9' ? record[2] : 0;
+}
+
+std::vector<SlotFile> ListSlots(const std::filesystem::path& userFolder) {
+    const std::filesystem::path folder = GamesFolder(userFolder);
+    std::vector<SlotFile> slots;
+    for (const std::string& name : ListFiles(folder, "lok*.rsg")) {
+        if (const auto slot = SlotNumber(name)) {
+            slots.push_back({*slot, ReadSlotFile(folder / name)});
+        }
+    }
+    std::sort(slots.begin(), slots.end(),
+              [](const SlotFile& a, const SlotFile& b) { return a.slot < b.slot; });
+    return slots;
+}
+
+int NewSlot(const std::vector<SlotFile>& slots) {
+    int highest = 0;
+    for (const SlotFile& file : slots) {
+        highest = std::max(highest, file.slot);
+    }
+    return highest + 1;
 }
 
 }  // namespace korvel

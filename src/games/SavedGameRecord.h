@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Rules.h"
 
@@ -44,9 +45,9 @@ std::string BuildRecord(const SavedGame& game);
 // for loading).
 std::optional<SavedGame> ParseRecord(std::string_view record);
 
-// The saved-game folder of a program folder, and the file of a slot:
+// The saved-game folder in the user folder, and the file of a slot:
 // Games/lok<slot>.rsg.
-std::filesystem::path GamesFolder(const std::filesystem::path& programFolder);
+std::filesystem::path GamesFolder(const std::filesystem::path& userFolder);
 std::string SlotFileName(int slot);
 
 // File bytes of a record (SwapCodes of it; WriteTextFile adds CR LF) and back.
@@ -55,5 +56,29 @@ std::string EncodeRecord(std::string_view record);
 std::string ReadSlotFile(const std::filesystem::path& file);
 // Writes the record into the file; false when it could not be written.
 bool WriteSlotFile(const std::filesystem::path& file, std::string_view record);
+
+// The slot number a file name stands for: "lok7.rsg" gives 7. Nothing for a
+// name that matches "lok*.rsg" without carrying a number in the slot's own
+// spelling ("lok.rsg", "lokA.rsg", "lok07.rsg"): such a file is no slot.
+std::optional<int> SlotNumber(std::string_view fileName);
+
+// One slot file of the Games folder: its number and its decoded text.
+struct SlotFile {
+    int slot = 0;
+    std::string record;
+
+    // The stage digit (the record's third character), or 0 when the text has
+    // no digit there.
+    char stage() const;
+    bool valid() const { return ParseRecord(record).has_value(); }
+};
+
+// The slot files in the user folder, sorted by slot number; files without a
+// slot number are left out. A missing folder gives none.
+std::vector<SlotFile> ListSlots(const std::filesystem::path& userFolder);
+
+// The slot a new save goes into: one past the highest existing slot, so that
+// it never replaces a saved game.
+int NewSlot(const std::vector<SlotFile>& slots);
 
 }  // namespace korvel

@@ -61,12 +61,7 @@ bool Assembly::StartUp() {
 
 void Assembly::GameChoice(int choice) {
     if (choice == 3) {
-        const auto files = ListFiles(m_services.folders.user / "Games", "lok*.rsg");
-        m_mm->StopSound();
-        if (files.empty()) {
-            m_mm->AddFile("noload");
-        }
-        // Choosing among the saved games comes with the game files dialog.
+        LoadGame();
         return;
     }
     if (choice == 5) {

@@ -43,6 +43,9 @@ class Assembly {
     bool StartUp();
     // The menu's choices: 3 load a saved game, 4 start a game, 5 leave.
     void GameChoice(int choice);
+    // The load choice: "noload" when there is no saved game, else the chooser;
+    // a chosen game is shown on the board and goes on, a cancel shows the menu.
+    void LoadGame();
     // Back from the board: stores the music switch, hides the board, shows the menu.
     void BackToMenu();
     // Shows the menu, which announces itself, or hides it.

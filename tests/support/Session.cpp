@@ -157,7 +157,9 @@ Session::Session(std::uint32_t seed) : device(clock, lines), random(seed) {
     app = std::make_unique<Assembly>(Services{clock, device, random, folder.path()});
     app->dialogs().observer = [this](const DialogRecord& record) {
         if (record.answer != 0) {
-            lines.push_back(Stamp(clock.tickCount()) + "answer " + std::to_string(record.answer));
+            lines.push_back(
+                Stamp(clock.tickCount()) + "answer " + std::to_string(record.answer) +
+                (record.kind != "message" && !record.text.empty() ? " " + record.text : ""));
             return;
         }
         ++dialogsShown;
