@@ -45,14 +45,13 @@ QString LevelName(int level) {
 }  // namespace
 
 ReverControl::ReverControl(Clock& clock, Settings& settings, RandomSource& random,
-                           DialogHost& dialogs, std::filesystem::path programFolder,
-                           QWidget* parent)
+                           DialogHost& dialogs, Folders folders, QWidget* parent)
     : QWidget(parent),
       m_clock(clock),
       m_settings(settings),
       m_random(random),
       m_dialogs(dialogs),
-      m_programFolder(std::move(programFolder)),
+      m_folders(std::move(folders)),
       m_sinceCreated(clock) {
     setObjectName(QStringLiteral("Rever"));
     setAutoFillBackground(true);
@@ -99,16 +98,16 @@ void ReverControl::Init(MusicList& mm) {
     m_mm = &mm;
     m_mm->AddFile("reverse");
     for (int i = 0; i < 4; ++i) {
-        LoadEffect(m_pik[i], m_programFolder, "pik" + std::to_string(i));
+        LoadEffect(m_pik[i], m_folders.data, "pik" + std::to_string(i));
     }
-    LoadEffect(m_border, m_programFolder, "border");
-    LoadEffect(m_cursor, m_programFolder, "cursor");
-    LoadEffect(m_error, m_programFolder, "error");
+    LoadEffect(m_border, m_folders.data, "border");
+    LoadEffect(m_cursor, m_folders.data, "cursor");
+    LoadEffect(m_error, m_folders.data, "error");
     for (int i = 0; i < 3; ++i) {
-        LoadEffect(m_fishka[i], m_programFolder, "fishka" + std::to_string(i));
+        LoadEffect(m_fishka[i], m_folders.data, "fishka" + std::to_string(i));
     }
-    LoadEffect(m_ok, m_programFolder, "ok");
-    LoadEffect(m_tiktak, m_programFolder, "tiktak");
+    LoadEffect(m_ok, m_folders.data, "ok");
+    LoadEffect(m_tiktak, m_folders.data, "tiktak");
 }
 
 void ReverControl::UnInit() {
@@ -196,7 +195,7 @@ void ReverControl::Start() {
     }
     setCursor(m_CheyHod + 3, 4);
     m_board.clear();
-    const std::filesystem::path start = m_programFolder / "start.txt";
+    const std::filesystem::path start = m_folders.user / "start.txt";
     std::error_code error;
     if (std::filesystem::is_regular_file(start, error)) {
         m_CheyHod = static_cast<std::int16_t>(ReadStartPosition(start, m_board));
@@ -430,7 +429,7 @@ void ReverControl::TimeCel_Timer() {
 
 void ReverControl::playMusicFile(const char* name) {
     if (m_mm) {
-        m_mm->PlayMusic((m_programFolder / "Musics" / name).string());
+        m_mm->PlayMusic((m_folders.data / "Musics" / name).string());
     }
 }
 

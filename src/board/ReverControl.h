@@ -11,6 +11,7 @@
 
 #include "Clock.h"
 #include "CommonRoutines.h"
+#include "ProgramFolders.h"
 #include "Rules.h"
 #include "SavedGameRecord.h"
 #include "SoundEffects.h"
@@ -49,7 +50,7 @@ struct BoardPauses {
 class ReverControl : public QWidget {
   public:
     ReverControl(Clock& clock, Settings& settings, RandomSource& random, DialogHost& dialogs,
-                 std::filesystem::path programFolder, QWidget* parent = nullptr);
+                 Folders folders, QWidget* parent = nullptr);
     ~ReverControl() override;
 
     // Lifecycle.
@@ -161,7 +162,7 @@ class ReverControl : public QWidget {
     Settings& m_settings;
     RandomSource& m_random;
     DialogHost& m_dialogs;
-    std::filesystem::path m_programFolder;
+    Folders m_folders;  // recordings, effects, music; start.txt and ReadMe.txt
     MusicList* m_mm = nullptr;
     Stopwatch m_sinceCreated;
 

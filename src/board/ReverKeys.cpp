@@ -249,7 +249,7 @@ void ReverControl::helpKey() {
     stopTimeCel();
     m_busy = true;
     if (onHelp) {
-        const std::string text = Cp1251ToUtf8(ReadTextFile(m_programFolder / "ReadMe.txt"));
+        const std::string text = Cp1251ToUtf8(ReadTextFile(m_folders.user / "ReadMe.txt"));
         if (onHelp(QString::fromStdString(text), QStringLiteral("Помощь!"))) {
             std::int32_t pan = 0;
             std::int32_t volume = 0;

@@ -32,7 +32,7 @@ ReverControl::SaveResult ReverControl::SaveGame() {
     stopTimeCel();
     m_busy = true;
     const std::string record = BuildRecord(SavedState());
-    const std::filesystem::path folder = GamesFolder(m_programFolder);
+    const std::filesystem::path folder = GamesFolder(m_folders.user);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     const std::string slot = ChooseSaveSlot(m_dialogs, *m_mm);

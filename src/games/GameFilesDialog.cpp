@@ -292,7 +292,7 @@ QString NewSlotItem(int slot) {
 }
 
 std::string ChooseSaveSlot(DialogHost& host, MusicList& mm) {
-    const std::vector<SlotFile> files = ListSlots(host.programFolder());
+    const std::vector<SlotFile> files = ListSlots(host.userFolder());
     QStringList items;
     std::vector<int> numbers;
     for (const SlotFile& file : files) {

@@ -145,8 +145,8 @@ std::optional<SavedGame> ParseRecord(std::string_view record) {
     return game;
 }
 
-std::filesystem::path GamesFolder(const std::filesystem::path& programFolder) {
-    return programFolder / "Games";
+std::filesystem::path GamesFolder(const std::filesystem::path& userFolder) {
+    return userFolder / "Games";
 }
 
 std::string SlotFileName(int slot) {
@@ -190,8 +190,8 @@ char SlotFile::stage() const {
     return record.size() >= 3 && record[2] >= '0' && record[2] <= '9' ? record[2] : 0;
 }
 
-std::vector<SlotFile> ListSlots(const std::filesystem::path& programFolder) {
-    const std::filesystem::path folder = GamesFolder(programFolder);
+std::vector<SlotFile> ListSlots(const std::filesystem::path& userFolder) {
+    const std::filesystem::path folder = GamesFolder(userFolder);
     std::vector<SlotFile> slots;
     for (const std::string& name : ListFiles(folder, "lok*.rsg")) {
         if (const auto slot = SlotNumber(name)) {

@@ -45,9 +45,9 @@ std::string BuildRecord(const SavedGame& game);
 // for loading).
 std::optional<SavedGame> ParseRecord(std::string_view record);
 
-// The saved-game folder of a program folder, and the file of a slot:
+// The saved-game folder in the user folder, and the file of a slot:
 // Games/lok<slot>.rsg.
-std::filesystem::path GamesFolder(const std::filesystem::path& programFolder);
+std::filesystem::path GamesFolder(const std::filesystem::path& userFolder);
 std::string SlotFileName(int slot);
 
 // File bytes of a record (SwapCodes of it; WriteTextFile adds CR LF) and back.
@@ -73,9 +73,9 @@ struct SlotFile {
     bool valid() const { return ParseRecord(record).has_value(); }
 };
 
-// The slot files of a program folder, sorted by slot number; files without a
+// The slot files in the user folder, sorted by slot number; files without a
 // slot number are left out. A missing folder gives none.
-std::vector<SlotFile> ListSlots(const std::filesystem::path& programFolder);
+std::vector<SlotFile> ListSlots(const std::filesystem::path& userFolder);
 
 // The slot a new save goes into: one past the highest existing slot, so that
 // it never replaces a saved game.

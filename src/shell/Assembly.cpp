@@ -11,20 +11,20 @@ namespace korvel {
 
 Assembly::Assembly(const Services& services)
     : m_services(services),
-      m_settings(SettingsPath(services.programFolder)),
-      m_dialogs(services.clock, services.programFolder),
+      m_settings(SettingsPath(services.folders.user)),
+      m_dialogs(services.clock, services.folders),
       m_speech(services.speech, m_settings),
       m_mm(std::make_unique<MusicList>(services.clock, m_settings, services.device)),
       m_window(std::make_unique<MainWindow>()) {
     m_rever = new ReverControl(services.clock, m_settings, services.random, m_dialogs,
-                               services.programFolder, m_window.get());
+                               services.folders, m_window.get());
     m_rever->setGeometry(0, 0, MainWindow::kInnerWidth, MainWindow::kInnerHeight);
     m_rever->hide();
     m_rever->onBackToMenu = [this] { BackToMenu(); };
     m_rever->onHelp = [this](const QString& text, const QString& title) {
         return AddHelp(m_dialogs, m_speech, text, title);
     };
-    m_menu = new MenuControl(services.clock, services.programFolder, m_window.get());
+    m_menu = new MenuControl(services.clock, services.folders.data, m_window.get());
     m_menu->move((MainWindow::kInnerWidth - m_menu->width()) / 2,
                  (MainWindow::kInnerHeight - m_menu->height()) / 2);
     m_menu->hide();
@@ -56,7 +56,7 @@ bool Assembly::StartUp() {
         CloseSoundDevice();
         return false;
     }
-    m_mm->FoldMus((m_services.programFolder / "Speaks").string());
+    m_mm->FoldMus((m_services.folders.data / "Speaks").string());
     m_rever->Init(*m_mm);
     m_menu->Init(*m_mm);
     LoadIni(m_settings, *m_menu, *m_rever);

@@ -12,6 +12,7 @@
 #include "MainWindow.h"
 #include "MenuControl.h"
 #include "MusicList.h"
+#include "ProgramFolders.h"
 #include "RandomSource.h"
 #include "ReverControl.h"
 #include "SpeechEngine.h"
@@ -27,7 +28,7 @@ struct Services {
     Clock& clock;
     AudioDevice& device;
     RandomSource& random;
-    std::filesystem::path programFolder;
+    Folders folders;  // data (read) and user (read/write) folders
     SpeechEngine& speech;
 };
 

@@ -7,7 +7,7 @@
 namespace korvel {
 
 void Assembly::LoadGame() {
-    const std::vector<SlotFile> files = ListSlots(m_services.programFolder);
+    const std::vector<SlotFile> files = ListSlots(m_services.folders.user);
     m_mm->StopSound();
     if (std::none_of(files.begin(), files.end(), [](const SlotFile& f) { return f.valid(); })) {
         m_mm->AddFile("noload");

@@ -12,7 +12,7 @@ void Assembly::HandleReadMeStep(ReadMeState state) {
     if (state == ReadMeState::Current) {
         return;
     }
-    const std::string text = Cp1251ToUtf8(ReadTextFile(m_services.programFolder / "ReadMe.txt"));
+    const std::string text = Cp1251ToUtf8(ReadTextFile(m_services.folders.user / "ReadMe.txt"));
     const QString rules = QString::fromStdString(text);
     if (state == ReadMeState::FirstRun) {
         AddHelp(m_dialogs, m_speech, rules,

@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "Assembly.h"
+#include "ProgramFolders.h"
 #include "QtClock.h"
 #include "QtSpeechEngine.h"
 #include "RandomSource.h"
@@ -56,11 +57,11 @@ bool InstallSignalHandlers() {
 
 // The refusal of a second copy, said as well as shown: a player without a
 // screen reader hears why nothing else happened.
-void RefuseSecondCopy(const std::filesystem::path& programFolder) {
+void RefuseSecondCopy(const std::filesystem::path& dataFolder) {
     SdlAudioDevice device;
     AudioDevice::Handle phrase = 0;
     if (device.open()) {
-        phrase = device.openPlayer(programFolder / "Speaks" / "running.mp3");
+        phrase = device.openPlayer(dataFolder / "Speaks" / "running.mp3");
         device.startPlayer(phrase);
     }
     QMessageBox::critical(nullptr, QStringLiteral("Ошибка пользователя!"),
@@ -75,12 +76,16 @@ int RunProgram(int argc, char** argv) {
     app.setApplicationName(
         QString::fromUtf8(kProgramTitle.data(), static_cast<int>(kProgramTitle.size())));
     const std::filesystem::path executable = QCoreApplication::applicationFilePath().toStdString();
-    const std::filesystem::path programFolder = AppFolder(executable);
+    const Folders folders = ChooseFolders(LookUpFolderFacts(AppFolder(executable)));
+    if (!MakeUserFolder(folders)) {
+        std::fprintf(stderr, "korvel: cannot create %s; settings and saved games are not kept\n",
+                     folders.user.c_str());
+    }
 
     SingleInstanceGuard guard;
     switch (guard.tryAcquire()) {
         case SingleInstanceGuard::Result::AlreadyRunning:
-            RefuseSecondCopy(programFolder);
+            RefuseSecondCopy(folders.data);
             return 1;
         case SingleInstanceGuard::Result::Unavailable:
             std::fprintf(stderr,
@@ -97,7 +102,7 @@ int RunProgram(int argc, char** argv) {
     QtClock clock;
     SdlAudioDevice device;
     QtSpeechEngine speech;
-    Assembly program(Services{clock, device, random, programFolder, speech});
+    Assembly program(Services{clock, device, random, folders, speech});
     // The shutdown may be asked for from inside a wait of a game in progress:
     // once it is done the process ends there, as nothing is left to save.
     program.onShutDown = [&guard] {
@@ -118,7 +123,7 @@ int RunProgram(int argc, char** argv) {
         return 1;
     }
     QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
-    program.HandleReadMeStep(HandleReadMe(programFolder, FileDateText(executable)));
+    program.HandleReadMeStep(HandleReadMe(folders.user, FileDateText(executable)));
     program.ShowMenu(true);
 
     const int code = app.exec();

@@ -7,8 +7,8 @@
 
 namespace korvel {
 
-std::filesystem::path SettingsPath(const std::filesystem::path& programFolder) {
-    return programFolder / "Korvel.ini";
+std::filesystem::path SettingsPath(const std::filesystem::path& userFolder) {
+    return userFolder / "Korvel.ini";
 }
 
 void EnsureSettingsFile(Settings& settings) {
@@ -17,9 +17,8 @@ void EnsureSettingsFile(Settings& settings) {
     }
 }
 
-ReadMeState HandleReadMe(const std::filesystem::path& programFolder,
-                         const std::string& creationDate) {
-    const auto path = programFolder / "ReadMe.txt";
+ReadMeState HandleReadMe(const std::filesystem::path& userFolder, const std::string& creationDate) {
+    const auto path = userFolder / "ReadMe.txt";
     std::error_code ec;
     const bool exists = std::filesystem::exists(path, ec);
     if (exists && ReadMeIsCurrent(ReadTextFile(path))) {

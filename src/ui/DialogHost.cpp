@@ -2,8 +2,8 @@
 
 namespace korvel {
 
-DialogHost::DialogHost(Clock& clock, std::filesystem::path programFolder)
-    : m_clock(clock), m_programFolder(std::move(programFolder)) {}
+DialogHost::DialogHost(Clock& clock, Folders folders)
+    : m_clock(clock), m_folders(std::move(folders)) {}
 
 void DialogHost::report(const DialogRecord& record) const {
     if (observer) {

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "ProgramFolders.h"
+
 namespace korvel {
 
 class Clock;
@@ -20,14 +22,17 @@ struct DialogRecord {
 };
 
 // The services every dialog call needs, owned by the program's assembly: the
-// clock that all waiting goes through and the program folder the dialog sounds
-// are loaded from. Both outlive the host; the clock is borrowed.
+// clock that all waiting goes through, the data folder the dialog sounds are
+// loaded from and the user folder the player's files are kept in. All outlive
+// the host; the clock is borrowed.
 class DialogHost {
   public:
-    DialogHost(Clock& clock, std::filesystem::path programFolder);
+    DialogHost(Clock& clock, Folders folders);
 
     Clock& clock() const { return m_clock; }
-    const std::filesystem::path& programFolder() const { return m_programFolder; }
+    // Where the dialog sounds are read, and where the player's files are kept.
+    const std::filesystem::path& dataFolder() const { return m_folders.data; }
+    const std::filesystem::path& userFolder() const { return m_folders.user; }
 
     // Tests set this; called once when a dialog is shown (answer 0) and once with its answer.
     std::function<void(const DialogRecord&)> observer;
@@ -37,7 +42,7 @@ class DialogHost {
 
   private:
     Clock& m_clock;
-    std::filesystem::path m_programFolder;
+    Folders m_folders;
 };
 
 }  // namespace korvel

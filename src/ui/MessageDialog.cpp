@@ -409,7 +409,7 @@ std::int16_t ShowMessage(DialogHost& host, const QString& text, const QString& c
     form.Mtext()->setFocus(Qt::OtherFocusReason);
 
     EffectBuffer beep;
-    if (LoadEffect(beep, host.programFolder(), beepEffect(style / 2 + 16))) {
+    if (LoadEffect(beep, host.dataFolder(), beepEffect(style / 2 + 16))) {
         std::int32_t pan = 0;
         std::int32_t volume = 0;
         std::int32_t frequency = 0;  // the file's own rate
