@@ -107,7 +107,10 @@ int RunProgram(int argc, char** argv) {
     // once it is done the process ends there, as nothing is left to save.
     program.onShutDown = [&guard] {
         guard.release();
-        std::fflush(nullptr);
+        // Only our own streams: a library may hold the lock of one of its own
+        // (the speech service's socket is read on another thread).
+        std::fflush(stdout);
+        std::fflush(stderr);
         std::_Exit(0);
     };
     QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
