@@ -5,21 +5,8 @@
 # (dpkg-shlibdeps from dpkg-dev, and file).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-
-missing=()
-for p in dpkg-dev file; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  SUDO=""
-  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -q
-  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+# The package's tools: dpkg-shlibdeps (dpkg-dev) and file.
+bash scripts/setup.sh dpkg-dev file
 
 cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
   -DKORVEL_BUILD_TESTS=OFF -DKORVEL_BUILD_BENCHMARKS=OFF

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what Korvel needs to build, run and test on Debian 12.
-# Idempotent: packages already present are not fetched again.
+# Idempotent: packages already present are not fetched again. Further package
+# names given as arguments are installed the same way.
 set -euo pipefail
 
 PACKAGES=(
@@ -10,6 +11,7 @@ PACKAGES=(
   libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev timgm6mb-soundfont
   espeak-ng lame sox
   libgtest-dev libgmock-dev googletest libbenchmark-dev clang-format
+  "$@"
 )
 
 missing=()

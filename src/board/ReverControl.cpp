@@ -436,10 +436,7 @@ void ReverControl::playMusicFile(const char* name) {
 int ReverControl::showResult(const QString& text, const QString& title) {
     const int answer = ShowMessage(m_dialogs, text, title, 33, nullptr);
     if (answer != 0) {
-        std::int32_t pan = 0;
-        std::int32_t volume = 0;
-        std::int32_t frequency = 22050;
-        PlayEffect(m_ok, pan, volume, frequency);
+        playOk();
         m_mm->Clear();
     }
     return answer;

@@ -144,6 +144,9 @@ class ReverControl : public QWidget {
     void sayTimeLeft();
     void saySinceStart();
     void sayDiscCounts();
+    // Hours, minutes and seconds with their unit words; a zero part is skipped.
+    void sayDuration(int hours, int minutes, int seconds);
+    void playOk();
     void toggleAnnouncer();
     void toggleMusic();
     void TimeCel_Timer();

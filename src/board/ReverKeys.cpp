@@ -219,6 +219,10 @@ void ReverControl::saySinceStart() {
     const int seconds = m_sinceCreated.read(3);
     m_mm->Clear();
     m_mm->AddFile("timer");
+    sayDuration(hours, minutes, seconds);
+}
+
+void ReverControl::sayDuration(int hours, int minutes, int seconds) {
     if (hours > 0) {
         m_mm->Number(hours);
         m_mm->AddFile("hour" + std::to_string(PluralForm(hours)));
@@ -231,6 +235,13 @@ void ReverControl::saySinceStart() {
         m_mm->Number(seconds, Gender::Feminine);
         m_mm->AddFile("sek" + std::to_string(PluralForm(seconds)));
     }
+}
+
+void ReverControl::playOk() {
+    std::int32_t pan = 0;
+    std::int32_t volume = 0;
+    std::int32_t frequency = 22050;
+    PlayEffect(m_ok, pan, volume, frequency);
 }
 
 void ReverControl::sayDiscCounts() {
@@ -251,10 +262,7 @@ void ReverControl::helpKey() {
     if (onHelp) {
         const std::string text = Cp1251ToUtf8(ReadTextFile(m_folders.user / "ReadMe.txt"));
         if (onHelp(QString::fromStdString(text), QStringLiteral("Помощь!"))) {
-            std::int32_t pan = 0;
-            std::int32_t volume = 0;
-            std::int32_t frequency = 22050;
-            PlayEffect(m_ok, pan, volume, frequency);
+            playOk();
         }
     } else {
         m_mm->Clear();

@@ -102,16 +102,7 @@ void ReverControl::LoadingReverGame(const std::string& record) {
     setTimes(static_cast<std::int16_t>(game.times));
     if (m_Tip % 2 == 0 && m_Times > 0) {
         // The time per move, said as the W key says a time.
-        const int minutes = m_Times / 60;
-        const int seconds = m_Times % 60;
-        if (minutes > 0) {
-            m_mm->Number(minutes, Gender::Feminine);
-            m_mm->AddFile("minut" + std::to_string(PluralForm(minutes)));
-        }
-        if (seconds > 0) {
-            m_mm->Number(seconds, Gender::Feminine);
-            m_mm->AddFile("sek" + std::to_string(PluralForm(seconds)));
-        }
+        sayDuration(0, m_Times / 60, m_Times % 60);
     }
     m_mm->AddFile("schet");
     m_mm->Number(m_points[0]);

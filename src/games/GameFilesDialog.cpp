@@ -1,5 +1,7 @@
 #include "GameFilesDialog.h"
 
+#include "DialogOwner.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFocusEvent>
@@ -227,27 +229,11 @@ void GameFilesDialog::closeEvent(QCloseEvent* event) {
 std::int16_t SelectGameList(DialogHost& host, const QString& ArgText,
                             const QStringList& ArgListMass, const std::string& ArgWord,
                             MusicList& ArgMus) {
-    QPointer<QWidget> owner = QApplication::activeWindow();
-    QPointer<QWidget> ownerFocus = owner ? owner->focusWidget() : nullptr;
-
+    DialogOwner owner;
     GameFilesDialog form(&ArgMus, ArgWord);
     form.setWindowTitle(ArgText);
     form.setItems(ArgListMass);
-    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen != nullptr) {
-        const QRect area = screen->geometry();
-        form.move(area.x() + (area.width() - form.width()) / 2,
-                  area.y() + (area.height() - form.height()) / 2);
-    }
-    if (owner) {
-        form.winId();
-        form.windowHandle()->setTransientParent(owner->windowHandle());
-    }
-    form.show();
-    form.activateWindow();
-    if (owner) {
-        owner->setEnabled(false);
-    }
+    owner.show(form);
     form.GameList()->setFocus(Qt::OtherFocusReason);
 
     DialogRecord record;
@@ -264,15 +250,7 @@ std::int16_t SelectGameList(DialogHost& host, const QString& ArgText,
     const auto answer = static_cast<std::int16_t>(chosen ? form.chosen() : 0);
 
     form.detach();
-    if (owner) {
-        owner->setEnabled(true);
-        owner->activateWindow();
-        if (ownerFocus) {
-            ownerFocus->setFocus(Qt::OtherFocusReason);
-        } else {
-            owner->setFocus(Qt::OtherFocusReason);
-        }
-    }
+    owner.restore();
     form.hide();
 
     record.answer = chosen ? 1 : 2;

@@ -1,5 +1,7 @@
 #include "HelpWindow.h"
 
+#include "DialogOwner.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFocusEvent>
@@ -235,28 +237,12 @@ DialogRecord MakeRecord(const HelpWindow& form, const QString& text) {
 }  // namespace
 
 bool AddHelp(DialogHost& host, SpeechLayer& speech, const QString& Argt, const QString& Argf) {
-    QPointer<QWidget> owner = QApplication::activeWindow();
-    QPointer<QWidget> ownerFocus = owner ? owner->focusWidget() : nullptr;
-
+    DialogOwner owner;
     HelpWindow form(speech);
     form.setWindowTitle(Argf);
     form.setHelpText(Argt);
-    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen != nullptr) {
-        const QRect area = screen->availableGeometry();
-        form.move(area.x() + (area.width() - form.width()) / 2,
-                  area.y() + (area.height() - form.height()) / 2);
-    }
-    if (owner) {
-        form.winId();
-        form.windowHandle()->setTransientParent(owner->windowHandle());
-    }
     form.setOpen(true);
-    form.show();
-    if (owner) {
-        owner->setEnabled(false);
-    }
-    form.activateWindow();
+    owner.show(form);
     form.Lhelp()->setFocus(Qt::OtherFocusReason);
 
     DialogRecord record = MakeRecord(form, Argt);
@@ -268,13 +254,7 @@ bool AddHelp(DialogHost& host, SpeechLayer& speech, const QString& Argt, const Q
 
     form.setOpen(false);
     speech.Unbind();
-    if (owner) {
-        owner->setEnabled(true);
-        owner->activateWindow();
-        if (ownerFocus) {
-            ownerFocus->setFocus(Qt::OtherFocusReason);
-        }
-    }
+    owner.restore();
     form.hide();
     record.answer = 1;
     host.report(record);

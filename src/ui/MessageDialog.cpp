@@ -1,5 +1,7 @@
 #include "MessageDialog.h"
 
+#include "DialogOwner.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFocusEvent>
@@ -368,9 +370,7 @@ DialogRecord makeRecord(const MessageDialog& form, const QString& text) {
 
 std::int16_t ShowMessage(DialogHost& host, const QString& text, const QString& caption, int style,
                          MusicList* mm) {
-    // The owner is the program's active window; with none, its steps are skipped.
-    QPointer<QWidget> owner = QApplication::activeWindow();
-    QPointer<QWidget> ownerFocus = owner ? owner->focusWidget() : nullptr;
+    DialogOwner owner;
 
     MessageDialog form;
     form.setTIVMus(mm);
@@ -385,26 +385,7 @@ std::int16_t ShowMessage(DialogHost& host, const QString& text, const QString& c
     form.Mtext()->setFont(fittingFont(form.Mtext()->font(), shownText));
     form.Mtext()->setPlainText(shownText);
 
-    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen != nullptr) {
-        const QRect area = screen->geometry();
-        form.move(area.x() + (area.width() - form.width()) / 2,
-                  area.y() + (area.height() - form.height()) / 2);
-    }
-
-    if (owner) {
-        form.winId();
-        form.windowHandle()->setTransientParent(owner->windowHandle());
-    }
-    form.show();
-    // Not every window manager (nor a bare X server) gives a new window the
-    // keyboard by itself; a player who cannot see it must never be left typing
-    // into the disabled owner.
-    form.raise();
-    form.activateWindow();
-    if (owner) {
-        owner->setEnabled(false);
-    }
+    owner.show(form);
     form.Mtext()->show();
     form.Mtext()->setFocus(Qt::OtherFocusReason);
 
@@ -424,15 +405,7 @@ std::int16_t ShowMessage(DialogHost& host, const QString& text, const QString& c
     host.clock().waitUntil([&form] { return form.result() != 0; });
     const std::int16_t answer = form.result() != 0 ? form.result() : form.closeAnswer();
 
-    if (owner) {
-        owner->setEnabled(true);
-        owner->activateWindow();
-        if (ownerFocus) {
-            ownerFocus->setFocus(Qt::OtherFocusReason);
-        } else {
-            owner->setFocus(Qt::OtherFocusReason);
-        }
-    }
+    owner.restore();
     form.setTIVMus(nullptr);
     form.hide();
     ReleaseEffect(beep);

@@ -1,5 +1,7 @@
 #include "ReportWindow.h"
 
+#include "DialogOwner.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -63,16 +65,11 @@ void ReportWindow::closeEvent(QCloseEvent* event) {
 }
 
 std::int16_t tiv(DialogHost& host, const QVariant& Motchet, const QStringList& TivMass) {
-    QPointer<QWidget> owner = QApplication::activeWindow();
+    DialogOwner owner;
     ReportWindow form;
     form.setWindowTitle(Motchet.toString());
     form.Lotchet()->clear();
-    if (owner) {
-        form.winId();
-        form.windowHandle()->setTransientParent(owner->windowHandle());
-    }
-    form.show();
-    form.activateWindow();
+    owner.show(form, false);  // the report leaves its owner usable
     form.Lotchet()->addItems(TivMass);
     form.Lotchet()->setCurrentRow(0);
     form.Lotchet()->setFocus(Qt::OtherFocusReason);
@@ -86,9 +83,7 @@ std::int16_t tiv(DialogHost& host, const QVariant& Motchet, const QStringList& T
 
     host.clock().waitUntil([&form] { return form.closeFlag() != 0; });
     form.hide();
-    if (owner) {
-        owner->activateWindow();
-    }
+    owner.restore();
     record.answer = form.closeFlag() != 0 ? form.closeFlag() : -1;
     host.report(record);
     return static_cast<std::int16_t>(record.answer);

@@ -38,30 +38,30 @@ struct KeySpec {
 };
 
 KeySpec ParseKey(std::string name) {
-    KeySpec spec;
+    KeySpec made;
     for (const auto& [prefix, modifier] :
          {std::pair{"Shift+", Qt::ShiftModifier}, std::pair{"Ctrl+", Qt::ControlModifier},
           std::pair{"Alt+", Qt::AltModifier}}) {
         if (name.rfind(prefix, 0) == 0) {
-            spec.modifiers |= modifier;
+            made.modifiers |= modifier;
             name = name.substr(std::string(prefix).size());
         }
     }
     if (auto it = kNamedKeys.find(name); it != kNamedKeys.end()) {
-        spec.key = it->second;
+        made.key = it->second;
         const std::map<int, QString> texts = {{Qt::Key_Return, QStringLiteral("\r")},
                                               {Qt::Key_Escape, QStringLiteral("\x1b")},
                                               {Qt::Key_Space, QStringLiteral(" ")},
                                               {Qt::Key_Tab, QStringLiteral("\t")}};
-        spec.text = texts.count(spec.key) ? texts.at(spec.key) : QString();
-        return spec;
+        made.text = texts.count(made.key) ? texts.at(made.key) : QString();
+        return made;
     }
     if (name.size() == 1 && name[0] >= '0' && name[0] <= '9') {
         // The digit row: 1..9 then 0, key codes 10..19.
-        spec.key = name[0];
-        spec.scanCode = static_cast<quint32>(name[0] == '0' ? 19 : 9 + (name[0] - '0'));
-        spec.text = QString::fromStdString(name);
-        return spec;
+        made.key = name[0];
+        made.scanCode = static_cast<quint32>(name[0] == '0' ? 19 : 9 + (name[0] - '0'));
+        made.text = QString::fromStdString(name);
+        return made;
     }
     // "ru:Л": the Russian letter with its key code; "bare:Л": the letter alone,
     // as a platform without key codes gives it; otherwise a Latin character.
@@ -74,14 +74,14 @@ KeySpec ParseKey(std::string name) {
     const auto& rows = russian || bare ? kRussianRows : kLatinRows;
     for (int r = 0; r < 3; ++r) {
         if (const auto col = rows[r].find(letter.at(0)); col != std::u32string::npos) {
-            spec.key = static_cast<int>(letter.at(0));
-            spec.scanCode = bare ? 0 : static_cast<quint32>(kFirstCode[r] + static_cast<int>(col));
-            spec.text = QString::fromStdU32String(letter).toLower();
-            return spec;
+            made.key = static_cast<int>(letter.at(0));
+            made.scanCode = bare ? 0 : static_cast<quint32>(kFirstCode[r] + static_cast<int>(col));
+            made.text = QString::fromStdU32String(letter).toLower();
+            return made;
         }
     }
     ADD_FAILURE() << "unknown key " << name;
-    return spec;
+    return made;
 }
 
 std::string Stamp(std::int64_t ms) {
@@ -204,18 +204,18 @@ void Session::writeFile(const std::string& name, const std::string& bytes) {
 }
 
 void Session::sendKey(const std::string& name) {
-    const KeySpec spec = ParseKey(name);
+    const KeySpec made = ParseKey(name);
     QWidget* target = QApplication::focusWidget();
     lines.push_back(Stamp(clock.tickCount()) + "key " + name +
                     (target ? "" : " (nothing holds the keyboard)"));
     if (target == nullptr) {
         return;
     }
-    QKeyEvent press(QEvent::KeyPress, spec.key, spec.modifiers, spec.scanCode, 0, 0, spec.text);
+    QKeyEvent press(QEvent::KeyPress, made.key, made.modifiers, made.scanCode, 0, 0, made.text);
     QApplication::sendEvent(target, &press);
     if (QWidget* now = QApplication::focusWidget()) {
-        QKeyEvent release(QEvent::KeyRelease, spec.key, spec.modifiers, spec.scanCode, 0, 0,
-                          spec.text);
+        QKeyEvent release(QEvent::KeyRelease, made.key, made.modifiers, made.scanCode, 0, 0,
+                          made.text);
         QApplication::sendEvent(now, &release);
     }
 }
