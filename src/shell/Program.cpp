@@ -123,6 +123,7 @@ int RunProgram(int argc, char** argv) {
 
     program.window().show();
     if (!program.StartUp()) {
+        program.onShutDown = nullptr;  // the start failed: end with its status
         return 1;
     }
     QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
