@@ -139,6 +139,9 @@ double ZeroCrossingsPerSecond(const std::vector<std::int16_t>& s, int rate) {
     // Counted over the sounding 5 ms blocks only, so that gaps between beeps
     // and the decay tail do not dilute the measure.
     const std::size_t block = std::size_t(rate) / 200;
+    if (block == 0) {
+        return 0.0;  // no rate (a file that failed to load): fail the check, never loop
+    }
     int crossings = 0;
     std::size_t active = 0;
     for (std::size_t from = 0; from + block <= s.size(); from += block) {
