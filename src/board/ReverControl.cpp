@@ -1,6 +1,7 @@
 #include "ReverControl.h"
 
 #include <QPainter>
+#include <tuple>
 
 #include "BoardPicture.h"
 #include "ComputerMove.h"
@@ -62,13 +63,13 @@ ReverControl::ReverControl(Clock& clock, Settings& settings, RandomSource& rando
 
     m_pict = new BoardPicture(m_board, this);
     m_pict->move(kLeft, kTop);
-    m_pict->onKey = [this](QKeyEvent* e) { Pict_KeyDown(PhysicalKeyOf(*e), e->modifiers()); };
+    m_pict->onKey = [this](QKeyEvent* e) { Pict_KeyDown(PhysicalKey(*e), e->modifiers()); };
     for (int i = 0; i < 2; ++i) {
         m_picthod[i] = new PlayerPanel(i, this);
         m_picthod[i]->setGeometry(kLeft + BoardPicture::kSide + 56, kTop + i * 340, 250, 308);
         m_picthod[i]->setEnabled(false);
         m_picthod[i]->onKey = [this, i](QKeyEvent* e) {
-            Picthod_KeyDown(i, PhysicalKeyOf(*e), e->modifiers());
+            Picthod_KeyDown(i, PhysicalKey(*e), e->modifiers());
         };
     }
     m_info = new QLabel(QStringLiteral("\nПАУЗА\n______"), this);
@@ -88,10 +89,6 @@ ReverControl::ReverControl(Clock& clock, Settings& settings, RandomSource& rando
 ReverControl::~ReverControl() {
     stopTimeCel();
     UnInit();
-}
-
-int ReverControl::PhysicalKeyOf(const QKeyEvent& event) {
-    return PhysicalKey(event);
 }
 
 void ReverControl::Init(MusicList& mm) {
@@ -498,8 +495,7 @@ std::int16_t ReverControl::CheckGameEnd(bool /*freeCellsQuery*/) {
             Start();
             return 64;
         }
-        text = finalVerdict();
-        title = m_verdictTitle;
+        std::tie(title, text) = finalVerdict();
     }
     m_mm->AddFile("ok");
     showResult(text, title);
@@ -511,7 +507,7 @@ std::int16_t ReverControl::CheckGameEnd(bool /*freeCellsQuery*/) {
     return 64;
 }
 
-QString ReverControl::finalVerdict() {
+std::pair<QString, QString> ReverControl::finalVerdict() {
     const int p1 = m_points[0];
     const int p2 = m_points[1];
     const int d1 = m_discTotals[0];
@@ -530,9 +526,9 @@ QString ReverControl::finalVerdict() {
         m_mm->AddFile(m_playerPhrase[winner - 1]);
         m_mm->AddFile("schet");
         numbers(high, low);
-        m_verdictTitle = QStringLiteral("ПОЛНАЯ   ПОБЕДА!");
-        return QStringLiteral("Выиграл ") + PlayerName(winner) + QStringLiteral(".") + br +
-               QStringLiteral("Со счётом: %1/%2.").arg(high).arg(low) + br;
+        return {QStringLiteral("ПОЛНАЯ   ПОБЕДА!"),
+                QStringLiteral("Выиграл ") + PlayerName(winner) + QStringLiteral(".") + br +
+                    QStringLiteral("Со счётом: %1/%2.").arg(high).arg(low) + br};
     }
     if (d1 != d2) {
         const int winner = d1 > d2 ? 1 : 2;
@@ -547,19 +543,19 @@ QString ReverControl::finalVerdict() {
         m_mm->Number(high);
         m_mm->AddFile("opponent");
         m_mm->Number(low);
-        m_verdictTitle = QStringLiteral("УСЛОВНАЯ   ПОБЕДА!");
-        return QStringLiteral("Выиграл ") + PlayerName(winner) + QStringLiteral(".") + br +
-               QStringLiteral("Счёт: %1/%2.").arg(p1).arg(p2) + br +
-               QStringLiteral("Очей: %1 против %2.").arg(high).arg(low);
+        return {QStringLiteral("УСЛОВНАЯ   ПОБЕДА!"),
+                QStringLiteral("Выиграл ") + PlayerName(winner) + QStringLiteral(".") + br +
+                    QStringLiteral("Счёт: %1/%2.").arg(p1).arg(p2) + br +
+                    QStringLiteral("Очей: %1 против %2.").arg(high).arg(low)};
     }
     m_mm->AddFile("absolut");
     m_mm->AddFile("schet");
     numbers(p1, p2);
     m_mm->AddFile("balls");
     numbers(d1, d2);
-    m_verdictTitle = QStringLiteral("АБСОЛЮТНАЯ  НЕ ЧЬЯ!!");
-    return QStringLiteral("Счёт: %1/%2.").arg(p1).arg(p2) + br +
-           QStringLiteral("Очей: %1 против %2.").arg(d1).arg(d2);
+    return {QStringLiteral("АБСОЛЮТНАЯ  НЕ ЧЬЯ!!"),
+            QStringLiteral("Счёт: %1/%2.").arg(p1).arg(p2) + br +
+                QStringLiteral("Очей: %1 против %2.").arg(d1).arg(d2)};
 }
 
 void ReverControl::paintEvent(QPaintEvent*) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "Clock.h"
 #include "CommonRoutines.h"
@@ -129,7 +130,6 @@ class ReverControl : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    static int PhysicalKeyOf(const QKeyEvent& event);
     // No move, computer turn, dialog or pause under way: a command may start.
     bool idle() const;
     void PlayMove();
@@ -153,9 +153,8 @@ class ReverControl : public QWidget {
     void startTimeCel();
     void stopTimeCel();
     void playMusicFile(const char* name);
-    void endPause();
-    void afterPersonMove();
-    QString finalVerdict();
+    // Queues the match's verdict and gives its dialog title and text.
+    std::pair<QString, QString> finalVerdict();
     int showResult(const QString& text, const QString& title);
     void cellEffect(const EffectBuffer& effect, int col, int row, int volume, int freqBase,
                     int freqStep);
@@ -179,7 +178,6 @@ class ReverControl : public QWidget {
     std::int16_t m_timeLeft = 0;
     Clock::TimerId m_timeCel = 0;
     bool m_inTick = false;
-    QString m_verdictTitle;
 
     std::int16_t m_Tip = 1;
     std::int16_t m_Tur = 1;

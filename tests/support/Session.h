@@ -46,7 +46,6 @@ class TranscriptDevice : public FakeAudioDevice {
     std::vector<std::string>& m_lines;
     std::map<Handle, std::string> m_names;
     std::map<Handle, std::string> m_params;
-    std::map<Handle, std::string> m_playerFiles;
 };
 
 // The whole program played by a scripted player in virtual time, on Qt's
