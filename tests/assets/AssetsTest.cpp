@@ -1,11 +1,10 @@
 // The generated assets, read the way the program reads them: the phrase table
 // and the recordings made from it (decoded by SDL_mixer), the effects (read by
-// SDL) and the music (performed by FluidSynth's MIDI player). A build without
+// SDL), and all of it with the music through the real mixer. A build without
 // KORVEL_BUILD_ASSETS has only the table to check.
 
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <fluidsynth.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,7 +16,6 @@
 
 #include "AudioSignal.h"
 #include "Loudness.h"
-#include "MusicList.h"
 #include "QtClock.h"
 #include "SdlAudioDevice.h"
 #include "TempFolder.h"
@@ -108,79 +106,13 @@ Signal Effect(const std::string& name) {
     SDL_AudioSpec spec{};
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    Signal clip;
-    if (SDL_LoadWAV(path.c_str(), &spec, &buffer, &length) == nullptr) {
-        ADD_FAILURE() << path << ": " << SDL_GetError();
-    } else if (spec.format != AUDIO_S16LSB || spec.channels != 1) {
-        ADD_FAILURE() << path << " is not 16-bit mono";
-    } else {
-        const auto* samples = reinterpret_cast<const std::int16_t*>(buffer);
-        clip = {spec.freq, {samples, samples + length / 2}};
-    }
+    const bool read = SDL_LoadWAV(path.c_str(), &spec, &buffer, &length) &&
+                      spec.format == AUDIO_S16LSB && spec.channels == 1;
+    EXPECT_TRUE(read) << path << " is no 16-bit mono WAV: " << SDL_GetError();
+    const auto* samples = reinterpret_cast<const std::int16_t*>(buffer);
+    Signal clip{read ? spec.freq : 0, {samples, samples + (read ? length / 2 : 0)}};
     SDL_FreeWAV(buffer);
     return clip;
-}
-
-// A MIDI file as FluidSynth's player performs it, times in ticks.
-struct Performance {
-    struct Note {
-        int channel, key, velocity, start, end;
-    };
-    std::vector<Note> notes;
-    std::map<int, int> programs;          // channel -> instrument
-    std::set<int> tempi;                  // microseconds a quarter note, as notes start
-    std::map<int, std::size_t> sounding;  // channel * 128 + key -> note
-    fluid_player_t* player = nullptr;
-    int division = 0;  // ticks a quarter note
-    int endTick = 0;
-};
-
-int Heard(void* data, fluid_midi_event_t* e) {
-    auto& p = *static_cast<Performance*>(data);
-    const int type = fluid_midi_event_get_type(e), channel = fluid_midi_event_get_channel(e);
-    const int key = fluid_midi_event_get_key(e), tick = fluid_player_get_current_tick(p.player);
-    const auto it = p.sounding.find(channel * 128 + key);
-    if (type == 0xC0) {
-        p.programs[channel] = fluid_midi_event_get_program(e);
-    } else if (type == 0x90 && fluid_midi_event_get_velocity(e) > 0) {
-        EXPECT_TRUE(it == p.sounding.end()) << "key " << key << " on twice at " << tick;
-        p.sounding[channel * 128 + key] = p.notes.size();
-        p.notes.push_back({channel, key, fluid_midi_event_get_velocity(e), tick, -1});
-        p.tempi.insert(fluid_player_get_midi_tempo(p.player));
-    } else if ((type == 0x80 || type == 0x90) && it != p.sounding.end()) {
-        p.notes[it->second].end = tick;
-        p.sounding.erase(it);
-    }
-    return FLUID_OK;
-}
-
-// A file that is not MIDI, or a note left sounding, fails the calling test.
-Performance Perform(const std::string& file) {
-    Performance p;
-    const auto path = kProgram / "Musics" / file;
-    const std::string bytes = ReadBytes(path);
-    EXPECT_TRUE(fluid_is_midifile(path.c_str()) && bytes.size() > 13) << path;
-    p.division = bytes.size() > 13 ? std::uint8_t(bytes[12]) << 8 | std::uint8_t(bytes[13]) : 0;
-    fluid_settings_t* settings = new_fluid_settings();
-    // The rendering below drives the player in steps of under a millisecond,
-    // so that every tick of a slow piece is reached and reported exactly.
-    fluid_settings_setstr(settings, "player.timing-source", "sample");
-    fluid_settings_setnum(settings, "synth.sample-rate", 96000);
-    fluid_synth_t* synth = new_fluid_synth(settings);
-    p.player = new_fluid_player(synth);
-    fluid_player_set_playback_callback(p.player, Heard, &p);
-    fluid_player_add(p.player, path.c_str());
-    fluid_player_play(p.player);
-    std::vector<float> left(1024), right(1024);  // about 11 ms; at most 5 minutes
-    for (int n = 0; n < 30000 && fluid_player_get_status(p.player) == FLUID_PLAYER_PLAYING; ++n) {
-        p.endTick = fluid_player_get_total_ticks(p.player);
-        fluid_synth_write_float(synth, 1024, left.data(), 0, 1, right.data(), 0, 1);
-    }
-    delete_fluid_player(p.player);
-    delete_fluid_synth(synth);
-    delete_fluid_settings(settings);
-    EXPECT_TRUE(p.sounding.empty()) << path << ": a note never ends";
-    return p;
 }
 
 // Every phrase as the voice reads it (espeak-ng -x), stress marks included,
@@ -243,58 +175,10 @@ TEST(PhraseTable, EveryWordingIsSpeakableRussian) {
     }
 }
 
-struct SpokenNumber {
-    std::int32_t n;
-    const char* words;
-    Gender gender = Gender::Masculine;
-};
-
-class Numbers : public ::testing::TestWithParam<SpokenNumber> {};
-
-// The announcer says a number with the recordings NumberWords names; in the
-// table's wordings they must say it as Russian does. The rows use every
-// number word.
-TEST_P(Numbers, AreSaidAsRussianSaysThem) {
-    std::map<std::string, std::string> wordings;
-    for (const PhraseLine& l : ReadPhraseTable()) {
-        wordings[l.name] = l.wording;
-    }
-    std::string said;
-    for (const std::string& name : NumberWords(GetParam().n, GetParam().gender)) {
-        said += (said.empty() ? "" : " ") + wordings[name];
-    }
-    EXPECT_EQ(said, GetParam().words) << GetParam().n;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, Numbers,
-    ::testing::Values(
-        SpokenNumber{0, "ноль"}, SpokenNumber{15, "пятнадцать"}, SpokenNumber{19, "девятнадцать"},
-        SpokenNumber{21, "двадцать один"}, SpokenNumber{110, "сто десять"},
-        SpokenNumber{305, "триста пять"}, SpokenNumber{460, "четыреста шестьдесят"},
-        SpokenNumber{1000, "одна тысяча"}, SpokenNumber{1011, "одна тысяча одиннадцать"},
-        SpokenNumber{1730, "одна тысяча семьсот тридцать"},
-        SpokenNumber{2218, "две тысячи двести восемнадцать"},
-        SpokenNumber{3500, "три тысячи пятьсот"}, SpokenNumber{4004, "четыре тысячи четыре"},
-        SpokenNumber{5147, "пять тысяч сто сорок семь"},
-        SpokenNumber{6816, "шесть тысяч восемьсот шестнадцать"},
-        SpokenNumber{7613, "семь тысяч шестьсот тринадцать"},
-        SpokenNumber{8214, "восемь тысяч двести четырнадцать"},
-        SpokenNumber{9999, "девять тысяч девятьсот девяносто девять"},
-        SpokenNumber{2022, "две тысячи двадцать два"},
-        SpokenNumber{1117, "одна тысяча сто семнадцать"},
-        SpokenNumber{3050, "три тысячи пятьдесят"}, SpokenNumber{870, "восемьсот семьдесят"},
-        SpokenNumber{380, "триста восемьдесят"}, SpokenNumber{10000, ""}, SpokenNumber{-5, ""},
-        // Seconds, minutes, cells and discs: "одна", "две" at the end only.
-        SpokenNumber{1, "одна", Gender::Feminine}, SpokenNumber{12, "двенадцать", Gender::Feminine},
-        SpokenNumber{1002, "одна тысяча две", Gender::Feminine}));
-
-class Recordings : public Built {};
-
 // One for every phrase, clean and near the voice's level, so that no phrase of
 // a sequence ("ход" then a number) drops out or stands out. Identical files
 // for different wordings would mean the voice made a fixed sound instead.
-TEST_F(Recordings, AreCleanNearTheVoiceAndAsLongAsTheirWording) {
+TEST_F(Built, RecordingsAreCleanNearTheVoiceAndAsLongAsTheirWording) {
     const double voice = VoiceLufs();
     EXPECT_GT(voice, -25.0);
     std::map<std::string, std::string> byContent;  // bytes -> wording
@@ -309,56 +193,6 @@ TEST_F(Recordings, AreCleanNearTheVoiceAndAsLongAsTheirWording) {
     }
     // The minutes prompt against "Да".
     EXPECT_GT(Decoded().at("keynum").seconds(), 3 * Decoded().at("53").seconds());
-}
-
-// The recording script on a table of its own.
-class MakeSpeaks : public Built {
-  protected:
-    int run(const std::string& table, const std::string& voice = "ru") {
-        WriteBytes(folder / "table.tsv", table);
-        return std::system(("'" KORVEL_CMAKE_COMMAND "' '-DTABLE=" +
-                            (folder / "table.tsv").string() + "' '-DOUT_DIR=" + speaks.string() +
-                            "' '-DCACHE_DIR=" + (folder / "sig").string() + "' -DVOICE=" + voice +
-                            " '-DESPEAK=" KORVEL_ESPEAK_PROGRAM "' '-DLAME=" KORVEL_LAME_PROGRAM
-                            "' -P '" KORVEL_MAKE_SPEAKS "' > '" +
-                            (folder / "log").string() + "' 2>&1")
-                               .c_str());
-    }
-    std::string recording(const std::string& name) const {
-        return ReadBytes(speaks / (name + ".mp3"));
-    }
-    TempFolder folder;
-    fs::path speaks = folder / "Speaks";
-};
-
-// It remakes only what changed, keeps a player's own recording until its line
-// changes, brings back a deleted one, and lets the voice read the third column.
-// An unknown voice fails, says why, and leaves the recordings alone.
-TEST_F(MakeSpeaks, RemakesOnlyWhatChangedAndKeepsOwnRecordings) {
-    ASSERT_EQ(run("one\tраз\ntwo\tдва\nplain\tчаса\nstressed\tчаса\t[[tS;Is'A]]\n"), 0);
-    const std::string two = recording("two");
-    EXPECT_TRUE(!two.empty() && recording("plain") != recording("stressed"));
-    WriteBytes(speaks / "one.mp3", "own recording");
-    ASSERT_EQ(run("one\tраз\ntwo\tдва и три\n"), 0);
-    EXPECT_TRUE(recording("one") == "own recording" && recording("two") != two);
-    fs::remove(speaks / "two.mp3");
-    ASSERT_EQ(run("one\tраз\ntwo\tдва и три\n"), 0);
-    const std::string remade = recording("two");
-    EXPECT_FALSE(remade.empty());
-    EXPECT_NE(run("one\tраз\ntwo\tдва и три\n", "nosuchvoice"), 0);
-    EXPECT_NE(ReadBytes(folder / "log").find("nosuchvoice"), std::string::npos);
-    EXPECT_TRUE(recording("two") == remade && recording("one") == "own recording");
-    for (const auto& e : fs::directory_iterator(speaks)) {
-        EXPECT_EQ(e.path().extension(), ".mp3") << "left behind";
-    }
-}
-
-TEST_F(MakeSpeaks, RefusesAMalformedTable) {
-    for (const char* table :
-         {"one раз\n", "one\tраз; два\n", "o ne\tраз\n", "one\tраз\t\n", "one\tраз\tраз\tраз\n"}) {
-        EXPECT_NE(run(table), 0) << table;
-        EXPECT_FALSE(fs::exists(speaks / "one.mp3")) << table;
-    }
 }
 
 struct EffectLimits {
@@ -447,14 +281,14 @@ TEST_F(Built, EverythingAtOnceThroughTheMixerStaysBelowFullScale) {
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", (folder / "capture.raw").c_str(), 1);
     SdlAudioDevice device;
-    ASSERT_TRUE(device.open());
+    ASSERT_TRUE(device.open() && device.playMusic(kProgram / "Musics" / "remembr.mid", true) &&
+                device.playMusic(kProgram / "Musics" / "heat.mid", true) &&
+                device.startPlayer(device.openPlayer(kProgram / "Speaks" / "keynum.mp3")));
     std::vector<AudioDevice::Handle> effects;
     for (const EffectLimits& e : kEffects) {
         effects.push_back(device.loadEffect(kProgram / "Sounds" / (e.name + std::string(".wav"))));
     }
     EXPECT_EQ(std::count(effects.begin(), effects.end(), 0), 0);
-    ASSERT_TRUE(device.playMusic(kProgram / "Musics" / "heat.mid", true));
-    ASSERT_TRUE(device.startPlayer(device.openPlayer(kProgram / "Speaks" / "keynum.mp3")));
     QtClock clock;
     for (int ms = 0; ms < 2000; ms += 5, clock.sleep(5)) {
         std::for_each(effects.begin(), effects.end(), [&](auto e) { device.startEffect(e); });
@@ -464,53 +298,6 @@ TEST_F(Built, EverythingAtOnceThroughTheMixerStaysBelowFullScale) {
     const Capture capture = Capture::read(folder / "capture.raw", SdlAudioDevice::kRate);
     ASSERT_GT(capture.left.seconds(), 1.0);
     EXPECT_LT(std::max(Peak(capture.left), Peak(capture.right)), 32767 / 32768.0);
-}
-
-struct Piece {
-    const char* file;
-    double minSeconds, maxSeconds;
-    int beatsPerBar, lowestKey, highestKey;
-};
-
-class Music : public Built, public ::testing::WithParamInterface<Piece> {};
-
-// One slow tempo, soft notes in range, no drums, every part with its
-// instrument; and it loops without a gap or a jump: music from the first tick,
-// the last notes run right up to the end, and the end falls on a bar line.
-TEST_P(Music, IsACalmLoop) {
-    const Piece& piece = GetParam();
-    const Performance p = Perform(piece.file);
-    ASSERT_FALSE(p.notes.empty());
-    ASSERT_TRUE(p.tempi.size() == 1 && p.division > 0);
-    EXPECT_GE(*p.tempi.begin(), 60000000 / 90);  // at most 90 beats a minute
-    const double seconds = p.endTick * (*p.tempi.begin() / 1e6) / p.division;
-    EXPECT_TRUE(seconds >= piece.minSeconds && seconds <= piece.maxSeconds) << seconds;
-    EXPECT_EQ(p.endTick % (p.division * piece.beatsPerBar), 0);
-    int firstStart = p.endTick, lastEnd = 0;
-    for (const auto& n : p.notes) {
-        firstStart = std::min(firstStart, n.start);
-        lastEnd = std::max(lastEnd, n.end);
-        EXPECT_TRUE(n.velocity <= 70 && n.key >= piece.lowestKey && n.key <= piece.highestKey &&
-                    n.channel != 9 && p.programs.count(n.channel))
-            << "key " << n.key << " at " << n.start << " on channel " << n.channel;
-    }
-    EXPECT_EQ(firstStart, 0);
-    EXPECT_EQ(lastEnd, p.endTick);
-}
-
-INSTANTIATE_TEST_SUITE_P(Musics, Music,
-                         ::testing::Values(Piece{"remembr.mid", 60.0, 240.0, 4, 28, 79},
-                                           Piece{"heat.mid", 10.0, 60.0, 3, 28, 96}));
-
-// The pause must not sound like play resumed: other instruments.
-TEST_F(Built, PauseMusicHasItsOwnInstruments) {
-    const auto play = Perform("remembr.mid").programs, pause = Perform("heat.mid").programs;
-    ASSERT_FALSE(play.empty() || pause.empty());
-    for (const auto& [channel, program] : pause) {
-        for (const auto& [c, p] : play) {
-            EXPECT_NE(program, p) << "instrument " << program << " is in both pieces";
-        }
-    }
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 
-// Test sounds written to disk, and the measures the sound tests take of what
-// they hear: the real device's output captured by SDL's disk driver, or a clip.
+// What the sound tests measure: a clip, or the real device's output as SDL's
+// disk driver captures it.
 
 #include <cstdint>
 #include <filesystem>
@@ -17,27 +17,11 @@ struct Signal {
     double seconds() const { return rate > 0 ? double(samples.size()) / rate : 0.0; }
 };
 
-// A 16-bit WAV at 22050 Hz of `ms` of a sine at `hz` (0: a steady level) with
-// 2 ms fades, the same in each of its `channels`.
-void WriteTone(const std::filesystem::path& path, double hz, int ms, double amplitude = 0.5,
-               int channels = 1);
-// A type-0 MIDI file: `notes` quarter notes of a piano at `bpm`.
-void WriteMidi(const std::filesystem::path& path, int notes, int bpm);
-
 // What SDL's disk driver wrote: interleaved 16-bit stereo frames.
 struct Capture {
     Signal left, right;
     static Capture read(const std::filesystem::path& raw, int rate);
 };
-
-// A stretch of a capture, in frames.
-struct Burst {
-    std::size_t begin, end;
-    double ms(int rate) const { return double(end - begin) * 1000.0 / rate; }
-};
-// The sounding stretches: 1 ms blocks whose peak on either side exceeds
-// `threshold`, joined across silences of up to `joinMs`.
-std::vector<Burst> FindBursts(const Capture& capture, int threshold = 300, int joinMs = 4);
 
 // Measures of the frames [begin, end) of a signal, in units of full scale.
 constexpr std::size_t kAll = std::numeric_limits<std::size_t>::max();
