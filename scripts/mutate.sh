@@ -20,6 +20,9 @@
 #                      default a failing test is run once more and counts only
 #                      when it fails again, so a test that fails by chance does
 #                      not count as a catch)
+#   --first            only the rate: the tests run one at a time, the quickest
+#                      first, and a fault's run stops at its first catch (implies
+#                      --no-confirm; "caught_by" then names that one test)
 #   --skip-tests REGEX CTest names never run (default ^format_check$)
 #   --check            only check that every fault applies to the sources
 #   --cmake-arg ARG    one more argument for the configure step (repeatable)
@@ -96,6 +99,7 @@ def parse_args(argv):
     p.add_argument("--results", default="")
     p.add_argument("--resume", action="store_true")
     p.add_argument("--no-confirm", action="store_true")
+    p.add_argument("--first", action="store_true")
     p.add_argument("--skip-tests", default=r"^format_check$")
     p.add_argument("--check", action="store_true")
     p.add_argument("--cmake-arg", action="append", default=[])
@@ -366,6 +370,16 @@ def run_test(t, limit, logfile):
     return {"name": t["name"], "outcome": outcome, "seconds": seconds, "case": case}
 
 
+def run_until_caught(tests, limits, clean_seconds, logdir, tag):
+    results = []
+    for t in sorted(tests, key=lambda t: clean_seconds[t["name"]]):
+        r = run_test(t, limits[t["name"]], os.path.join(logdir, f"{tag}-{t['name']}.log"))
+        results.append(r)
+        if r["outcome"] != "pass":
+            break
+    return results
+
+
 def run_tests(tests, limits, jobs, logdir, tag):
     order = sorted(tests, key=lambda t: -limits[t["name"]])
     with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, jobs)) as pool:
@@ -493,6 +507,7 @@ def main(argv):
             raise SystemExit(f"the clean suite fails ({', '.join(failed)}); no measurement. "
                              f"Logs: {logdir}/clean-*.log")
         limits = {r["name"]: max(args.timeout, 3.0 * r["seconds"]) for r in clean}
+        clean_seconds = {r["name"]: r["seconds"] for r in clean}
         order = [t["name"] for t in tests]
 
         for index, fault in enumerate(faults, 1):
@@ -522,9 +537,13 @@ def main(argv):
                 affected = changed_tests(tests, baseline, after)
                 row["tests_run"] = ",".join(t["name"] for t in affected)
                 t1 = time.monotonic()
-                results = run_tests(affected, limits, args.jobs, logdir, f"L{fault['line']}")
+                if args.first:
+                    results = run_until_caught(affected, limits, clean_seconds, logdir,
+                                               f"L{fault['line']}")
+                else:
+                    results = run_tests(affected, limits, args.jobs, logdir, f"L{fault['line']}")
                 catchers = [r for r in results if r["outcome"] != "pass"]
-                if catchers and not args.no_confirm:
+                if catchers and not (args.no_confirm or args.first):
                     again = [t for t in affected if any(
                         r["name"] == t["name"] and r["outcome"].startswith("fail") for r in catchers)]
                     second = {r["name"]: r for r in run_tests(again, limits, args.jobs, logdir,
