@@ -9,9 +9,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <map>
-#include <set>
+#include <numbers>
 #include <sstream>
 
 #include "AudioSignal.h"
@@ -64,7 +65,6 @@ const std::map<std::string, Signal>& Decoded() {
         std::map<std::string, Signal> out;
         int rate = 0, channels = 0;
         Uint16 format = 0;
-        Mix_Init(MIX_INIT_MP3);
         EXPECT_TRUE(SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 &&
                     Mix_OpenAudio(22050, AUDIO_S16SYS, 1, 1024) == 0 &&
                     Mix_QuerySpec(&rate, &format, &channels) && format == AUDIO_S16SYS &&
@@ -77,7 +77,6 @@ const std::map<std::string, Signal>& Decoded() {
             Mix_FreeChunk(c);
         }
         Mix_CloseAudio();
-        Mix_Quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return out;
     }();
@@ -86,6 +85,16 @@ const std::map<std::string, Signal>& Decoded() {
 
 double Lufs(const Signal& s) {
     return LoudnessLufs(s.samples, s.rate, 32768.0);
+}
+
+// The meter reads as ITU-R BS.1770 calibrates it: a 997 Hz sine at full scale
+// is -3.01 LUFS.
+TEST(Loudness, AFullScaleSineReadsMinus3Lufs) {
+    std::vector<double> sine(96000);
+    for (std::size_t i = 0; i < sine.size(); ++i) {
+        sine[i] = std::sin(2 * std::numbers::pi * 997 * double(i) / 48000);
+    }
+    EXPECT_NEAR(LoudnessLufs(sine, 48000), -3.01, 0.05);
 }
 
 // The voice's level: the median loudness of the recordings.
@@ -120,12 +129,8 @@ Signal Effect(const std::string& name) {
 // a changed line there must have been listened to. No word may be spelled out
 // letter by letter (espeak-ng gives the letters' names a secondary stress, ',').
 // Without the voice, the names alone are compared.
-TEST(PhraseTable, HoldsTheReviewedPhrasesOnceEachAndTheVoiceReadsThemSo) {
+TEST(PhraseTable, HoldsTheReviewedPhrasesAndTheVoiceReadsThemSo) {
     const auto lines = ReadPhraseTable(), reviewed = ReadPhraseTable(KORVEL_PRONUNCIATION);
-    std::set<std::string> names;
-    for (const auto& l : lines) {
-        EXPECT_TRUE(names.insert(l.name).second) << l.name << " twice";
-    }
     ASSERT_EQ(lines.size(), reviewed.size());
     TempFolder folder;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -167,10 +172,8 @@ TEST(PhraseTable, EveryWordingIsSpeakableRussian) {
                 return std::isalnum(c);
             })) << text;
         }
-        const std::string letters = Utf8ToCp1251(l.wording);
         EXPECT_TRUE(
-            std::any_of(letters.begin(), letters.end(),
-                        [](unsigned char c) { return c >= 0xC0 || c == 0xA8 || c == 0xB8; }))
+            std::ranges::any_of(Utf8ToCp1251(l.wording), [](unsigned char c) { return c >= 0xC0; }))
             << l.wording << " has no Russian letter";
     }
 }
