@@ -11,6 +11,7 @@ PACKAGES=(
   libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev timgm6mb-soundfont
   espeak-ng lame sox
   libgtest-dev libgmock-dev googletest libbenchmark-dev clang-format
+  clang libclang-rt-14-dev
   "$@"
 )
 

@@ -63,6 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
         EditCase{"CaseInsensitiveNames", "[MENU]\r\nLevel=1\r\n", "menu", "LEVEL", "4",
                  "[MENU]\r\nLEVEL=4\r\n"},
         EditCase{"LineBreaksRemoved", "[A]\r\n", "A", "k", "a\r\nb\rc\nd", "[A]\r\nk=abcd\r\n"},
+        EditCase{"OverlongLineBreaksAreNoLineBreaks", "[A]\r\n", "A", "k",
+                 "a\xC0\x8D\xE0\x80\x8Ax=1", "[A]\r\nk=a?????x=1\r\n"},
         EditCase{"EmptySectionGetsKey", "[A]\r\n[B]\r\n", "A", "k", "1", "[A]\r\nk=1\r\n[B]\r\n"},
         EditCase{"UnixFileKeepsItsLines", "[A]\nx=1\n", "A", "y", "2", "[A]\r\nx=1\r\ny=2\r\n"},
         EditCase{"CyrillicInCodePage", "", "Game", "player_name", "ИГРОК",
