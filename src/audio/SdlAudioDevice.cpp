@@ -323,7 +323,7 @@ AudioDevice::Handle SdlAudioDevice::loadEffect(const std::filesystem::path& wavF
     const int built =
         SDL_BuildAudioCVT(&cvt, fileFormat.format, fileFormat.channels, fileFormat.freq,
                           AUDIO_S16SYS, static_cast<Uint8>(effect->channels), fileFormat.freq);
-    if (built < 0) {
+    if (built < 0 || length == 0) {  // an effect without samples is no effect
         SDL_FreeWAV(buffer);
         return 0;
     }

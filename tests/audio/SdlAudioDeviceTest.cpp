@@ -248,9 +248,11 @@ TEST_F(DiskDevice, DamagedFilesAreSilentAndTheQueueMovesOn) {
     WriteBytes(folder / "Speaks" / "bad.mp3", "not an mp3 at all");
     WriteBytes(folder / "Sounds" / "bad.wav", "RIFF\x10\0\0\0WAVEfmt garbage"s);
     WriteBytes(folder / "Musics" / "bad.mid", "MThd garbage");
+    WriteTone(folder / "Sounds" / "empty.wav", 700, 0);
     WriteTone(folder / "Speaks" / "good.mp3", 700, 100);
     EffectBuffer bad;
-    EXPECT_FALSE(LoadEffect(bad, folder.path(), "bad") || LoadEffect(bad, folder.path(), "none"));
+    EXPECT_FALSE(LoadEffect(bad, folder.path(), "bad") || LoadEffect(bad, folder.path(), "none") ||
+                 LoadEffect(bad, folder.path(), "empty"));
     play(bad, 0, 22050);
     EXPECT_FALSE(mm.PlayMusic((folder / "Musics" / "bad.mid").string()) ||
                  mm.PlayMusic((folder / "Musics" / "none.mid").string()) || mm.PlaySound("bad"));
