@@ -147,7 +147,7 @@ void ReverControl::stepMusicVolume(int direction) {
     const int db = m_mm->MusicVolume();
     m_mm->AddFile("musvol");
     if (db == 0) {
-        m_mm->AddFile("full");
+        m_mm->AddFile("global");  // "полная"
     } else if (db == MusicList::kVolumeSilent) {
         m_mm->AddFile("silent");
     } else {

@@ -58,12 +58,12 @@ INSTANTIATE_TEST_SUITE_P(
              {"Backspace", "Up", "Up", "Space", "R", "S", "Backspace", "R", "Backspace"},
              8000},
         Flow{"refused_in_a_timed_game", {1, 2, 1, 1}, {"Backspace", "S", "E"}, 6000},
-        Flow{"refused_in_a_staged_match", {1, 3, 0, 1}, {"S", "Backspace", "ru:Ы", "H"}, 6000},
+        Flow{"refused_in_a_staged_match", {1, 3, 0, 1}, {"-", "S", "Backspace", "ru:Ы", "H"}, 6000},
         Flow{"speed_and_music_level",
              {1, 1, 0, 1},
              {"]",     "ru:Ъ",  "[",     "[",     "[",     "ru:Х",  "[",     "Z",
-              "Minus", "Minus", "Equal", "Minus", "Minus", "Minus", "Minus", "Minus",
-              "Minus", "Minus", "Minus", "Minus", "Minus", "Minus", "Equal"},
+              "Minus", "Equal", "Equal", "Minus", "Minus", "Minus", "Minus", "Minus",
+              "Minus", "Minus", "Minus", "Minus", "Minus", "Minus", "Minus", "Equal"},
              4000}),
     [](const auto& info) { return std::string(info.param.name); });
 
