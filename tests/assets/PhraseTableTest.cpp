@@ -42,14 +42,18 @@ std::set<std::string> expectedNames() {
     range("minut", 0, 2);
     range("hour", 0, 2);
     for (const char* n :
-         {"reverse", "velcome", "tur", "gamer", "comon", "computer", "player", "white", "black",
-          "position", "pass", "unavailable", "free", "dictor", "check", "uncheck", "stop",
-          "systime", "timer", "color1", "color2", "make", "save", "cancel", "savefail", "pause",
-          "victoria", "victory", "whose", "balls", "schet", "alls", "ok", "global", "conditional",
-          "opponent", "absolut", "notfisha", "keynum", "saving", "loading", "lok", "noload",
-          "message", "readme", "chao", "running",
-          // The reading keys and controls beyond the original set.
-          "moves", "nomoves", "nolast", "passed", "flipped", "row", "column", "empty", "hint",
+         {"reverse",  "velcome", "tur",      "gamer",    "comon",       "computer", "player",
+          "white",    "black",   "position", "pass",     "unavailable", "free",     "dictor",
+          "check",    "uncheck", "stop",     "systime",  "timer",       "color1",   "color2",
+          "make",     "save",    "cancel",   "savefail", "pause",       "victoria", "victory",
+          "whose",    "balls",   "schet",    "alls",     "ok",          "global",   "conditional",
+          "opponent", "absolut", "notfisha", "keynum",   "saving",      "loading",  "lok",
+          "noload",   "message", "readme",   "chao",     "running"}) {
+        names.insert(n);
+    }
+    // The reading keys and controls beyond the original set.
+    for (const char* n :
+         {"moves", "nomoves", "nolast", "passed", "flipped", "row", "column", "empty", "hint",
           "hintflips", "rate", "percent", "musvol", "silent", "minus", "decibel", "takeback"}) {
         names.insert(n);
     }

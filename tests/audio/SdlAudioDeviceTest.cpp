@@ -190,6 +190,32 @@ TEST_F(DiskDeviceTest, TheSameEffectAtTwiceTheFrequencyIsHigherAndHalfAsLong) {
     EXPECT_NEAR(ZeroCrossingHz(capture, bursts[1]) / ZeroCrossingHz(capture, bursts[0]), 2.0, 0.1);
 }
 
+// One 600 ms tone phrase at 100%, 200% and 80% of the announcer's speed: each
+// lasts its share of the recorded length, within 5%, at the same pitch.
+TEST_F(DiskDeviceTest, AStretchedPhraseKeepsItsPitchAndTakesItsShareOfTheTime) {
+    WriteSineWav(folder / "tone.wav", 22050, 440, 600);
+    const int rates[] = {100, 200, 80};
+    for (const int rate : rates) {
+        device.setPhraseRate(rate);
+        const AudioDevice::Handle phrase = device.openPlayer(folder / "tone.wav");
+        ASSERT_TRUE(device.startPlayer(phrase));
+        ASSERT_TRUE(clock.waitUntil([&] { return device.playerFinished(phrase); }, 3000));
+        clock.waitFor(200);
+    }
+    const Capture capture = finish();
+    const auto bursts = FindBursts(capture);
+    ASSERT_EQ(bursts.size(), 3u);
+    EXPECT_NEAR(bursts[0].ms(kRate), 600, 15);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const double share = bursts[i].ms(kRate) / bursts[0].ms(kRate);
+        const double hz = ZeroCrossingHz(capture, bursts[i]);
+        std::printf("[ measured ] phrase at %d%%: %.1f ms, %.1f Hz\n", rates[i],
+                    bursts[i].ms(kRate), hz);
+        EXPECT_NEAR(share, 100.0 / rates[i], 0.05 * 100.0 / rates[i]) << rates[i] << "%";
+        EXPECT_NEAR(hz / ZeroCrossingHz(capture, bursts[0]), 1.0, 0.03) << rates[i] << "%";
+    }
+}
+
 TEST_F(DiskDeviceTest, ASoundingEffectIsNotRestartedAndMovesToTheNewPan) {
     WriteSineWav(folder / "Sounds" / "click.wav", 22050, 1000, 200);
     ASSERT_TRUE(OpenSoundDevice(device));

@@ -1,6 +1,11 @@
 // The reading keys and controls beyond the original key set (L, R, E, H, S,
-// the brackets, minus and equals, Backspace), played by a scripted player.
+// the brackets, minus and equals, Backspace) under both layouts, played by a
+// scripted player and kept as golden transcripts.
 #include <gtest/gtest.h>
+
+#include <array>
+#include <iterator>
+#include <sstream>
 
 #include "Session.h"
 
@@ -19,13 +24,19 @@ const char* const kMiddleGame = "a5 b5 c5 d5 d6 e3 e5 f6\r\nb1 c1 c2 c3 c4 d1 d3
 struct Flow {
     const char* name;
     GameChoiceValues choice;
-    std::vector<std::string> keys;  // pressed `step` ms apart from 8 s on
+    const char* keys;  // pressed `step` ms apart from 8 s on ("-": none)
     int step;
     const char* startFile = nullptr;
+    std::pair<const char*, const char*> stored{};  // [Music] rate, volume written by hand
+    // Before a move, after it and after its take-back: the first and the last
+    // game state must be the same, exactly, the one between them not.
+    std::array<int, 3> takeBackAt{};
 };
 
-void PrintTo(const Flow& flow, std::ostream* out) {
-    *out << flow.name;
+// Board, move number, player, clock, passes and last turns.
+auto StateOf(const ReverControl& r) {
+    return std::tuple(r.board(), r.Hod(), r.CurPlayer(), r.TimeLeft(), r.PassCount(),
+                      r.LastTurns());
 }
 
 class ExtraKeyFlow : public ::testing::TestWithParam<Flow> {};
@@ -36,149 +47,62 @@ TEST_P(ExtraKeyFlow, SoundsAsRecorded) {
     if (flow.startFile) {
         s.writeFile("start.txt", flow.startFile);
     }
+    if (flow.stored.first) {
+        s.setIni("Music", "rate", flow.stored.first);
+        s.setIni("Music", "volume", flow.stored.second);
+    }
     s.app->StartUp();
-    s.pressAll(8000, flow.step, flow.keys);
+    std::istringstream in(flow.keys);
+    const std::vector<std::string> keys{std::istream_iterator<std::string>(in), {}};
+    s.pressAll(8000, flow.step, keys);
+    std::vector<decltype(StateOf(s.rever()))> seen;
+    for (const int at : flow.takeBackAt) {
+        if (at > 0) {
+            s.clock.singleShot(at, [&] { seen.push_back(StateOf(s.rever())); });
+        }
+    }
     s.startGame(flow.choice);
-    s.runUntil(8000 + flow.step * static_cast<std::int64_t>(flow.keys.size() + 1));
+    s.runUntil(8000 + flow.step * static_cast<std::int64_t>(keys.size() + 1));
     ExpectGolden(s.lines, flow.name);
+    if (seen.size() == 3) {
+        EXPECT_NE(seen[1], seen[0]);
+        EXPECT_EQ(seen[2], seen[0]);
+    }
+    // What the player set is what the next start reads.
+    MusicList next(s.clock, s.app->settings(), s.device);
+    next.Init(20);
+    EXPECT_EQ(std::pair(next.Rate(), next.MusicVolume()),
+              std::pair(s.app->mm().Rate(), s.app->mm().MusicVolume()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Board, ExtraKeyFlow,
     ::testing::Values(
-        // White f4, black e6, then every reading key; the take-back of e6.
+        // White f4, black e6, every reading key in both layouts, the take-back of e6.
         Flow{"reading_keys_middle_game",
              {1, 1, 0, 1},
-             {"R", "Backspace", "L", "K", "K", "Space", "U", "I", "Space", "L", "R", "E", "H", "S",
-              "Backspace", "R", "ru:Д", "ru:К", "ru:Ы"},
+             "R Backspace L K K Space U I Space L R E H S Shift+L Alt+S Backspace R "
+             "ru:Д ru:К ru:У ru:Р ru:Ы",
              20000,
              kMiddleGame},
         Flow{"takeback_against_computer",
              {2, 1, 0, 2},
-             {"Backspace", "Up", "Up", "Space", "R", "S", "Backspace", "R", "Backspace"},
-             8000},
-        Flow{"refused_in_a_timed_game", {1, 2, 1, 1}, {"Backspace", "S", "E"}, 6000},
-        Flow{"refused_in_a_staged_match", {1, 3, 0, 1}, {"-", "S", "Backspace", "ru:Ы", "H"}, 6000},
+             "Backspace Up Up Space R S Shift+Backspace Backspace R Backspace",
+             8000,
+             nullptr,
+             {},
+             {31000, 50000, 70000}},
+        Flow{"refused_in_a_timed_game", {1, 2, 1, 1}, "Backspace S E", 6000},
+        Flow{"refused_in_a_staged_match", {1, 3, 0, 1}, "- S Backspace ru:Ы H", 6000},
+        // From hand-written values out of range (70%, +5 dB) to the limits and back.
         Flow{"speed_and_music_level",
              {1, 1, 0, 1},
-             {"]",     "ru:Ъ",  "[",     "[",     "[",     "ru:Х",  "[",     "Z",
-              "Minus", "Equal", "Equal", "Minus", "Minus", "Minus", "Minus", "Minus",
-              "Minus", "Minus", "Minus", "Minus", "Minus", "Minus", "Minus", "Equal"},
-             4000}),
+             "[ ] ru:Ъ ] ru:Х Shift+[ Z Equal Minus Equal Ctrl+Minus Minus Minus Minus Minus Minus "
+             "Minus Minus Minus Minus Minus Minus Equal",
+             4000,
+             nullptr,
+             {"70", "5"}}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// What the player hears in the first 400 ms after one key on the opening
-// position, cursor on d4.
-std::vector<std::string> Heard(const std::string& key) {
-    Session s;
-    s.app->StartUp();
-    s.press(8000, key);
-    s.startGame({1, 1, 0, 1});
-    s.runUntil(8400);
-    std::vector<std::string> heard;
-    for (std::size_t i = 0; i < s.lines.size(); ++i) {
-        if (s.lines[i].find("key ") != std::string::npos) {
-            heard.assign(s.lines.begin() + static_cast<std::ptrdiff_t>(i) + 1, s.lines.end());
-        }
-    }
-    for (auto& line : heard) {
-        line = line.substr(9);  // without the time
-    }
-    return heard;
-}
-
-struct SameKey {
-    const char* latin;
-    const char* russian;  // none for the keys that are not letters
-    std::vector<std::string> heard;
-};
-
-class ExtraKeyLayouts : public ::testing::TestWithParam<SameKey> {};
-
-TEST_P(ExtraKeyLayouts, LatinRussianAndBareKeyCodesAgree) {
-    const SameKey& k = GetParam();
-    EXPECT_EQ(Heard(k.latin), k.heard);
-    if (k.russian != nullptr) {
-        EXPECT_EQ(Heard(std::string("ru:") + k.russian), k.heard);
-        EXPECT_EQ(Heard(std::string("bare:") + k.russian), k.heard);
-    }
-    EXPECT_EQ(Heard(std::string("Shift+") + k.latin), std::vector<std::string>{});
-    EXPECT_EQ(Heard(std::string("Alt+") + k.latin), std::vector<std::string>{});
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Board, ExtraKeyLayouts,
-    ::testing::Values(SameKey{"L", "Д", {"say moves"}}, SameKey{"R", "К", {"say nolast"}},
-                      SameKey{"E", "У", {"say row"}}, SameKey{"H", "Р", {"say column"}},
-                      SameKey{"S", "Ы", {"say hint"}},
-                      SameKey{"[", "Х", {"phrase rate 90%", "say rate"}},
-                      SameKey{"]", "Ъ", {"phrase rate 110%", "say rate"}},
-                      SameKey{"Minus", nullptr, {"music volume -300", "say musvol"}},
-                      SameKey{"Equal", nullptr, {"say musvol"}},
-                      SameKey{"Backspace", nullptr, {"say unavailable"}}),
-    [](const auto& info) {
-        const std::string name = info.param.latin;
-        return name == "[" ? std::string("BracketLeft") : name == "]" ? "BracketRight" : name;
-    });
-
-// The game as Backspace must give it back.
-struct GameState {
-    Board board;
-    std::int16_t hod;
-    int player;
-    std::int16_t timeLeft;
-    std::int16_t passCount;
-    ReverControl::TurnNotes turns;
-    bool operator==(const GameState&) const = default;
-};
-
-GameState StateOf(const ReverControl& r) {
-    return {r.board(), r.Hod(), r.CurPlayer(), r.TimeLeft(), r.PassCount(), r.LastTurns()};
-}
-
-struct TakeBackCase {
-    GameChoiceValues choice;
-    bool secondPerson;  // black is a person, who plays e6; else the computer answers
-};
-
-class TakeBack : public ::testing::TestWithParam<TakeBackCase> {};
-
-// Backspace goes back through every person's move, exactly, and then has
-// nothing left to take.
-TEST_P(TakeBack, RestoresTheGameExactlyAsItStoodBeforeEachMove) {
-    Session s;
-    s.app->StartUp();
-    std::vector<GameState> before;
-    auto keep = [&](std::int64_t at) {
-        s.clock.singleShot(static_cast<int>(at - s.now()),
-                           [&] { before.push_back(StateOf(s.rever())); });
-    };
-    s.pressAll(8000, 500, {"Up", "Up"});  // d6 for white
-    keep(9500);
-    s.press(10000, "Space");
-    if (GetParam().secondPerson) {
-        s.press(19000, "K");
-        keep(19500);
-        s.press(20000, "Space");
-    }
-    s.startGame(GetParam().choice);
-    s.runUntil(29000);
-    ASSERT_EQ(before.size(), GetParam().secondPerson ? 2u : 1u);
-    ASSERT_NE(StateOf(s.rever()), before.back());
-    for (std::size_t i = before.size(); i-- > 0;) {
-        s.press(s.now() + 1000, "Backspace");
-        s.runUntil(s.now() + 9000);
-        EXPECT_EQ(StateOf(s.rever()), before[i]) << "take-back " << before.size() - i;
-    }
-    s.press(s.now() + 1000, "Backspace");
-    s.runUntil(s.now() + 2000);
-    EXPECT_EQ(s.rever().TakeBackDepth(), 0u);
-    EXPECT_EQ(s.lines.back().substr(9), "say unavailable");
-}
-
-INSTANTIATE_TEST_SUITE_P(Board, TakeBack,
-                         ::testing::Values(TakeBackCase{{1, 1, 0, 1}, true},
-                                           TakeBackCase{{2, 1, 0, 4}, false}));
 
 }  // namespace
 }  // namespace korvel::testing

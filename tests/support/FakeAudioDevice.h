@@ -76,7 +76,6 @@ class FakeAudioDevice : public AudioDevice {
     // A phrase lasts its set duration at 100%, proportionally less when faster.
     void setPhraseRate(int percent) override { m_rate = percent > 0 ? percent : 100; }
     void setMusicVolume(int hundredthsDb) override { m_musicVolume = hundredthsDb; }
-    int phraseRate() const { return m_rate; }
     int musicVolume() const { return m_musicVolume; }
 
   private:

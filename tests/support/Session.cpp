@@ -152,13 +152,6 @@ void TranscriptDevice::stopMusic() {
     FakeAudioDevice::stopMusic();
 }
 
-void TranscriptDevice::setPhraseRate(int percent) {
-    if (percent != phraseRate()) {
-        log("phrase rate " + std::to_string(percent) + "%");
-    }
-    FakeAudioDevice::setPhraseRate(percent);
-}
-
 void TranscriptDevice::setMusicVolume(int hundredthsDb) {
     if (hundredthsDb != musicVolume()) {
         log("music volume " + std::to_string(hundredthsDb));

@@ -39,7 +39,6 @@ class TranscriptDevice : public FakeAudioDevice {
     bool startPlayer(Handle player) override;
     bool playMusic(const std::filesystem::path& file, bool loop) override;
     void stopMusic() override;
-    void setPhraseRate(int percent) override;
     void setMusicVolume(int hundredthsDb) override;
 
   private:
