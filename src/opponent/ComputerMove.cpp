@@ -82,8 +82,7 @@ OpponentMove ComputerMove(const Board& board, int level, int moveNumber, int fir
     if (level < 2 || level > 4) {
         return {};
     }
-    const int discs = bits::Count(root.white) + bits::Count(root.black);
-    return detail::ChooseByLookAhead(root, blocked, level, discs, random);
+    return detail::ChooseByLookAhead(root, blocked, level, random);
 }
 
 std::string GreedyMove(const Board& board, int player) {

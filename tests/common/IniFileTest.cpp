@@ -97,7 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"KeyOfAnotherSection", "[Menu]\r\n[Game]\r\nlevel=3\r\n", "Menu", "level", "0"},
         ReadCase{"CaseInsensitive", "[menu]\r\nLEVEL=3\r\n", "Menu", "level", "3"},
         ReadCase{"SpacesTrimmed", "[ Menu ]\r\n  level = 3 \r\n", "Menu", "level", "3"},
-        ReadCase{"EmptyValue", "[Menu]\r\nlevel=\r\n", "Menu", "level", ""}),
+        ReadCase{"EmptyValue", "[Menu]\r\nlevel=\r\n", "Menu", "level", ""},
+        ReadCase{"CommentIsNoKey", "[A]\r\n;k=1\r\n", "A", ";k", "0"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(IniFile, ValueCutAt254Characters) {
@@ -122,7 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
                       std::pair{std::string(" 7"), 7}, std::pair{std::string("99999"), 32767},
                       std::pair{std::string("-99999"), -32768},
                       std::pair{std::string("32767.4"), 32767}, std::pair{std::string(".5"), 0},
-                      std::pair{std::string("0.51"), 1}));
+                      std::pair{std::string("0.51"), 1}, std::pair{std::string("2.49"), 2},
+                      std::pair{std::string("2.51"), 3}));
 
 TEST(IniFile, ReadOnlyFolderFailsQuietlyAndKeepsTheFile) {
     if (geteuid() == 0) {
