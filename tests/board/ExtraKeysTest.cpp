@@ -97,7 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
         // From hand-written values out of range (70%, +5 dB) to the limits and back.
         Flow{"speed_and_music_level",
              {1, 1, 0, 1},
-             "[ ] ru:Ъ ] ru:Х Shift+[ Z Equal Minus Equal Ctrl+Minus Minus Minus Minus Minus Minus "
+             "- [ ] ru:Ъ ] ru:Х Shift+[ Z Equal Minus Equal Ctrl+Minus Minus Minus Minus Minus "
+             "Minus "
              "Minus Minus Minus Minus Minus Minus Equal",
              4000,
              nullptr,
