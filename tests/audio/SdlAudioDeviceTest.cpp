@@ -156,6 +156,28 @@ TEST_F(DiskDevice, QueuedPhrasesAreHeardInOrderWithinATickOfEachOther) {
     EXPECT_TRUE(gap > -10 && gap < kTick + 11.6 + 8) << gap << " ms";
 }
 
+// One 600 ms phrase at 100%, 200% and 80% of the announcer's speed: each lasts
+// its share of the recorded length, within 5%, at the same pitch.
+TEST_F(DiskDevice, AStretchedPhraseKeepsItsPitchAndTakesItsShareOfTheTime) {
+    WriteTone(folder / "Speaks" / "tone.mp3", 440, 600);
+    const int rates[] = {100, 200, 80};
+    for (const int rate : rates) {
+        device.setPhraseRate(rate);
+        ASSERT_TRUE(mm.AddFile("tone") && playOut());
+        clock.waitFor(200);
+    }
+    const Capture c = heard();
+    const auto b = FindBursts(c);
+    ASSERT_EQ(b.size(), 3u);
+    EXPECT_NEAR(b[0].ms(), 600, 15);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const double hz = Pitch(c.left, b[i].begin, b[i].end);
+        std::printf("[ measured ] phrase at %d%%: %.1f ms, %.1f Hz\n", rates[i], b[i].ms(), hz);
+        EXPECT_NEAR(b[i].ms() / b[0].ms(), 100.0 / rates[i], 0.05 * 100.0 / rates[i]) << rates[i];
+        EXPECT_NEAR(hz, 440, 13) << rates[i] << "%";
+    }
+}
+
 // An effect played at a pan and a rate and, `laterMs` after, played again.
 struct EffectCase {
     int pan, frequency, laterMs, pan2, frequency2;
