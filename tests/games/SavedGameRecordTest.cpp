@@ -94,10 +94,20 @@ INSTANTIATE_TEST_SUITE_P(
                       DamageCase{"CursorColumnZero", 15, "0"}, DamageCase{"CursorRowNine", 16, "9"},
                       DamageCase{"PointsTooMany", 17, "19"}, DamageCase{"TotalsTooMany", 21, "FFF"},
                       DamageCase{"LevelFive", 27, "5"}, DamageCase{"CellCodeFive", 28 + 10, "5"},
-                      DamageCase{"NotADigit", 12, "x"}, DamageCase{"SpaceInBoard", 91, " "},
-                      DamageCase{"Short", 91, ""}, DamageCase{"Long", 93, ""},
-                      DamageCase{"Empty", 0, ""}),
+                      DamageCase{"CellCodeThree", 28 + 10, "3"},
+                      DamageCase{"HexInTheMoveNumber", 12, "1A"}, DamageCase{"NotADigit", 12, "x"},
+                      DamageCase{"SpaceInBoard", 91, " "}, DamageCase{"Short", 91, ""},
+                      DamageCase{"Long", 93, ""}, DamageCase{"Empty", 0, ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SavedGameRecordTest, SlotNumbersOnlyFromPlainNames) {
+    std::vector<int> numbers;
+    for (const char* name : {"lok7.rsg", "lok10.rsg", "lok07.rsg", "lok.rsg", "lokx.rsg",
+                             "lok1234567.rsg", "lok7.rsg.tmp", "LOK7.RSG"}) {
+        numbers.push_back(SlotNumber(name).value_or(0));
+    }
+    EXPECT_EQ(numbers, (std::vector<int>{7, 10, 0, 0, 0, 0, 0, 0}));
+}
 
 TEST(SavedGameRecordTest, DamagedFileDecodesToSomethingRejected) {
     TempFolder dir;
