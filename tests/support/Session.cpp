@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QThreadPool>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -112,6 +113,9 @@ void TranscriptDevice::log(const std::string& what) {
 }
 
 AudioDevice::Handle TranscriptDevice::loadEffect(const std::filesystem::path& wavFile) {
+    if (playable && !playable(wavFile)) {
+        return 0;
+    }
     const Handle h = FakeAudioDevice::loadEffect(wavFile);
     m_names[h] = wavFile.stem().string();
     return h;
@@ -130,6 +134,10 @@ void TranscriptDevice::startEffect(Handle effect) {
     }
 }
 
+AudioDevice::Handle TranscriptDevice::openPlayer(const std::filesystem::path& file) {
+    return playable && !playable(file) ? 0 : FakeAudioDevice::openPlayer(file);
+}
+
 bool TranscriptDevice::startPlayer(Handle player) {
     const bool started = FakeAudioDevice::startPlayer(player);
     const auto& opened = openedPhrases();
@@ -140,6 +148,11 @@ bool TranscriptDevice::startPlayer(Handle player) {
 }
 
 bool TranscriptDevice::playMusic(const std::filesystem::path& file, bool loop) {
+    if (playable && !playable(file)) {
+        log("music " + file.filename().string() + " cannot be played");
+        FakeAudioDevice::stopMusic();
+        return false;
+    }
     log("music " + file.filename().string() + (loop ? " looping" : ""));
     return FakeAudioDevice::playMusic(file, loop);
 }
@@ -151,13 +164,16 @@ void TranscriptDevice::stopMusic() {
     FakeAudioDevice::stopMusic();
 }
 
-Session::Session(std::uint32_t seed) : device(clock, lines), random(seed) {
+Session::Session(std::uint32_t seed, const Prepare& prepare)
+    : folders(prepare ? prepare(folder.path()) : Folders(folder.path())),
+      device(clock, lines),
+      random(seed) {
     Application();
     clock.setPump([] { QCoreApplication::processEvents(); });
     speech.onLine = [this](const std::string& line) {
         lines.push_back(Stamp(clock.tickCount()) + line);
     };
-    app = std::make_unique<Assembly>(Services{clock, device, random, folder.path(), speech});
+    app = std::make_unique<Assembly>(Services{clock, device, random, folders, speech});
     app->dialogs().observer = [this](const DialogRecord& record) {
         if (record.answer != 0) {
             lines.push_back(
@@ -193,6 +209,10 @@ Session::Session(std::uint32_t seed) : device(clock, lines), random(seed) {
 Session::~Session() {
     app.reset();
     QCoreApplication::processEvents();
+    // Qt paints large areas on its global pool of threads: they are ended
+    // here, so that none is still ending (and its memory reported as a leak)
+    // while the test program exits.
+    QThreadPool::globalInstance()->waitForDone();
 }
 
 void Session::setIni(const std::string& section, const std::string& key, const std::string& value) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -32,6 +33,11 @@ class TranscriptDevice : public FakeAudioDevice {
         : FakeAudioDevice(clock), m_clock(clock), m_lines(lines) {}
 
     bool recordTicks = false;
+    // When set, a file it rejects cannot be opened or loaded, as a missing or
+    // undecodable file on the real device.
+    std::function<bool(const std::filesystem::path&)> playable;
+
+    Handle openPlayer(const std::filesystem::path& file) override;
 
     Handle loadEffect(const std::filesystem::path& wavFile) override;
     void setEffectParams(Handle effect, int pan, int volume, int frequency) override;
@@ -57,7 +63,11 @@ class TranscriptDevice : public FakeAudioDevice {
 // and "ru:Л" for the same physical key under the Russian layout.
 class Session {
   public:
-    explicit Session(std::uint32_t seed = 1);
+    // `prepare`, when given, lays out the temporary folder before the program
+    // is built and returns the folders it is to use (by default the temporary
+    // folder is both).
+    using Prepare = std::function<Folders(const std::filesystem::path& temp)>;
+    explicit Session(std::uint32_t seed = 1, const Prepare& prepare = {});
     ~Session();
 
     // Before StartUp: a settings value, or a file in the program folder.
@@ -84,6 +94,7 @@ class Session {
 
     std::vector<std::string> lines;
     TempFolder folder;
+    Folders folders;
     VirtualClock clock;
     TranscriptDevice device;
     FakeSpeech speech;

@@ -17,9 +17,17 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() {
+    // A test may have made folders read-only: each is made writable again first.
     std::error_code ec;
     std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
+    for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->is_directory(ec)) {
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ec);
+        }
+    }
     std::filesystem::remove_all(m_path, ec);
 }
 
