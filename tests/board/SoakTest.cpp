@@ -178,23 +178,10 @@ void PlaySession(int number, std::uint32_t seed, Tally& tally) {
     ASSERT_FALSE(s.device.isOpen()) << "session " << number << " did not shut down";
 }
 
-TEST(Soak, GamesOfEveryKindWithRandomKeys) {
-    const int sessions = EnvNumber("KORVEL_SOAK_GAMES", 30);
-    const auto seed = static_cast<std::uint32_t>(EnvNumber("KORVEL_SOAK_SEED", 20261207));
-    Tally tally;
-    int failures = 0;
-    const auto t0 = std::chrono::steady_clock::now();
-    for (int number = 0; number < sessions; ++number) {
-        PlaySession(number, seed + static_cast<std::uint32_t>(number), tally);
-        failures += ::testing::Test::HasFailure() ? 1 : 0;
-        if (failures > 20) {
-            break;
-        }
-    }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    std::printf("soak: %d sessions (seed %u) in %.0f s; failures %d\n", sessions, seed, seconds,
-                failures);
+void Report(const char* what, int sessions, std::uint32_t seed, double seconds, int failed,
+            const Tally& tally) {
+    std::printf("soak %s: %d sessions (seed %u) in %.0f s; sessions failed %d\n", what, sessions,
+                seed, seconds, failed);
     for (int tip = 1; tip <= 4; ++tip) {
         const auto& g = tally.games[static_cast<std::size_t>(tip)];
         std::printf("  type %d: two players %d, levels 1-4: %d %d %d %d\n", tip, g[0], g[1], g[2],
@@ -205,6 +192,36 @@ TEST(Soak, GamesOfEveryKindWithRandomKeys) {
         "%d, timeouts %d; saves %d, loads %d, pauses %d, quit asked %d, other keys %d\n",
         tally.ended, tally.quit, tally.moves, tally.replies, tally.passes, tally.timeouts,
         tally.saves, tally.loads, tally.pauses, tally.quits, tally.keys);
+    std::fflush(stdout);
+}
+
+// KORVEL_SOAK_MINUTES=<m> stops starting sessions after m minutes of wall
+// time, for a long soak on a busy machine; the sessions played are the same
+// first ones of the seed's sequence.
+TEST(Soak, GamesOfEveryKindWithRandomKeys) {
+    const int sessions = EnvNumber("KORVEL_SOAK_GAMES", 30);
+    const auto seed = static_cast<std::uint32_t>(EnvNumber("KORVEL_SOAK_SEED", 20261207));
+    const auto budget = std::chrono::minutes(EnvNumber("KORVEL_SOAK_MINUTES", 0));
+    const auto* result = ::testing::UnitTest::GetInstance()->current_test_info()->result();
+    Tally tally;
+    int played = 0;
+    int failed = 0;
+    const auto t0 = std::chrono::steady_clock::now();
+    auto seconds = [&t0] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    };
+    for (; played < sessions && failed <= 20; ++played) {
+        if (budget.count() > 0 && std::chrono::steady_clock::now() - t0 > budget) {
+            break;
+        }
+        const int before = result->total_part_count();
+        PlaySession(played, seed + static_cast<std::uint32_t>(played), tally);
+        failed += result->total_part_count() > before ? 1 : 0;
+        if (played % 100 == 99) {
+            Report("so far", played + 1, seed, seconds(), failed, tally);
+        }
+    }
+    Report("done", played, seed, seconds(), failed, tally);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QThreadPool>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -247,6 +248,28 @@ void Session::startGame(const GameChoiceValues& choice) {
     menu.Times = choice.minutes;
     menu.Level = choice.level;
     app->GameChoice(4);
+}
+
+bool Session::heard(const std::string& what, bool prefix) const {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.size() > 9 &&
+               (prefix ? line.compare(9, what.size(), what) == 0 : line.substr(9) == what);
+    });
+}
+
+bool Session::judgeFilesByTheRealDevice() {
+    m_judge = std::make_unique<SdlAudioDevice>();
+    device.playable = [this](const std::filesystem::path& file) {
+        if (m_judged.count(file) == 0) {
+            const std::string kind = file.extension().string();
+            m_judged[file] = kind == ".mid"   ? m_judge->playMusic(file, false)
+                             : kind == ".wav" ? m_judge->loadEffect(file) != 0
+                                              : m_judge->openPlayer(file) != 0;
+            m_judge->stopMusic();
+        }
+        return m_judged[file];
+    };
+    return m_judge->open();
 }
 
 void Session::press(std::int64_t atMs, const std::string& key) {

@@ -11,6 +11,7 @@
 #include "FakeAudioDevice.h"
 #include "FakeSpeech.h"
 #include "RandomSource.h"
+#include "SdlAudioDevice.h"
 #include "TempFolder.h"
 #include "VirtualClock.h"
 
@@ -91,6 +92,12 @@ class Session {
 
     // Sends one key now, as the keyboard would.
     void sendKey(const std::string& key);
+    // True when a transcript line (after its time) is `what`, or begins with it.
+    bool heard(const std::string& what, bool prefix = false) const;
+    // From now on the real sound device judges every file the program opens:
+    // one it cannot decode cannot be opened, as for a player. False when that
+    // device cannot be opened.
+    bool judgeFilesByTheRealDevice();
 
     std::vector<std::string> lines;
     TempFolder folder;
@@ -103,6 +110,8 @@ class Session {
     int dialogsShown = 0;
 
   private:
+    std::unique_ptr<SdlAudioDevice> m_judge;
+    std::map<std::filesystem::path, bool> m_judged;
     std::string m_answerKey;
     int m_answerDelay = 500;
 };
