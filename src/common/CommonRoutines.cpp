@@ -8,6 +8,7 @@
 #include <cmath>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <system_error>
 
 namespace korvel {
@@ -46,15 +47,13 @@ bool ReadWholeFile(const fs::path& path, std::string& out) {
     if (!fs::is_regular_file(path, ec)) {
         return false;
     }
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::ifstream in(path, std::ios::binary);
     if (!in) {
         return false;
     }
-    const std::streamoff size = in.tellg();
-    in.seekg(0);
-    out.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
-    in.read(out.data(), static_cast<std::streamsize>(out.size()));
-    out.resize(static_cast<std::size_t>(in.gcount()));
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    out = std::move(bytes).str();
     return !in.bad();
 }
 
