@@ -8,9 +8,10 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-speech-dev qt6-declarative-dev
   libqt6texttospeech6 qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng
-  libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev timgm6mb-soundfont
+  libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev timgm6mb-soundfont libsoundtouch-dev
   espeak-ng lame sox
   libgtest-dev libgmock-dev googletest libbenchmark-dev clang-format
+  clang libclang-rt-14-dev
   "$@"
 )
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds Korvel with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs the whole test suite through CTest.
+# UndefinedBehaviorSanitizer, and runs the whole test suite through CTest; then
+# builds the fuzz targets with clang and runs each briefly on its seed corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -10,3 +11,11 @@ cmake --build build-tests -j"$(nproc)"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 ctest --test-dir build-tests --output-on-failure -j2
+
+if command -v clang++ >/dev/null; then
+  cmake -S tests/fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
+  cmake --build build-fuzz -j"$(nproc)"
+  ctest --test-dir build-fuzz --output-on-failure -j2
+else
+  echo "clang++ not found: the fuzz targets are skipped"
+fi

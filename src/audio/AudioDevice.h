@@ -53,11 +53,19 @@ class AudioDevice {
     virtual double playerStopTime(Handle player) const = 0;
     virtual void releasePlayer(Handle player) = 0;
 
+    // The speed of every phrase opened from now on, in percent of its recorded
+    // speed, its pitch kept; 100 plays the files as they are.
+    virtual void setPhraseRate(int percent) = 0;
+
     // Replaces whatever the music channel plays. False when the file cannot be
     // opened or started; the channel is then silent.
     virtual bool playMusic(const std::filesystem::path& file, bool loop) = 0;
     virtual void stopMusic() = 0;
     virtual bool musicPlaying() const = 0;
+    // The music channel's level in hundredths of a decibel below its normal
+    // level: 0 unchanged, -10000 and below silent. Holds for the music playing
+    // and for later music.
+    virtual void setMusicVolume(int hundredthsDb) = 0;
 };
 
 }  // namespace korvel

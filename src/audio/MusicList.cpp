@@ -1,5 +1,6 @@
 #include "MusicList.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace korvel {
@@ -8,6 +9,17 @@ namespace {
 
 constexpr std::string_view kSection = "Music";
 constexpr std::string_view kKey = "play";
+constexpr std::string_view kRateKey = "rate";
+constexpr std::string_view kVolumeKey = "volume";
+
+// `value` rounded to the nearest multiple of `step` (halves away from zero),
+// then kept within low..high.
+int NearestStep(int value, int step, int low, int high) {
+    const int half = step / 2;
+    const int rounded =
+        value >= 0 ? (value + half) / step * step : -((-value + half) / step * step);
+    return std::clamp(rounded, low, high);
+}
 
 // Whether a stored value is a plain decimal number (sign, digits, optional
 // fraction, surrounding blanks allowed).
@@ -129,6 +141,10 @@ bool MusicList::Init(std::int32_t MusInterval) {
     // The switch is written back even when the file cannot be written: the
     // announcer then runs on with the value in memory.
     setNotPlay(value);
+    // Speed and music level are only written when the player changes them.
+    const int rate = m_settings.GetNumber(kSection, kRateKey);
+    applyRate(rate == 0 ? 100 : rate);
+    applyMusicVolume(m_settings.GetNumber(kSection, kVolumeKey));
     return true;
 }
 
@@ -231,6 +247,26 @@ void MusicList::StopMusic() {
 void MusicList::setNotPlay(std::int16_t value) {
     m_notPlay = value;
     m_settings.SetNumber(kSection, kKey, value);
+}
+
+void MusicList::setRate(int percent) {
+    applyRate(percent);
+    m_settings.SetNumber(kSection, kRateKey, m_rate);
+}
+
+void MusicList::applyRate(int percent) {
+    m_rate = NearestStep(percent, kRateStep, kRateMin, kRateMax);
+    m_device.setPhraseRate(m_rate);
+}
+
+void MusicList::setMusicVolume(int db) {
+    applyMusicVolume(db);
+    m_settings.SetNumber(kSection, kVolumeKey, m_musicVolume);
+}
+
+void MusicList::applyMusicVolume(int db) {
+    m_musicVolume = NearestStep(db, kVolumeStep, kVolumeSilent, 0);
+    m_device.setMusicVolume(m_musicVolume == kVolumeSilent ? -10000 : m_musicVolume * 100);
 }
 
 // One tick of the queue: when the current phrase has ended (or never started

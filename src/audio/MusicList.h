@@ -70,6 +70,27 @@ class MusicList {
     // Stores the switch and writes it to the settings file at once.
     void setNotPlay(std::int16_t value);
 
+    // The announcer's speed in percent of the recorded speed, pitch kept:
+    // kRateMin..kRateMax in steps of kRateStep, kept under [Music] rate (a
+    // missing or zero value reads as 100). Every phrase opened after a change
+    // plays at the new speed.
+    static constexpr int kRateMin = 80;
+    static constexpr int kRateMax = 250;
+    static constexpr int kRateStep = 10;
+    int Rate() const { return m_rate; }
+    // Rounds to the nearest step within the range, applies and stores it.
+    void setRate(int percent);
+
+    // The music's level in decibels below its normal level, kept under [Music]
+    // volume: 0 down to kVolumeFloor in steps of kVolumeStep, then
+    // kVolumeSilent, which silences the music.
+    static constexpr int kVolumeStep = 3;
+    static constexpr int kVolumeFloor = -30;
+    static constexpr int kVolumeSilent = kVolumeFloor - kVolumeStep;
+    int MusicVolume() const { return m_musicVolume; }
+    // Rounds to the nearest step within the range, applies and stores it.
+    void setMusicVolume(int db);
+
     // The tick interval in milliseconds and whether the tick runs (for tests and waits).
     int interval() const { return m_interval; }
     bool ticking() const { return m_timer != 0; }
@@ -81,6 +102,8 @@ class MusicList {
     void startTick();
     void stopTick();
     void makeIdle();
+    void applyRate(int percent);
+    void applyMusicVolume(int db);
 
     Clock& m_clock;
     Settings& m_settings;
@@ -93,6 +116,8 @@ class MusicList {
     std::int32_t m_currentSlot = 1;
     std::int16_t m_notPlay = 0;
     bool m_loop = false;
+    int m_rate = 100;
+    int m_musicVolume = 0;
     int m_interval = 200;
     Clock::TimerId m_timer = 0;
     AudioDevice::Handle m_phrasePlayer = 0;

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <SoundTouch.h>
 
 #include <algorithm>
 #include <cmath>
@@ -97,6 +98,45 @@ bool MidiLooksSound(const std::filesystem::path& file) {
     return tracks > 0 && found >= tracks;
 }
 
+// Time-stretches the decoded phrase in `chunk` (16-bit frames of `channels`
+// at `rate` Hz) to `percent` of its speed, pitch kept, and puts the result in
+// its place. The settings suit speech: short sequences keep the syllables
+// crisp. False, and the chunk untouched, when the result cannot be held.
+bool StretchChunk(Mix_Chunk& chunk, int rate, int channels, int percent) {
+    const std::size_t frames = chunk.alen / (sizeof(Sint16) * static_cast<std::size_t>(channels));
+    if (chunk.allocated == 0 || frames == 0) {
+        return false;
+    }
+    soundtouch::SoundTouch stretch;
+    stretch.setSampleRate(static_cast<unsigned>(rate));
+    stretch.setChannels(static_cast<unsigned>(channels));
+    stretch.setTempo(percent / 100.0);
+    stretch.setSetting(SETTING_SEQUENCE_MS, 40);
+    stretch.setSetting(SETTING_SEEKWINDOW_MS, 15);
+    stretch.setSetting(SETTING_OVERLAP_MS, 8);
+    const auto* in = reinterpret_cast<const Sint16*>(chunk.abuf);
+    std::vector<float> samples(in, in + frames * static_cast<std::size_t>(channels));
+    stretch.putSamples(samples.data(), static_cast<unsigned>(frames));
+    stretch.flush();
+    // What flush pads beyond the stretched length is silence: it is cut.
+    const auto wanted = static_cast<std::size_t>(static_cast<double>(frames) * 100.0 / percent);
+    samples.assign((wanted + 1) * static_cast<std::size_t>(channels), 0.0f);
+    const std::size_t got = stretch.receiveSamples(samples.data(), static_cast<unsigned>(wanted));
+    const std::size_t count = got * static_cast<std::size_t>(channels);
+    auto* out = static_cast<Sint16*>(SDL_malloc(std::max<std::size_t>(count, 1) * sizeof(Sint16)));
+    if (out == nullptr || got == 0) {
+        SDL_free(out);
+        return false;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        out[i] = static_cast<Sint16>(std::clamp(samples[i], -32768.0f, 32767.0f));
+    }
+    SDL_free(chunk.abuf);
+    chunk.abuf = reinterpret_cast<Uint8*>(out);
+    chunk.alen = static_cast<Uint32>(count * sizeof(Sint16));
+    return true;
+}
+
 }  // namespace
 
 struct SdlAudioDevice::Impl {
@@ -109,6 +149,8 @@ struct SdlAudioDevice::Impl {
     bool mixEffects = false;
     int allocatedChannels = 0;
     Handle nextHandle = 1;
+    int phraseRate = 100;             // percent
+    int musicVolume = kSourceVolume;  // SDL_mixer's 0..128
 
     mutable std::mutex mutex;  // effects, scratch and limiter, shared with the mixing thread
     std::map<Handle, std::unique_ptr<Effect>> effects;
@@ -323,7 +365,7 @@ AudioDevice::Handle SdlAudioDevice::loadEffect(const std::filesystem::path& wavF
     const int built =
         SDL_BuildAudioCVT(&cvt, fileFormat.format, fileFormat.channels, fileFormat.freq,
                           AUDIO_S16SYS, static_cast<Uint8>(effect->channels), fileFormat.freq);
-    if (built < 0) {
+    if (built < 0 || length == 0) {  // an effect without samples is no effect
         SDL_FreeWAV(buffer);
         return 0;
     }
@@ -418,6 +460,10 @@ AudioDevice::Handle SdlAudioDevice::openPlayer(const std::filesystem::path& file
     if (chunk == nullptr) {
         return 0;
     }
+    if (d.phraseRate != 100) {
+        // A phrase that cannot be stretched is still heard, at its own speed.
+        StretchChunk(*chunk, d.rate, d.outChannels, d.phraseRate);
+    }
     Player player;
     player.chunk = chunk;
     const double bytesPerSecond = static_cast<double>(d.rate) * d.outChannels * sizeof(Sint16);
@@ -507,7 +553,7 @@ bool SdlAudioDevice::playMusic(const std::filesystem::path& file, bool loop) {
     if (d.music == nullptr) {
         return false;
     }
-    Mix_VolumeMusic(kSourceVolume);
+    Mix_VolumeMusic(d.musicVolume);
     if (Mix_PlayMusic(d.music, loop ? -1 : 1) < 0) {
         stopMusic();
         return false;
@@ -526,6 +572,18 @@ void SdlAudioDevice::stopMusic() {
 
 bool SdlAudioDevice::musicPlaying() const {
     return m_impl->music != nullptr && Mix_PlayingMusic() != 0;
+}
+
+void SdlAudioDevice::setPhraseRate(int percent) {
+    m_impl->phraseRate = std::clamp(percent, 25, 400);
+}
+
+void SdlAudioDevice::setMusicVolume(int hundredthsDb) {
+    Impl& d = *m_impl;
+    d.musicVolume = static_cast<int>(std::lround(kSourceVolume * Gain(std::min(hundredthsDb, 0))));
+    if (d.open) {
+        Mix_VolumeMusic(d.musicVolume);
+    }
 }
 
 }  // namespace korvel

@@ -19,6 +19,10 @@ namespace korvel {
 // a gap. Every source is mixed 3 dB down and the sum goes through a limiter
 // that holds it 1 dB below full scale, so that nothing sounding at once clips.
 //
+// A phrase opened at a speed other than 100% is time-stretched after decoding
+// with SoundTouch (tempo changed, pitch kept); the files themselves are never
+// changed, so a player's own recordings are stretched the same way.
+//
 // When no sound output can be opened, the device falls back to SDL's silent
 // "dummy" output so that everything (phrase timing included) runs on without
 // sound; isSilent() then tells.
@@ -57,6 +61,8 @@ class SdlAudioDevice : public AudioDevice {
     bool playMusic(const std::filesystem::path& file, bool loop) override;
     void stopMusic() override;
     bool musicPlaying() const override;
+    void setPhraseRate(int percent) override;
+    void setMusicVolume(int hundredthsDb) override;
 
   private:
     struct Impl;

@@ -199,8 +199,9 @@ void ReverControl::Start() {
     } else {
         SetStandardPosition(m_board);
     }
-    // A game never inherits the passes that ended the one before it.
+    // A game never inherits the passes that ended the one before it, nor its turns.
     m_passCount = -1;
+    forgetTurns();
     RedrawDiscs();
     m_clock.sleep(BoardPauses::kSetUp);
     if (m_Tur == 1) {
@@ -264,6 +265,7 @@ void ReverControl::PlayMove() {
     RedrawDiscs();
     m_clock.processEvents();
     m_clock.sleep(2 * m_RevPause);
+    int flips = 0;
     for (int h = 1; h <= 8; ++h) {
         for (int l = 1; l <= 8; ++l) {
             const CellCode code = m_flipMask.at(h, l);
@@ -271,6 +273,7 @@ void ReverControl::PlayMove() {
                 continue;
             }
             m_board.at(h, l) = code;
+            ++flips;
             cellEffect(m_fishka[code], h, l, -500, 20000, 500);
             RedrawDiscs();
             m_clock.processEvents();
@@ -278,6 +281,7 @@ void ReverControl::PlayMove() {
         }
     }
     m_pict->setUpdatesEnabled(true);
+    noteTurn(m_curPlayer, m_cursorCol, m_cursorRow, flips);
     if (m_Tip % 2 == 0) {
         m_timeLeft = m_Times;
     }
@@ -334,6 +338,7 @@ std::int16_t ReverControl::ComputerTurn(bool play) {
             return static_cast<std::int16_t>(best);
         }
     } else {
+        noteTurn(m_curPlayer, 0, 0, 0);
         ++m_passCount;
         if (m_passCount > 1) {
             CheckGameEnd(false);
@@ -386,6 +391,7 @@ void ReverControl::TimeCel_Timer() {
         // finishes first; it resets the clock itself.
         if (!m_busy) {
             m_busy = true;
+            noteTurn(m_curPlayer, 0, 0, 0);
             if (m_curPlayer == 2) {
                 setHod(static_cast<std::int16_t>(m_Hod + 1));
                 SetPlayer(1);

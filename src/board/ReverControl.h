@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "Clock.h"
 #include "CommonRoutines.h"
@@ -95,6 +97,22 @@ class ReverControl : public QWidget {
     std::int16_t TimeLeft() const { return m_timeLeft; }
     const std::array<std::int16_t, 2>& Points() const { return m_points; }
     const std::array<std::int16_t, 2>& DiscTotals() const { return m_discTotals; }
+    // A player's latest turn, for R: the cell played and the discs it turned;
+    // column 0 for a pass (a move lost to the clock counts as one).
+    struct TurnNote {
+        int col = 0;
+        int row = 0;
+        int flips = 0;
+        bool operator==(const TurnNote&) const = default;
+    };
+    struct TurnNotes {
+        std::array<std::optional<TurnNote>, 2> byPlayer;
+        int lastPlayer = 0;  // who turned most recently, 0 before the first turn
+        bool operator==(const TurnNotes&) const = default;
+    };
+    const TurnNotes& LastTurns() const { return m_turns; }
+    // Moves Backspace can take back.
+    std::size_t TakeBackDepth() const { return m_takeBack.size(); }
     const std::string& PlayerPhrase(int player) const { return m_playerPhrase[player - 1]; }
     QString PlayerName(int player) const;
     bool timeCelRunning() const { return m_timeCel != 0; }
@@ -161,6 +179,19 @@ class ReverControl : public QWidget {
                     int freqStep);
     void updateLabels();
 
+    // The reading keys and controls beyond the original key set (ReverExtraKeys.cpp).
+    void sayLegalMoves();
+    void sayLastTurns();
+    void sayLine(bool row);
+    void hintKey();
+    void stepRate(int direction);
+    void stepMusicVolume(int direction);
+    void takeBackKey();
+    void sayCellName(int col, int row);
+    void noteTurn(int player, int col, int row, int flips);
+    void noteTakeBackPoint();
+    void forgetTurns();
+
     Clock& m_clock;
     Settings& m_settings;
     RandomSource& m_random;
@@ -193,6 +224,20 @@ class ReverControl : public QWidget {
     std::array<std::string, 2> m_playerPhrase;
     std::array<std::int16_t, 2> m_points{};
     std::array<std::int16_t, 2> m_discTotals{};
+
+    // What Backspace restores: the game just before a person's move.
+    struct TakeBackPoint {
+        Board board;
+        std::int16_t hod = 1;
+        int curPlayer = 1;
+        std::int16_t passCount = 0;
+        std::int16_t timeLeft = 0;
+        int cursorCol = 4;
+        int cursorRow = 4;
+        TurnNotes turns;
+    };
+    TurnNotes m_turns;
+    std::vector<TakeBackPoint> m_takeBack;
 
     // Effects, loaded by Init.
     std::array<EffectBuffer, 4> m_pik;

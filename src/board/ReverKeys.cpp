@@ -1,4 +1,5 @@
-// The board's keys: cursor, move, pass, reports, switches, quit, help, save, pause.
+// The board's keys: cursor, move, pass, reports, switches, quit, help, save, pause;
+// the keys added to them are in ReverExtraKeys.cpp.
 #include <QTime>
 
 #include "BoardPicture.h"
@@ -82,6 +83,27 @@ void ReverControl::Pict_KeyDown(int key, Qt::KeyboardModifiers modifiers) {
             return saveKey();
         case Qt::Key_F11:
             return pauseKey();
+        case Qt::Key_E:
+            return sayLine(true);
+        case Qt::Key_H:
+            return sayLine(false);
+        case Qt::Key_L:
+            return sayLegalMoves();
+        case Qt::Key_R:
+            return sayLastTurns();
+        case Qt::Key_S:
+            return hintKey();
+        case Qt::Key_BracketLeft:
+            return stepRate(-1);
+        case Qt::Key_BracketRight:
+            return stepRate(1);
+        case Qt::Key_Minus:
+            return stepMusicVolume(-1);
+        case Qt::Key_Equal:
+        case Qt::Key_Plus:  // the keypad's plus
+            return stepMusicVolume(1);
+        case Qt::Key_Backspace:
+            return takeBackKey();
         default:
             return;
     }
@@ -111,6 +133,7 @@ void ReverControl::playMoveKey() {
         return;
     }
     m_busy = true;
+    noteTakeBackPoint();
     PlayMove();
     if (CheckGameEnd(false) == 64) {
         return;
@@ -137,6 +160,7 @@ void ReverControl::passKey() {
         m_busy = false;
         return;
     }
+    noteTurn(m_curPlayer, 0, 0, 0);
     if (m_curPlayer == 2) {
         setHod(static_cast<std::int16_t>(m_Hod + 1));
     }

@@ -120,8 +120,10 @@ void ReverControl::LoadingReverGame(const std::string& record) {
     SetPlayer(m_curPlayer);
     m_clock.waitUntil([this] { return m_mm == nullptr || m_mm->Count() <= 1; });
 
-    // A loaded game never inherits the passes of the game played before it.
+    // A loaded game never inherits the passes of the game played before it,
+    // nor its turns: the record keeps none.
     m_passCount = -1;
+    forgetTurns();
     updateLabels();
     startTimeCel();
     if (m_Game == 2 && m_curPlayer == 2) {

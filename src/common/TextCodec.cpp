@@ -17,6 +17,9 @@ constexpr std::array<char16_t, 64> kHigh = {
     0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6,
     0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
 
+// The lowest code point that needs a sequence of each length (index 1..4).
+constexpr std::array<char32_t, 5> kShortestOfLength = {0, 0, 0x80, 0x800, 0x10000};
+
 char32_t ByteToCodePoint(unsigned char b) {
     if (b < 0x80) {
         return b;
@@ -87,6 +90,11 @@ std::string Utf8ToCp1251(std::string_view utf8) {
                 cp = (cp << 6) | (c & 0x3F);
             }
         }
+        // A sequence longer than its code point needs ("C0 BC" spelling "<"),
+        // a surrogate half or a code point past U+10FFFF is no character:
+        // taking it as one would let a value smuggle in a line break.
+        ok = ok && cp >= kShortestOfLength[static_cast<std::size_t>(length)] &&
+             !(cp >= 0xD800 && cp <= 0xDFFF) && cp <= 0x10FFFF;
         if (!ok) {
             out.push_back('?');
             ++i;

@@ -85,6 +85,20 @@ constexpr std::array<std::string_view, 23> kKeys = {
     "F11 - пауза.",
 };
 
+// The keys added to the original set, listed under a heading of their own.
+constexpr std::array<std::string_view, 10> kExtraKeys = {
+    "L - сказать, куда можно сходить: число ходов и их клетки,",
+    "R - последние ходы обоих игроков и сколько фишек перевёрнуто,",
+    "E - прочитать ряд курсора: занятые клетки и цвет фишек,",
+    "H - прочитать столбец курсора так же,",
+    "S - подсказка: ход, который выбрал бы мастер (в игре в несколько этапов недоступна),",
+    "Левая квадратная скобка - диктор медленнее, правая - быстрее (от 80 до 250 процентов),",
+    "Минус - музыка тише на 3 децибела, вплоть до полной тишины,",
+    "Равно - музыка громче,",
+    "Backspace - взять назад свой последний ход (и ответ компьютера на него),",
+    "    только в обычной игре без времени.",
+};
+
 }  // namespace
 
 std::string RulesText(std::string_view creationDate) {
@@ -111,6 +125,11 @@ std::string RulesText(std::string_view creationDate) {
     line("");
     line("        Клавиши управления:");
     for (const auto key : kKeys) {
+        line(key);
+    }
+    line("");
+    line("        Дополнительные клавиши:");
+    for (const auto key : kExtraKeys) {
         line(key);
     }
     line("");

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "Bitboard.h"
 #include "LookAhead.h"
@@ -20,6 +21,7 @@ struct Cell {
 // The four first moves of player 2 from the standard opening: d3, c4, e6, f5.
 constexpr std::array<Cell, 4> kOpening = {{{4, 3}, {3, 4}, {5, 6}, {6, 5}}};
 constexpr std::array<Cell, 4> kCornerCells = {{{1, 1}, {1, 8}, {8, 1}, {8, 8}}};
+constexpr std::uint32_t kHintSeed = 13;
 constexpr std::array<Cell, 4> kInnerCornerCells = {{{3, 3}, {3, 6}, {6, 3}, {6, 6}}};
 
 // Discs player 2 would turn on (col, row); 0 when the cell is not empty.
@@ -80,8 +82,7 @@ OpponentMove ComputerMove(const Board& board, int level, int moveNumber, int fir
     if (level < 2 || level > 4) {
         return {};
     }
-    const int discs = bits::Count(root.white) + bits::Count(root.black);
-    return detail::ChooseByLookAhead(root, blocked, level, discs, random);
+    return detail::ChooseByLookAhead(root, blocked, level, random);
 }
 
 std::string GreedyMove(const Board& board, int player) {
@@ -102,6 +103,22 @@ std::string GreedyMove(const Board& board, int player) {
         }
     }
     return bestBit < 0 ? std::string() : MoveText(bits::ColumnOf(bestBit), bits::RowOf(bestBit));
+}
+
+std::string MasterHint(const Board& board, int player, int moveNumber) {
+    // The opponent always plays player 2: for player 1 the colours are swapped.
+    Board asSecond = board;
+    if (player == 1) {
+        for (CellCode& code : asSecond.cells) {
+            code = code == 1 || code == 2 ? static_cast<CellCode>(3 - code) : code;
+        }
+    }
+    if (GreedyMove(asSecond, 2).empty()) {
+        return {};
+    }
+    SeededRandom hintRandom(kHintSeed);
+    // Player 1 opening: the computer's random first-move rule does not apply.
+    return PlayedCell(asSecond, ComputerMove(asSecond, 4, moveNumber, 1, hintRandom));
 }
 
 std::string PlayedCell(const Board& board, const OpponentMove& move) {

@@ -37,6 +37,13 @@ std::string GreedyMove(const Board& board, int player);
 // greedy cell when the opponent left the choice to the board.
 std::string PlayedCell(const Board& board, const OpponentMove& move);
 
+// The hint for `player` (1 or 2) on `board`: the cell the master level (4)
+// would play in that player's place, as a move text; empty when the player
+// cannot move. The draws among equally safe moves come from a source of its
+// own with a fixed seed, so a hint is the same every time it is asked for and
+// never changes what the game's own random source gives the computer later.
+std::string MasterHint(const Board& board, int player, int moveNumber);
+
 // "43" for (4, 3).
 std::string MoveText(int col, int row);
 

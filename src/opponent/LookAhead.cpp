@@ -159,7 +159,7 @@ std::string TextOf(int bit) {
 
 }  // namespace
 
-OpponentMove ChooseByLookAhead(const Position& root, Bits blocked, int level, int discsOnBoard,
+OpponentMove ChooseByLookAhead(const Position& root, Bits blocked, int level,
                                RandomSource& random) {
     const LevelRules* rules = level == 2 ? &kLevel2 : level == 3 ? &kLevel3 : &kLevel4;
     if (level < 2 || level > 4) {
@@ -193,9 +193,13 @@ OpponentMove ChooseByLookAhead(const Position& root, Bits blocked, int level, in
         return {};
     }
 
+    // A move that leaves the person no reply is played and announced. The
+    // reference also asks for fewer than 63 discs on the board before the
+    // phrase; that always holds here: with 63 discs there is one free cell, so
+    // one move and one line, and the choice has already gone to the board.
     for (int i = 0; i < count; ++i) {
         if (replies[static_cast<std::size_t>(i)] == 0) {
-            return {TextOf(candidates[static_cast<std::size_t>(i)].bit), discsOnBoard < 63};
+            return {TextOf(candidates[static_cast<std::size_t>(i)].bit), true};
         }
     }
 

@@ -1,49 +1,35 @@
 #pragma once
 
+// What the sound tests measure: a clip, or the real device's output as SDL's
+// disk driver captures it.
+
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <vector>
 
 namespace korvel::testing {
 
-// Test inputs and the reading of a captured signal, for the tests that listen to
-// the real device through SDL's disk output.
+// One channel of 16-bit samples at `rate` frames a second.
+struct Signal {
+    int rate = 0;
+    std::vector<std::int16_t> samples;
+    double seconds() const { return rate > 0 ? double(samples.size()) / rate : 0.0; }
+};
 
-// A mono 16-bit WAV of a sine burst (with 2 ms fades), `ms` long.
-void WriteSineWav(const std::filesystem::path& path, int rate, double hz, int ms,
-                  double amplitude = 0.5);
-// A type-0 MIDI file: `notes` quarter notes of a piano at `bpm`.
-void WriteMidi(const std::filesystem::path& path, int notes, int bpm);
-
-// A raw capture of interleaved 16-bit stereo frames.
+// What SDL's disk driver wrote: interleaved 16-bit stereo frames.
 struct Capture {
-    int rate = 44100;
-    std::vector<std::int16_t> left;
-    std::vector<std::int16_t> right;
+    Signal left, right;
     static Capture read(const std::filesystem::path& raw, int rate);
 };
 
-// A stretch of sound in a capture, in frames.
-struct Burst {
-    std::size_t begin;
-    std::size_t end;
-    double ms(int rate) const { return (end - begin) * 1000.0 / rate; }
-};
-
-// The sounding stretches: 1 ms blocks whose peak on either side exceeds
-// `threshold`, joined across silences shorter than `joinMs`.
-std::vector<Burst> FindBursts(const Capture& capture, int threshold = 300, int joinMs = 4);
-// The longest run of frames within [begin, end) where both sides stay at or
-// below `threshold`.
-Burst LongestQuiet(const Capture& capture, std::size_t begin, std::size_t end, int threshold = 300);
-double Rms(const std::vector<std::int16_t>& side, std::size_t begin, std::size_t end);
-// Dominant frequency from zero crossings of the left side, in Hz.
-double ZeroCrossingHz(const Capture& capture, const Burst& burst);
-// Leading and trailing silence of a 16-bit mono or stereo WAV file, in ms.
-struct OwnSilence {
-    double leadingMs = 0;
-    double trailingMs = 0;
-};
-OwnSilence WavSilence(const std::filesystem::path& wav, int threshold = 300);
+// Measures of the frames [begin, end) of a signal, in units of full scale.
+constexpr std::size_t kAll = std::numeric_limits<std::size_t>::max();
+double Rms(const Signal& s, std::size_t begin = 0, std::size_t end = kAll);
+double Peak(const Signal& s);
+// Pitch in Hz from the zero crossings of the sounding 5 ms blocks only, so that
+// gaps and decay tails do not dilute it; 0 for silence, an empty signal or one
+// without a rate.
+double Pitch(const Signal& s, std::size_t begin = 0, std::size_t end = kAll);
 
 }  // namespace korvel::testing

@@ -13,63 +13,28 @@ std::string CellName(int col, int row) {
 }
 
 // Board from a picture: rows from 8 down to 1, columns a..h; 'W' white, 'B' black.
-Board FromPicture(const std::array<const char*, 8>& rows) {
+// No picture: the standard opening.
+Board FromPicture(const std::vector<const char*>& rows) {
     Board board;
-    for (int i = 0; i < 8; ++i) {
-        const int row = 8 - i;
+    if (rows.empty()) {
+        SetStandardPosition(board);
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i) {
         for (int col = 1; col <= 8; ++col) {
-            const char c = rows[static_cast<std::size_t>(i)][col - 1];
-            board.at(col, row) = c == 'W' ? 1 : c == 'B' ? 2 : 0;
+            const char c = rows[i][col - 1];
+            board.at(col, 8 - static_cast<int>(i)) = c == 'W' ? 1 : c == 'B' ? 2 : 0;
         }
     }
     return board;
 }
 
-struct OpeningCase {
-    int player;
-    std::set<std::string> legal;
-};
-
-class StandardOpening : public ::testing::TestWithParam<OpeningCase> {};
-
-TEST_P(StandardOpening, ExactlyFourCellsTurnOneDisc) {
-    Board board;
-    SetStandardPosition(board);
-    std::set<std::string> legal;
-    for (int c = 1; c <= 8; ++c) {
-        for (int r = 1; r <= 8; ++r) {
-            const int n = CountFlips(board, c, r, GetParam().player);
-            if (n > 0) {
-                EXPECT_EQ(n, 1) << CellName(c, r);
-                legal.insert(CellName(c, r));
-            }
-        }
-    }
-    EXPECT_EQ(legal, GetParam().legal);
-}
-
-INSTANTIATE_TEST_SUITE_P(BothColours, StandardOpening,
-                         ::testing::Values(OpeningCase{1, {"c5", "d6", "e3", "f4"}},
-                                           OpeningCase{2, {"d3", "c4", "f5", "e6"}}));
-
-TEST(Rules, StandardPositionCells) {
-    Board board;
-    SetStandardPosition(board);
-    EXPECT_EQ(board.cells[27], 1);
-    EXPECT_EQ(board.cells[36], 1);
-    EXPECT_EQ(board.cells[28], 2);
-    EXPECT_EQ(board.cells[35], 2);
-    EXPECT_EQ(CountDiscs(board).total(), 4);
-}
-
 struct CaptureCase {
     const char* name;
-    std::array<const char*, 8> picture;
+    std::vector<const char*> picture;
     int col;
     int row;
     int player;
-    int expected;
-    std::set<std::string> turned;
+    std::set<std::string> turned;  // empty: not a legal move
 };
 
 class Captures : public ::testing::TestWithParam<CaptureCase> {};
@@ -79,8 +44,7 @@ TEST_P(Captures, CountAndMask) {
     const Board board = FromPicture(p.picture);
     FlipMask mask;
     mask.cells.fill(7);  // must be rebuilt unless the cell is occupied
-    const int n = CountFlips(board, p.col, p.row, p.player, mask);
-    EXPECT_EQ(n, p.expected);
+    EXPECT_EQ(CountFlips(board, p.col, p.row, p.player, mask), static_cast<int>(p.turned.size()));
     if (board.at(p.col, p.row) != 0) {
         EXPECT_EQ(mask.cells[0], 7) << "mask must be left alone on an occupied cell";
         return;
@@ -97,87 +61,77 @@ TEST_P(Captures, CountAndMask) {
     EXPECT_EQ(turned, p.turned);
 }
 
+const char* const kEmpty = "........";
+
 INSTANTIATE_TEST_SUITE_P(
     Directions, Captures,
     ::testing::Values(
-        // The rules text's example: white on a8 turns along the row, the column and the diagonal.
+        CaptureCase{"OpeningWhite", {}, 3, 5, 1, {"d5"}},
+        CaptureCase{"OpeningBlack", {}, 6, 5, 2, {"e5"}},
+        CaptureCase{"OpeningNotAMove", {}, 3, 3, 1, {}},
+        // White on a8 turns along the row, the column and the diagonal.
         CaptureCase{"AllThreeLines",
-                    {".BBBBBBW", ".B......", "..B.....", "...B....", "....B...", ".....W..",
-                     "........", "........"},
+                    {".BBBBBBW", ".B......", "..B.....", "...B....", "....B...", ".....W..", kEmpty,
+                     kEmpty},
                     1,
                     8,
                     1,
-                    10,
                     {"b8", "c8", "d8", "e8", "f8", "g8", "b7", "c6", "d5", "e4"}},
+        CaptureCase{"RunReachesTheEdge",
+                    {kEmpty, kEmpty, kEmpty, ".BBBBBBW", kEmpty, kEmpty, kEmpty, kEmpty},
+                    1,
+                    5,
+                    1,
+                    {"b5", "c5", "d5", "e5", "f5", "g5"}},
         CaptureCase{"RunToEdgeTurnsNothing",
-                    {"........", "........", "........", "...BBBBB", "........", "........",
-                     "........", "........"},
+                    {kEmpty, kEmpty, kEmpty, "...BBBBB", kEmpty, kEmpty, kEmpty, kEmpty},
                     3,
                     5,
                     1,
-                    0,
                     {}},
         CaptureCase{"RunToEmptyTurnsNothing",
-                    {"........", "........", "........", "...BB.W.", "........", "........",
-                     "........", "........"},
+                    {kEmpty, kEmpty, kEmpty, "...BB.W.", kEmpty, kEmpty, kEmpty, kEmpty},
                     3,
                     5,
                     1,
-                    0,
-                    {}},
-        CaptureCase{"AdjacentOwnDiscTurnsNothing",
-                    {"........", "........", "........", "...WW...", "........", "........",
-                     "........", "........"},
-                    3,
-                    5,
-                    1,
-                    0,
                     {}},
         CaptureCase{"OccupiedCellGivesZero",
-                    {"........", "........", "........", "..WBW...", "........", "........",
-                     "........", "........"},
+                    {kEmpty, kEmpty, kEmpty, "..WBW...", kEmpty, kEmpty, kEmpty, kEmpty},
                     3,
                     5,
                     1,
-                    0,
                     {}},
         CaptureCase{"EightDirections",
                     {"B..B..B.", ".W.W.W..", "..WWW...", "BWW.WWWB", "..WWW...", ".W.W.W..",
-                     "B..B..B.", "........"},
+                     "B..B..B.", kEmpty},
                     4,
                     5,
                     2,
-                    17,
                     {"b5", "c5", "e5", "f5", "g5", "d6", "d7", "d4", "d3", "c6", "b7", "e6", "f7",
                      "c4", "b3", "e4", "f3"}},
         CaptureCase{"CornerDiagonal",
-                    {"........", "........", "........", "........", "...B....", "..W.....",
-                     ".W......", "........"},
+                    {kEmpty, kEmpty, kEmpty, kEmpty, "...B....", "..W.....", ".W......", kEmpty},
                     1,
                     1,
-                    2,
                     2,
                     {"b2", "c3"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Rules, PlayMoveTurnsInColumnMajorOrder) {
     FlipMask mask;
-    Board board = FromPicture({"........", "........", "..B.B.B.", "...WWW..", "..BW.WB.",
-                               "...WWW..", "..B.B.B.", "........"});
+    Board board = FromPicture(
+        {kEmpty, kEmpty, "..B.B.B.", "...WWW..", "..BW.WB.", "...WWW..", "..B.B.B.", kEmpty});
     ASSERT_EQ(CountFlips(board, 5, 4, 2, mask), 8);
     const auto changes = PlayMove(board, 5, 4, 2, mask);
     ASSERT_EQ(changes.size(), 9u);
-    EXPECT_EQ(changes[0].col, 5);
-    EXPECT_EQ(changes[0].row, 4);
+    EXPECT_EQ(changes[0].col * 10 + changes[0].row, 54);
     for (std::size_t i = 2; i < changes.size(); ++i) {
-        const int prev = (changes[i - 1].col - 1) * 8 + changes[i - 1].row;
-        const int cur = (changes[i].col - 1) * 8 + changes[i].row;
-        EXPECT_LT(prev, cur) << "turned discs must come column by column, rows upwards";
-    }
-    for (const auto& c : changes) {
-        EXPECT_EQ(board.at(c.col, c.row), 2);
+        EXPECT_LT(changes[i - 1].col * 10 + changes[i - 1].row,
+                  changes[i].col * 10 + changes[i].row)
+            << "turned discs must come column by column, rows upwards";
     }
     EXPECT_EQ(CountDiscs(board).white, 0);
+    EXPECT_EQ(CountDiscs(board).black, 17);
 }
 
 struct EndCase {
@@ -200,14 +154,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, GameEnd,
                                            EndCase{40, 23, 1, false}, EndCase{40, 23, 2, true}));
 
 TEST(Rules, GreedyCellTakesFirstOfEqualCounts) {
-    Board board;
-    SetStandardPosition(board);
-    // Black's four moves all turn one disc: the first in column-major order is c4.
-    EXPECT_EQ(GreedyCell(board, 2), 34);
-    board.clear();
-    board.at(1, 1) = 1;
-    board.at(2, 2) = 1;
-    EXPECT_EQ(GreedyCell(board, 2), 0);
+    // Black's four opening moves all turn one disc: the first in column-major order is c4.
+    EXPECT_EQ(GreedyCell(FromPicture({}), 2), 34);
+    EXPECT_EQ(GreedyCell(FromPicture({"W.......", ".W......", kEmpty, kEmpty, kEmpty, kEmpty,
+                                      kEmpty, kEmpty}),
+                         2),
+              0);
 }
 
 // Counts the move sequences of a given length from a position. A player with no
@@ -238,16 +190,12 @@ std::uint64_t Sequences(const Board& board, int player, int depth, bool passed =
 class SequenceCount : public ::testing::TestWithParam<std::pair<int, std::uint64_t>> {};
 
 TEST_P(SequenceCount, FromStandardPosition) {
-    Board board;
-    SetStandardPosition(board);
-    EXPECT_EQ(Sequences(board, 1, GetParam().first), GetParam().second);
+    EXPECT_EQ(Sequences(FromPicture({}), 1, GetParam().first), GetParam().second);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, SequenceCount,
-                         ::testing::Values(std::pair{1, 4ull}, std::pair{2, 12ull},
-                                           std::pair{3, 56ull}, std::pair{4, 244ull},
-                                           std::pair{5, 1396ull}, std::pair{6, 8200ull},
-                                           std::pair{7, 55092ull}, std::pair{8, 390216ull}));
+                         ::testing::Values(std::pair{1, 4ull}, std::pair{3, 56ull},
+                                           std::pair{5, 1396ull}, std::pair{6, 8200ull}));
 
 }  // namespace
 }  // namespace korvel

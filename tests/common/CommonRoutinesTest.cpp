@@ -22,13 +22,10 @@ TEST_P(PluralFormTable, PicksTheRussianForm) {
 
 INSTANTIATE_TEST_SUITE_P(Numbers, PluralFormTable,
                          ::testing::Values(std::pair{1, 0}, std::pair{21, 0}, std::pair{101, 0},
-                                           std::pair{91, 0}, std::pair{2, 1}, std::pair{3, 1},
-                                           std::pair{4, 1}, std::pair{22, 1}, std::pair{34, 1},
-                                           std::pair{94, 1}, std::pair{0, 2}, std::pair{5, 2},
-                                           std::pair{11, 2}, std::pair{12, 2}, std::pair{14, 2},
-                                           std::pair{25, 2}, std::pair{111, 2}, std::pair{112, 2},
-                                           std::pair{20, 2}, std::pair{100, 2}, std::pair{3600, 2},
-                                           std::pair{1001, 0}));
+                                           std::pair{2, 1}, std::pair{4, 1}, std::pair{34, 1},
+                                           std::pair{0, 2}, std::pair{5, 2}, std::pair{11, 2},
+                                           std::pair{14, 2}, std::pair{111, 2}, std::pair{112, 2},
+                                           std::pair{20, 2}, std::pair{1001, 0}));
 
 class SwapCodesTable : public ::testing::TestWithParam<std::pair<std::string, std::string>> {};
 
@@ -58,28 +55,17 @@ TEST(SwapCodes, EveryByteRoundTrips) {
     EXPECT_EQ(SwapCodes(SwapCodes(all)), all);
 }
 
-TEST(TextFiles, WriteThenReadGivesTheTextBack) {
+TEST(TextFiles, ReadAndWrite) {
     TempFolder dir;
-    ASSERT_TRUE(WriteTextFile(dir / "a.txt", "abc"));
-    EXPECT_EQ(ReadBytes(dir / "a.txt"), "abc\r\n");
-    EXPECT_EQ(ReadTextFile(dir / "a.txt"), "abc");
-
-    ASSERT_TRUE(WriteTextFile(dir / "b.txt", "one\r\ntwo"));
-    EXPECT_EQ(ReadTextFile(dir / "b.txt"), "one\r\ntwo");
-}
-
-TEST(TextFiles, MissingOrEmptyFileReadsEmpty) {
-    TempFolder dir;
-    EXPECT_EQ(ReadTextFile(dir / "none.txt"), "");
-    WriteBytes(dir / "empty.txt", "");
-    EXPECT_EQ(ReadTextFile(dir / "empty.txt"), "");
-    EXPECT_EQ(ReadTextFile(dir.path()), "") << "a folder is not a text file";
-}
-
-TEST(TextFiles, LoneLineBreaksBecomeCrLf) {
-    TempFolder dir;
+    ASSERT_TRUE(WriteTextFile(dir / "a.txt", "one\r\ntwo"));
+    EXPECT_EQ(ReadBytes(dir / "a.txt"), "one\r\ntwo\r\n");
+    EXPECT_EQ(ReadTextFile(dir / "a.txt"), "one\r\ntwo");
     WriteBytes(dir / "unix.txt", "one\ntwo\rthree\n");
     EXPECT_EQ(ReadTextFile(dir / "unix.txt"), "one\r\ntwo\r\nthree");
+    WriteBytes(dir / "empty.txt", "");
+    EXPECT_EQ(ReadTextFile(dir / "empty.txt"), "");
+    EXPECT_EQ(ReadTextFile(dir / "none.txt"), "");
+    EXPECT_EQ(ReadTextFile(dir.path()), "") << "a folder is not a text file";
 }
 
 TEST(TextFiles, FailedWriteLeavesTheOldFileWhole) {
@@ -149,29 +135,18 @@ INSTANTIATE_TEST_SUITE_P(Cases, Wildcards,
                                            PatternCase{"a.b.c", "*.c", true},
                                            PatternCase{"", "*", true}));
 
-TEST(StopwatchTest, SplitsElapsedTimeIntoHoursMinutesSeconds) {
+TEST(StopwatchTest, HoursMinutesSecondsRoundedHalfToEvenWithoutWrapping) {
     testing::VirtualClock clock;
     Stopwatch watch(clock);
     clock.advance(5000);
     EXPECT_EQ(watch.read(0), 0);
-    clock.advance(3725400);  // 1 h 2 min 5.4 s
-    EXPECT_EQ(watch.read(1), 1);
-    EXPECT_EQ(watch.read(2), 2);
-    EXPECT_EQ(watch.read(3), 5);
-    EXPECT_EQ(watch.read(4), 0);
-    EXPECT_EQ(watch.read(-1), 0);
-}
-
-TEST(StopwatchTest, RoundsHalvesToEvenAndDoesNotWrap) {
-    testing::VirtualClock clock;
-    Stopwatch watch(clock);
-    clock.advance(2500);
-    EXPECT_EQ(watch.read(3), 2);
-    clock.advance(1000);  // 3.5 s
-    EXPECT_EQ(watch.read(3), 4);
+    clock.advance(3725500);  // 1 h 2 min 5.5 s
+    EXPECT_EQ(watch.read(1) * 10000 + watch.read(2) * 100 + watch.read(3), 10206);
+    EXPECT_EQ(watch.read(4) + watch.read(-1), 0);
+    clock.advance(1000);  // 6.5 s
+    EXPECT_EQ(watch.read(3), 6);
     clock.advance(60LL * 24 * 3600 * 1000);  // sixty days: past a 32-bit millisecond count
-    EXPECT_EQ(watch.read(1), 60 * 24);
-    EXPECT_EQ(watch.read(3), 4);
+    EXPECT_EQ(watch.read(1), 60 * 24 + 1);
 }
 
 }  // namespace

@@ -63,6 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
         EditCase{"CaseInsensitiveNames", "[MENU]\r\nLevel=1\r\n", "menu", "LEVEL", "4",
                  "[MENU]\r\nLEVEL=4\r\n"},
         EditCase{"LineBreaksRemoved", "[A]\r\n", "A", "k", "a\r\nb\rc\nd", "[A]\r\nk=abcd\r\n"},
+        EditCase{"OverlongLineBreaksAreNoLineBreaks", "[A]\r\n", "A", "k",
+                 "a\xC0\x8D\xE0\x80\x8Ax=1", "[A]\r\nk=a?????x=1\r\n"},
         EditCase{"EmptySectionGetsKey", "[A]\r\n[B]\r\n", "A", "k", "1", "[A]\r\nk=1\r\n[B]\r\n"},
         EditCase{"UnixFileKeepsItsLines", "[A]\nx=1\n", "A", "y", "2", "[A]\r\nx=1\r\ny=2\r\n"},
         EditCase{"CyrillicInCodePage", "", "Game", "player_name", "ИГРОК",
@@ -97,7 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"KeyOfAnotherSection", "[Menu]\r\n[Game]\r\nlevel=3\r\n", "Menu", "level", "0"},
         ReadCase{"CaseInsensitive", "[menu]\r\nLEVEL=3\r\n", "Menu", "level", "3"},
         ReadCase{"SpacesTrimmed", "[ Menu ]\r\n  level = 3 \r\n", "Menu", "level", "3"},
-        ReadCase{"EmptyValue", "[Menu]\r\nlevel=\r\n", "Menu", "level", ""}),
+        ReadCase{"EmptyValue", "[Menu]\r\nlevel=\r\n", "Menu", "level", ""},
+        ReadCase{"CommentIsNoKey", "[A]\r\n;k=1\r\n", "A", ";k", "0"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(IniFile, ValueCutAt254Characters) {
@@ -122,12 +125,11 @@ INSTANTIATE_TEST_SUITE_P(
                       std::pair{std::string(" 7"), 7}, std::pair{std::string("99999"), 32767},
                       std::pair{std::string("-99999"), -32768},
                       std::pair{std::string("32767.4"), 32767}, std::pair{std::string(".5"), 0},
-                      std::pair{std::string("0.51"), 1}));
+                      std::pair{std::string("0.51"), 1}, std::pair{std::string("2.49"), 2},
+                      std::pair{std::string("2.51"), 3}));
 
 TEST(IniFile, ReadOnlyFolderFailsQuietlyAndKeepsTheFile) {
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "root ignores folder permissions";
-    }
+    testing::WithoutPermissionOverride asAPlayer;
     TempFolder dir;
     const auto path = dir / "t.ini";
     WriteBytes(path, "[A]\r\nk=1\r\n");

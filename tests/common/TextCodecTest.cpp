@@ -21,16 +21,26 @@ INSTANTIATE_TEST_SUITE_P(
                       std::pair{std::string("№«»—"), std::string("\xB9\xAB\xBB\x97")},
                       std::pair{std::string("plain 1.3.8\r\n"), std::string("plain 1.3.8\r\n")}));
 
-TEST(Cp1251, UnmappableCharactersBecomeQuestionMarks) {
-    EXPECT_EQ(Utf8ToCp1251("a\xE4\xB8\xAD"
-                           "b"),
-              "a?b");                                  // a CJK character
-    EXPECT_EQ(Utf8ToCp1251("\xF0\x9F\x98\x80"), "?");  // an emoji
-    EXPECT_EQ(Utf8ToCp1251("x\xFF"
-                           "y"),
-              "x?y");                      // not UTF-8 at all
-    EXPECT_EQ(Utf8ToCp1251("\xD0"), "?");  // cut short
+using Row = std::pair<std::string, std::string>;
+class Utf8Unmappable : public ::testing::TestWithParam<Row> {};
+
+TEST_P(Utf8Unmappable, BecomesQuestionMarks) {
+    EXPECT_EQ(Utf8ToCp1251(GetParam().first), GetParam().second);
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, Utf8Unmappable,
+                         ::testing::Values(Row{"a\xE4\xB8\xADz", "a?z"},     // a CJK character
+                                           Row{"\xF0\x9F\x98\x80", "?"},     // an emoji
+                                           Row{"x\xFFy", "x?y"},             // not UTF-8 at all
+                                           Row{"\xD0", "?"},                 // cut short
+                                           Row{"\xE4\xB8z", "??z"},          // cut short
+                                           Row{"\xC0\xBC", "??"},            // overlong "<"
+                                           Row{"a\xC0\x8Dz=1", "a??z=1"},    // overlong CR
+                                           Row{"\xE0\x80\x8A", "???"},       // overlong LF
+                                           Row{"\xF0\x80\x80\xBC", "????"},  // overlong "<"
+                                           Row{"\xED\xA0\x80", "???"},       // a surrogate
+                                           Row{"\xF4\x90\x80\x80", "????"},  // past U+10FFFF
+                                           Row{"\x80\xBFz", "??z"}));        // stray continuation
 
 TEST(Cp1251, EveryByteSurvivesARoundTrip) {
     std::string all;

@@ -242,51 +242,5 @@ TEST(DifferentialTest, OddCellCodesAndLevels) {
     }
 }
 
-// With several moves of the same lowest rating, the fraction drawn picks each
-// of them for an equal share of [0, 1), in the order of the moves.
-TEST(DifferentialTest, EqualRatingsShareTheDrawEvenly) {
-    int checked = 0;
-    for (std::uint32_t seed = 1; seed < 200 && checked < 5; ++seed) {
-        for (const GamePosition& p : RandomGame(seed)) {
-            if (p.discs < 14 || p.discs > 40) {
-                continue;
-            }
-            // Which moves the reference ties for the lowest rating.
-            std::vector<std::string> tied;
-            for (int k = 0; k < 64; ++k) {
-                ScriptedRandom r({(k + 0.5) / 64});
-                ReferenceOpponent reference;
-                const OpponentMove m = reference.computerMove(p.board, 2, 9, 1, r);
-                if (r.draws() == 0) {
-                    break;
-                }
-                if (tied.empty() || tied.back() != m.text) {
-                    tied.push_back(m.text);
-                }
-            }
-            if (tied.size() < 3) {
-                continue;
-            }
-            const int n = static_cast<int>(tied.size());
-            const int grid = 60 * n;
-            std::map<std::string, int> share;
-            for (int k = 0; k < grid; ++k) {
-                ScriptedRandom r({(k + 0.5) / grid});
-                const OpponentMove m = ComputerMove(p.board, 2, 9, 1, r);
-                ASSERT_EQ(r.draws(), 1);
-                ++share[m.text];
-                EXPECT_EQ(m.text, tied[static_cast<std::size_t>(k * n / grid)]);
-            }
-            EXPECT_EQ(static_cast<int>(share.size()), n);
-            for (const auto& [text, count] : share) {
-                EXPECT_EQ(count, 60) << text;
-            }
-            ++checked;
-            break;
-        }
-    }
-    EXPECT_EQ(checked, 5);
-}
-
 }  // namespace
 }  // namespace korvel::testing

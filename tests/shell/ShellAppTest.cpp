@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QPalette>
 #include <QProcess>
 #include <QThread>
 #include <csignal>
@@ -27,15 +26,6 @@ const std::string kDefaultIni =
     "player_name=\xC8\xC3\xD0\xCE\xCA\r\nplayer_sound=player\r\n"
     "[Music]\r\nmusic=1\r\n";
 
-TEST(MainWindowTest, CaptionBackgroundAndSize) {
-    MainWindow window;
-    EXPECT_EQ(window.windowTitle().toStdString(), VersionTitle());
-    EXPECT_EQ(window.palette().color(QPalette::Window), QColor(0, 0, 255));
-    EXPECT_EQ(window.width(), 1018);
-    EXPECT_EQ(window.height(), 725);
-    EXPECT_EQ(window.objectName(), "fMain");
-}
-
 TEST(MainWindowTest, CloseRunsTheShutdownOnce) {
     MainWindow window;
     int runs = 0;
@@ -45,26 +35,6 @@ TEST(MainWindowTest, CloseRunsTheShutdownOnce) {
     window.show();
     window.close();
     EXPECT_EQ(runs, 1);
-}
-
-TEST(Startup, FirstRunWritesSettingsAndReadMe) {
-    TempFolder dir;
-    Settings settings(SettingsPath(dir.path()));
-    EnsureSettingsFile(settings);
-    EXPECT_EQ(ReadBytes(dir / "Korvel.ini"), kDefaultIni);
-    EXPECT_EQ(HandleReadMe(dir.path(), "01.02.2026 03:04:05"), ReadMeState::FirstRun);
-    EXPECT_EQ(ReadBytes(dir / "ReadMe.txt"),
-              Utf8ToCp1251(RulesText("01.02.2026 03:04:05")) + "\r\n");
-    EXPECT_EQ(HandleReadMe(dir.path(), "other date"), ReadMeState::Current);
-}
-
-TEST(Startup, ExistingSettingsAreKept) {
-    TempFolder dir;
-    WriteBytes(dir / "Korvel.ini", "[Music]\r\nplay=1\r\n");
-    Settings settings(SettingsPath(dir.path()));
-    EnsureSettingsFile(settings);
-    EXPECT_EQ(ReadBytes(dir / "Korvel.ini"), "[Music]\r\nplay=1\r\n");
-    EXPECT_EQ(settings.GetNumber("Menu", "type"), 0);
 }
 
 class OldReadMe : public ::testing::TestWithParam<const char*> {};

@@ -90,7 +90,8 @@ AudioDevice::Handle FakeAudioDevice::openPlayer(const std::filesystem::path& fil
     }
     const Handle h = m_next++;
     auto d = m_durations.find(stem);
-    m_players[h] = Player{file.string(), d == m_durations.end() ? m_defaultDuration : d->second};
+    const int ms = d == m_durations.end() ? m_defaultDuration : d->second;
+    m_players[h] = Player{file.string(), ms * 100 / m_rate};
     return h;
 }
 

@@ -73,6 +73,10 @@ class FakeAudioDevice : public AudioDevice {
     bool playMusic(const std::filesystem::path& file, bool loop) override;
     void stopMusic() override;
     bool musicPlaying() const override { return m_musicOn; }
+    // A phrase lasts its set duration at 100%, proportionally less when faster.
+    void setPhraseRate(int percent) override { m_rate = percent > 0 ? percent : 100; }
+    void setMusicVolume(int hundredthsDb) override { m_musicVolume = hundredthsDb; }
+    int musicVolume() const { return m_musicVolume; }
 
   private:
     struct Effect {
@@ -107,6 +111,8 @@ class FakeAudioDevice : public AudioDevice {
     std::vector<std::string> m_music;
     bool m_musicOn = false;
     bool m_musicLoop = false;
+    int m_rate = 100;
+    int m_musicVolume = 0;
 };
 
 }  // namespace korvel::testing

@@ -29,7 +29,8 @@ const std::map<std::string, int> kNamedKeys = {
     {"Space", Qt::Key_Space},   {"Enter", Qt::Key_Return},
     {"Escape", Qt::Key_Escape}, {"Tab", Qt::Key_Tab},
     {"F1", Qt::Key_F1},         {"F2", Qt::Key_F2},
-    {"F11", Qt::Key_F11},
+    {"F11", Qt::Key_F11},       {"Backspace", Qt::Key_Backspace},
+    {"Minus", Qt::Key_Minus},   {"Equal", Qt::Key_Equal},
 };
 
 struct KeySpec {
@@ -163,6 +164,13 @@ void TranscriptDevice::stopMusic() {
         log("music stops");
     }
     FakeAudioDevice::stopMusic();
+}
+
+void TranscriptDevice::setMusicVolume(int hundredthsDb) {
+    if (hundredthsDb != musicVolume()) {
+        log("music volume " + std::to_string(hundredthsDb));
+    }
+    FakeAudioDevice::setMusicVolume(hundredthsDb);
 }
 
 Session::Session(std::uint32_t seed, const Prepare& prepare)

@@ -46,6 +46,7 @@ class TranscriptDevice : public FakeAudioDevice {
     bool startPlayer(Handle player) override;
     bool playMusic(const std::filesystem::path& file, bool loop) override;
     void stopMusic() override;
+    void setMusicVolume(int hundredthsDb) override;
 
   private:
     void log(const std::string& what);

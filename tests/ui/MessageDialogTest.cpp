@@ -11,6 +11,7 @@
 #include "DialogHost.h"
 #include "FakeAudioDevice.h"
 #include "MusicList.h"
+#include "Session.h"
 #include "SoundEffects.h"
 #include "TempFolder.h"
 #include "VirtualClock.h"
@@ -68,97 +69,61 @@ class MessageDialogTest : public ::testing::Test {
     std::vector<DialogRecord> records;
 };
 
-struct StyleCase {
-    int style;
-    const char* shown;  // "caption beep: buttons -> answer to a close", the star on the first focus
-};
-
-class StyleTest : public MessageDialogTest, public ::testing::WithParamInterface<StyleCase> {};
-
-TEST_P(StyleTest, ShowsTheButtonsOfItsOptionsAndAnswersAClose) {
-    clock.singleShot(100, [] { QApplication::activeWindow()->close(); });
-    const int answer = ShowMessage(host, "Текст", "", GetParam().style, nullptr);
-    ASSERT_EQ(records.size(), 2u);
-    ASSERT_EQ(device.effectPlays().size(), 1u);
-    std::string shown = records[0].caption + " " + device.effectPlays()[0].name + ":";
-    for (const auto& [n, caption] : records[0].buttons) {
-        shown += (n == records[0].focus ? " *" : " ") + std::to_string(n) + " " + caption;
+// Every option: "style caption beep: buttons -> answer to a close", a star on
+// the first focus.
+TEST_F(MessageDialogTest, EveryOptionShowsItsButtonsAndAnswersAClose) {
+    std::vector<std::string> lines;
+    std::vector<int> styles = {33, 66, 99, 132, 160};  // the other captions, out of range
+    for (int option = 31; option >= -1; --option) {
+        styles.insert(styles.begin(), option);
     }
-    EXPECT_EQ(shown + " -> " + std::to_string(answer), GetParam().shown);
+    for (const int style : styles) {
+        records.clear();
+        const std::size_t beeps = device.effectPlays().size();
+        clock.singleShot(100, [] { QApplication::activeWindow()->close(); });
+        const int answer = ShowMessage(host, "Текст", "", style, nullptr);
+        ASSERT_EQ(records.size(), 2u);
+        ASSERT_EQ(device.effectPlays().size(), beeps + 1);
+        std::string shown = std::to_string(style) + " " + records[0].caption + " " +
+                            device.effectPlays().back().name + ":";
+        for (const auto& [n, caption] : records[0].buttons) {
+            shown += (n == records[0].focus ? " *" : " ") + std::to_string(n) + " " + caption;
+        }
+        lines.push_back(shown + " -> " + std::to_string(answer));
+    }
     EXPECT_EQ(device.liveEffects(), 0u);
+    testing::ExpectGolden(lines, "message_styles");
 }
 
-const StyleCase kStyles[] = {
-    {64, "Вопрос msginfo: *2 Продолжить 3 Отмена -> 3"},
-    {33, "Внимание! msgquestion: *1 ОК -> 1"},
-    {66, "Вопрос msginfo: *2 Закрыть -> 2"},
-    {99, "Сообщение. msginfo: *1 Да 2 Нет -> 2"},
-    {132, "Подтвердите. msginfo: *3 Отмена -> 3"},
-    {5, "Ошибка! msgerror: *1 ОК 3 Отмена -> 3"},
-    {38, "Внимание! msgquestion: *1 Пропустить 2 Продолжить 3 Отмена -> 3"},
-    {71, "Вопрос msginfo: *1 Да 2 Нет 3 Отмена -> 3"},
-    {104, "Сообщение. msginfo: *2 Продолжить 3 Отмена 4 Помощь -> 3"},
-    {137, "Подтвердите. msginfo: *1 ОК 4 Помощь -> 4"},
-    {10, "Ошибка! msgerror: *2 Закрыть 4 Помощь -> 4"},
-    {43, "Внимание! msgquestion: *1 Да 2 Нет 4 Помощь -> 4"},
-    {76, "Вопрос msginfo: *3 Отмена 4 Помощь -> 3"},
-    {109, "Сообщение. msginfo: *1 ОК 3 Отмена 4 Помощь -> 3"},
-    {142, "Подтвердите. msginfo: *1 Пропустить 2 Продолжить 3 Отмена 4 Помощь -> 3"},
-    {15, "Ошибка! msgerror: *1 Да 2 Нет 3 Отмена 4 Помощь -> 3"},
-    {48, "Внимание! msgquestion: 2 Продолжить *3 Отмена -> 3"},
-    {81, "Вопрос msginfo: 1 Пропустить 2 Заменить 3 Отмена 4 Добавить -> 3"},
-    {114, "Сообщение. msginfo: 1 Пропустить *2 Заменить 3 Отмена 4 Добавить -> 3"},
-    {147, "Подтвердите. msginfo: 1 Да *2 Нет -> 2"},
-    {20, "Ошибка! msgerror: 1 Пропустить 2 Заменить *3 Отмена 4 Добавить -> 3"},
-    {53, "Внимание! msgquestion: 1 ОК *3 Отмена -> 3"},
-    {86, "Вопрос msginfo: 1 Пропустить *2 Продолжить 3 Отмена -> 3"},
-    {119, "Сообщение. msginfo: 1 Да *2 Нет 3 Отмена -> 3"},
-    {152, "Подтвердите. msginfo: 2 Продолжить *3 Отмена 4 Помощь -> 3"},
-    {25, "Ошибка! msgerror: 1 ОК *4 Помощь -> 4"},
-    {58, "Внимание! msgquestion: 2 Закрыть *4 Помощь -> 4"},
-    {91, "Вопрос msginfo: 1 Да *2 Нет 4 Помощь -> 4"},
-    {124, "Сообщение. msginfo: 3 Отмена *4 Помощь -> 3"},
-    {157, "Подтвердите. msginfo: 1 ОК *3 Отмена 4 Помощь -> 3"},
-    {62, "Внимание! msgquestion: 1 Пропустить *2 Продолжить 3 Отмена 4 Помощь -> 3"},
-    {31, "Ошибка! msgerror: 1 Да *2 Нет 3 Отмена 4 Помощь -> 3"},
-    {160, "Сообщение. msginfo: *1 ОК -> 1"},
-    {-1, "Сообщение. msginfo: *1 ОК -> 1"},
-    {35, "Внимание! msgquestion: *1 Да 2 Нет -> 2"},
-    {115, "Сообщение. msginfo: 1 Да *2 Нет -> 2"},
-};
-INSTANTIATE_TEST_SUITE_P(AllOptions, StyleTest, ::testing::ValuesIn(kStyles));
-
-struct KeyCase {
-    int style;
-    const char* keys;
-    const char* heard;  // "answer: phrases started", the caller's own "stop" first
-};
-
-class KeysTest : public MessageDialogTest, public ::testing::WithParamInterface<KeyCase> {};
-
-TEST_P(KeysTest, AnswersAndSpeaksAsThePlayerMoves) {
-    mm.AddFile("stop");
-    press(GetParam().keys);
-    std::string heard = std::to_string(ShowMessage(host, "Текст", "", GetParam().style, &mm)) + ":";
-    ASSERT_TRUE(clock.waitUntil([this] { return mm.Count() == 0; }, 60000));
-    for (const std::string& phrase : device.startedPhraseStems()) {
-        heard += " " + phrase;
+// "style keys -> answer: phrases started", the caller's own "stop" first.
+TEST_F(MessageDialogTest, AnswersAndSpeaksAsThePlayerMoves) {
+    const std::pair<int, const char*> cases[] = {{115, "Return"},
+                                                 {115, "Shift+Backtab Return"},
+                                                 {115, "Up Down Return"},
+                                                 {115, "Left Right Left Return"},
+                                                 {15, "Tab Tab Tab Tab Tab Space"},
+                                                 {7, "Esc Return"},
+                                                 {35, "Esc Return"},
+                                                 {81, "Enter"},
+                                                 {115, "Ctrl+Left Alt+Left Return"},
+                                                 {115, "Ctrl+Return Alt+Space Left Return"},
+                                                 {115, ""}};
+    std::vector<std::string> lines;
+    for (const auto& [style, keys] : cases) {
+        const std::size_t before = device.startedPhraseStems().size();
+        mm.AddFile("stop");
+        press(keys);
+        std::string heard = std::to_string(style) + " " + keys + " -> " +
+                            std::to_string(ShowMessage(host, "Текст", "", style, &mm)) + ":";
+        ASSERT_TRUE(clock.waitUntil([this] { return mm.Count() == 0; }, 60000));
+        const auto stems = device.startedPhraseStems();
+        for (std::size_t i = before; i < stems.size(); ++i) {
+            heard += " " + stems[i];
+        }
+        lines.push_back(heard);
     }
-    EXPECT_EQ(heard, GetParam().heard) << "keys " << GetParam().keys;
+    testing::ExpectGolden(lines, "message_keys");
 }
-
-const KeyCase kKeyCases[] = {{115, "Return", "2: stop"},
-                             {115, "Shift+Backtab Return", "1: stop"},
-                             {115, "Up Down Return", "2: stop 54"},
-                             {115, "Left Right Left Return", "1: stop 53"},
-                             {15, "Tab Tab Tab Tab Tab Space", "2: stop 53 54"},
-                             {7, "Esc Return", "3: stop"},
-                             {35, "Esc Return", "1: stop"},
-                             {81, "Enter", "1: stop"},
-                             {115, "Ctrl+Left Alt+Left Return", "2: stop"},
-                             {115, "Ctrl+Return Alt+Space Left Return", "1: stop"},
-                             {115, "", "2: stop"}};
-INSTANTIATE_TEST_SUITE_P(Keys, KeysTest, ::testing::ValuesIn(kKeyCases));
 
 TEST_F(MessageDialogTest, TheOwnerIsDisabledWhileItWaitsAndGetsTheKeyboardBack) {
     QWidget owner;

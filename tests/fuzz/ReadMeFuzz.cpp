@@ -1,0 +1,21 @@
+// The read-me check at start-up: the file as read from disk, whatever it holds.
+// A read-me that this version wrote is always current; one that says "current"
+// carries the version text.
+#include "CommonRoutines.h"
+#include "FuzzSupport.h"
+#include "TextCodec.h"
+#include "Texts.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using korvel::fuzz::Check;
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::string text = korvel::ReadTextFile(korvel::fuzz::WriteScratch("ReadMe.txt", bytes));
+    if (korvel::ReadMeIsCurrent(text)) {
+        Check(text.find(korvel::kVersionText) != std::string::npos, "current means this version");
+    }
+    // The program writes its read-me with the executable's date; any date text.
+    const auto written = korvel::fuzz::ScratchFile("Written.txt");
+    korvel::WriteTextFile(written, korvel::Utf8ToCp1251(korvel::RulesText(bytes.substr(0, 40))));
+    Check(korvel::ReadMeIsCurrent(korvel::ReadTextFile(written)), "its own read-me is current");
+    return 0;
+}
