@@ -137,8 +137,9 @@ class ReverControl : public QWidget {
     std::function<void()> onBackToMenu;
     // T: the time of day; the tests fix it.
     std::function<QTime()> systemTime = [] { return QTime::currentTime(); };
-    // F1: shows the rules text in the help window (true on a positive close).
-    std::function<bool(const QString& text, const QString& title)> onHelp;
+    // F1: shows the rules in the help window under `title` (true on a
+    // positive close); the program's assembly knows where the rules are.
+    std::function<bool(const QString& title)> onHelp;
 
     // The key handlers of the board picture and of the pause panel.
     void Pict_KeyDown(int key, Qt::KeyboardModifiers modifiers);

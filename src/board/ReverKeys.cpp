@@ -284,8 +284,7 @@ void ReverControl::helpKey() {
     stopTimeCel();
     m_busy = true;
     if (onHelp) {
-        const std::string text = Cp1251ToUtf8(ReadTextFile(m_folders.user / "ReadMe.txt"));
-        if (onHelp(QString::fromStdString(text), QStringLiteral("Помощь!"))) {
+        if (onHelp(QStringLiteral("Помощь!"))) {
             playOk();
         }
     } else {

@@ -1,10 +1,14 @@
 #include "CommonRoutines.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <fstream>
-#include <iterator>
 #include <random>
+#include <sstream>
 #include <system_error>
 
 namespace korvel {
@@ -24,24 +28,16 @@ bool IsDigit(char c) {
 
 std::vector<std::string> SplitLines(const std::string& data) {
     std::vector<std::string> lines;
-    std::string current;
-    bool pending = false;
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        const char c = data[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(current);
-            current.clear();
-            pending = false;
-            if (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            current.push_back(c);
-            pending = true;
+    std::size_t start = 0;
+    while (start < data.size()) {
+        const std::size_t end = data.find_first_of("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(data.substr(start));
+            break;
         }
-    }
-    if (pending) {
-        lines.push_back(current);
+        lines.push_back(data.substr(start, end - start));
+        const bool crLf = data[end] == '\r' && end + 1 < data.size() && data[end + 1] == '\n';
+        start = end + (crLf ? 2 : 1);
     }
     return lines;
 }
@@ -55,8 +51,10 @@ bool ReadWholeFile(const fs::path& path, std::string& out) {
     if (!in) {
         return false;
     }
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    out = std::move(bytes).str();
+    return !in.bad();
 }
 
 std::string ReadTextFile(const fs::path& path) {
@@ -75,30 +73,56 @@ std::string ReadTextFile(const fs::path& path) {
     return text;
 }
 
+namespace {
+
+// Writes all of `bytes` to `fd`, through short writes and interrupted calls.
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Commits a folder's entries (a rename into it) to the disk. A file system
+// that cannot sync folders (EINVAL) has nothing more to do.
+bool SyncFolder(const fs::path& folder) {
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    ::close(fd);
+    return synced;
+}
+
+}  // namespace
+
 bool WriteFileAtomically(const fs::path& path, std::string_view bytes) {
-    std::error_code ec;
     // One temporary name per file: a write cut short leaves at most one
     // stray file beside it, which the next write reuses.
     const fs::path temp = path.parent_path() / (path.filename().string() + ".tmp");
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            return false;
-        }
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    fs::rename(temp, path, ec);
-    if (ec) {
-        fs::remove(temp, ec);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
         return false;
     }
-    return true;
+    // The new content is on the disk before it takes the old file's name, and
+    // the name is on the disk before success is reported: after a power cut
+    // the file is either the old one or the new one, whole.
+    bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    if (!written || ::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return SyncFolder(path.parent_path());
 }
 
 bool WriteTextFile(const fs::path& path, std::string_view text) {

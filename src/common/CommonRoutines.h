@@ -30,8 +30,12 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& out);
 // over it). Returns false when the file could not be written.
 bool WriteTextFile(const std::filesystem::path& path, std::string_view text);
 
-// Writes `bytes` exactly, replacing the file only once the new content is
-// complete. Returns false on failure; the old file is then untouched.
+// Writes `bytes` exactly and durably: into "<name>.tmp" beside the file,
+// synced to the disk, renamed over the file, and the folder synced. A crash or
+// a power cut leaves the old file or the new one, never a mix. Returns false
+// when any step fails; a failure before the rename leaves the old file
+// untouched and no temporary file behind; a failure to sync the folder after
+// it means the new content is in place but may not survive a power cut.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 // Reads one line into each element of `lines`, from the first element on. A

@@ -118,9 +118,10 @@ bool WriteIni(const fs::path& path, std::string_view section, std::string_view k
     // A file that is there but cannot be read is never replaced: every
     // setting in it would be lost. The game goes on with its values in memory.
     std::vector<std::string> lines;
+    std::string data;
     std::error_code error;
-    if (fs::exists(path, error)) {
-        std::string data;
+    const bool existed = fs::exists(path, error);
+    if (existed) {
         if (!ReadWholeFile(path, data)) {
             return false;
         }
@@ -165,7 +166,8 @@ bool WriteIni(const fs::path& path, std::string_view section, std::string_view k
         bytes += line;
         bytes += "\r\n";
     }
-    return WriteFileAtomically(path, bytes);
+    // A value already stored as it is costs no write (each is synced to the disk).
+    return (existed && bytes == data) || WriteFileAtomically(path, bytes);
 }
 
 std::int16_t IniNumber(std::string_view value) {

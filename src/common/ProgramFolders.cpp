@@ -1,5 +1,6 @@
 #include "ProgramFolders.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -42,7 +43,9 @@ FolderFacts LookUpFolderFacts(const std::filesystem::path& programFolder) {
     facts.programHasData = std::filesystem::is_directory(programFolder / "Speaks", ec);
     facts.installedHasData =
         std::filesystem::is_directory(programFolder / kInstalledDataRelative / "Speaks", ec);
-    facts.programWritable = ::access(programFolder.c_str(), W_OK) == 0;
+    // The rights this process writes with (its effective ones), not those of
+    // its real user: a root whose rights have been narrowed is refused too.
+    facts.programWritable = ::faccessat(AT_FDCWD, programFolder.c_str(), W_OK, AT_EACCESS) == 0;
     facts.xdgDataHome = Environment("XDG_DATA_HOME");
     facts.home = Environment("HOME");
     if (facts.home.empty()) {

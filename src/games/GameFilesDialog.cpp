@@ -277,7 +277,14 @@ std::string ChooseSaveSlot(DialogHost& host, MusicList& mm) {
         items << SavedGameItem(file);
         numbers.push_back(file.slot);
     }
-    numbers.push_back(NewSlot(files));
+    // A new slot never takes a name that something else holds (a folder
+    // named like a saved game): the save would fail where another slot works.
+    int slot = NewSlot(files);
+    std::error_code error;
+    while (std::filesystem::exists(GamesFolder(host.userFolder()) / SlotFileName(slot), error)) {
+        ++slot;
+    }
+    numbers.push_back(slot);
     items << NewSlotItem(numbers.back());
     const int k = SelectGameList(host, QStringLiteral("Сохранить игру"), items, "saving", mm);
     return k > 0 ? "lok" + std::to_string(numbers[k - 1]) : std::string();

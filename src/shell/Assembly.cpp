@@ -21,8 +21,8 @@ Assembly::Assembly(const Services& services)
     m_rever->setGeometry(0, 0, MainWindow::kInnerWidth, MainWindow::kInnerHeight);
     m_rever->hide();
     m_rever->onBackToMenu = [this] { BackToMenu(); };
-    m_rever->onHelp = [this](const QString& text, const QString& title) {
-        return AddHelp(m_dialogs, m_speech, text, title);
+    m_rever->onHelp = [this](const QString& title) {
+        return AddHelp(m_dialogs, m_speech, RulesToRead(), title);
     };
     m_menu = new MenuControl(services.clock, services.folders.data, m_window.get());
     m_menu->move((MainWindow::kInnerWidth - m_menu->width()) / 2,
@@ -57,11 +57,41 @@ bool Assembly::StartUp() {
         return false;
     }
     m_mm->FoldMus((m_services.folders.data / "Speaks").string());
+    if (!VoiceFound()) {
+        // Without its recorded voice the game is a silent window: the speech
+        // synthesizer says why, the message shows where the voice was looked for.
+        m_speech.Bind();
+        m_services.clock.waitUntil([this] { return !m_speech.connecting(); }, 5000);
+        if (m_speech.FindRussianEngine() != 0) {
+            m_speech.SpeakVoice(
+                "Не найдены записи голоса игры. Переустановите игру. Программа будет закрыта.");
+        }
+        ShowMessage(m_dialogs,
+                    QStringLiteral("Не найдены записи голоса игры в папке:\r\n%1\r\n"
+                                   "Переустановите игру. Программа будет закрыта.")
+                        .arg(QString::fromStdString(m_mm->Folder())),
+                    QStringLiteral("Error"), 1, nullptr);
+        m_speech.Unbind();
+        CloseSoundDevice();
+        return false;
+    }
     m_rever->Init(*m_mm);
     m_menu->Init(*m_mm);
     LoadIni(m_settings, *m_menu, *m_rever);
     m_started = true;
     return true;
+}
+
+bool Assembly::VoiceFound() {
+    for (int item = 0; item <= 6; ++item) {
+        const AudioDevice::Handle phrase = m_services.device.openPlayer(
+            m_mm->Folder() + "menu" + std::to_string(item) + m_mm->Dilation());
+        if (phrase != 0) {
+            m_services.device.releasePlayer(phrase);
+            return true;
+        }
+    }
+    return false;
 }
 
 void Assembly::GameChoice(int choice) {

@@ -43,8 +43,9 @@ class Assembly {
     Assembly& operator=(const Assembly&) = delete;
 
     // The start-up order: sound device, settings file, announcer and its
-    // phrase folder, the board's and the menu's Init, the stored settings.
-    // False, after the player has been told why, when the program cannot run.
+    // phrase folder (which must hold the recorded voice), the board's and the
+    // menu's Init, the stored settings. False, after the player has been told
+    // why, when the program cannot run.
     bool StartUp();
     // The menu's choices: 3 load a saved game, 4 start a game, 5 leave.
     void GameChoice(int choice);
@@ -75,6 +76,12 @@ class Assembly {
     std::function<void()> onShutDown;
 
   private:
+    // Whether the recorded voice can be heard: some phrase of the menu opens.
+    bool VoiceFound();
+    // The rules the help window reads: ReadMe.txt, or this version's own text
+    // when the file cannot be read.
+    QString RulesToRead() const;
+
     Services m_services;
     Settings m_settings;
     DialogHost m_dialogs;

@@ -1,10 +1,13 @@
 // The read-me step of start-up: the rules text shown on a first run, offered
 // on a new version.
+#include <QCoreApplication>
+
 #include "Assembly.h"
 #include "CommonRoutines.h"
 #include "HelpWindow.h"
 #include "MessageDialog.h"
 #include "TextCodec.h"
+#include "Texts.h"
 
 namespace korvel {
 
@@ -12,8 +15,7 @@ void Assembly::HandleReadMeStep(ReadMeState state) {
     if (state == ReadMeState::Current) {
         return;
     }
-    const std::string text = Cp1251ToUtf8(ReadTextFile(m_services.folders.user / "ReadMe.txt"));
-    const QString rules = QString::fromStdString(text);
+    const QString rules = RulesToRead();
     if (state == ReadMeState::FirstRun) {
         AddHelp(m_dialogs, m_speech, rules,
                 QStringLiteral("Первый запуск КОРВЕЛ! Почитайте господа!"));
@@ -29,6 +31,15 @@ void Assembly::HandleReadMeStep(ReadMeState state) {
         AddHelp(m_dialogs, m_speech, rules, QStringLiteral("Обновление!"));
     }
     m_mm->Clear();
+}
+
+QString Assembly::RulesToRead() const {
+    const std::string file = Cp1251ToUtf8(ReadReadMe(m_services.folders.user));
+    if (!file.empty()) {
+        return QString::fromStdString(file);
+    }
+    const std::string executable = QCoreApplication::applicationFilePath().toStdString();
+    return QString::fromStdString(RulesText(FileDateText(executable)));
 }
 
 }  // namespace korvel

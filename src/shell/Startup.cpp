@@ -17,14 +17,25 @@ void EnsureSettingsFile(Settings& settings) {
     }
 }
 
+std::string ReadReadMe(const std::filesystem::path& userFolder) {
+    const auto path = userFolder / "ReadMe.txt";
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    return !ec && size <= kMaxReadMeBytes ? ReadTextFile(path) : std::string();
+}
+
 ReadMeState HandleReadMe(const std::filesystem::path& userFolder, const std::string& creationDate) {
     const auto path = userFolder / "ReadMe.txt";
     std::error_code ec;
     const bool exists = std::filesystem::exists(path, ec);
-    if (exists && ReadMeIsCurrent(ReadTextFile(path))) {
+    if (exists && ReadMeIsCurrent(ReadReadMe(userFolder))) {
         return ReadMeState::Current;
     }
-    WriteTextFile(path, Utf8ToCp1251(RulesText(creationDate)));
+    if (!WriteTextFile(path, Utf8ToCp1251(RulesText(creationDate))) && exists) {
+        // Something that cannot be replaced is in the way: nothing was updated,
+        // so nothing is asked; the help window reads the rules from memory.
+        return ReadMeState::Current;
+    }
     return exists ? ReadMeState::Updated : ReadMeState::FirstRun;
 }
 

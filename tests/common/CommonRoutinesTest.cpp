@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include "CommonRoutines.h"
 #include "TempFolder.h"
@@ -71,6 +74,16 @@ TEST(TextFiles, FailedWriteLeavesTheOldFileWhole) {
     EXPECT_FALSE(WriteTextFile(dir / "missing" / "x.txt", "new"));
     std::filesystem::create_directory(dir / "sub");
     EXPECT_FALSE(WriteTextFile(dir / "sub", "replacing a folder"));
+    // A disk that fills up half-way through the write, as a file size limit makes it.
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit small{4096, limit.rlim_max};
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = WriteTextFile(dir / "keep.txt", std::string(100000, 'x'));
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
     EXPECT_EQ(ReadTextFile(dir / "keep.txt"), "old");
     // No temporary files are left behind.
     EXPECT_EQ(ListFiles(dir.path(), "*").size(), 1u);

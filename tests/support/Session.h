@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -10,6 +11,7 @@
 #include "FakeAudioDevice.h"
 #include "FakeSpeech.h"
 #include "RandomSource.h"
+#include "SdlAudioDevice.h"
 #include "TempFolder.h"
 #include "VirtualClock.h"
 
@@ -32,6 +34,11 @@ class TranscriptDevice : public FakeAudioDevice {
         : FakeAudioDevice(clock), m_clock(clock), m_lines(lines) {}
 
     bool recordTicks = false;
+    // When set, a file it rejects cannot be opened or loaded, as a missing or
+    // undecodable file on the real device.
+    std::function<bool(const std::filesystem::path&)> playable;
+
+    Handle openPlayer(const std::filesystem::path& file) override;
 
     Handle loadEffect(const std::filesystem::path& wavFile) override;
     void setEffectParams(Handle effect, int pan, int volume, int frequency) override;
@@ -58,7 +65,11 @@ class TranscriptDevice : public FakeAudioDevice {
 // and "ru:Л" for the same physical key under the Russian layout.
 class Session {
   public:
-    explicit Session(std::uint32_t seed = 1);
+    // `prepare`, when given, lays out the temporary folder before the program
+    // is built and returns the folders it is to use (by default the temporary
+    // folder is both).
+    using Prepare = std::function<Folders(const std::filesystem::path& temp)>;
+    explicit Session(std::uint32_t seed = 1, const Prepare& prepare = {});
     ~Session();
 
     // Before StartUp: a settings value, or a file in the program folder.
@@ -82,9 +93,16 @@ class Session {
 
     // Sends one key now, as the keyboard would.
     void sendKey(const std::string& key);
+    // True when a transcript line (after its time) is `what`, or begins with it.
+    bool heard(const std::string& what, bool prefix = false) const;
+    // From now on the real sound device judges every file the program opens:
+    // one it cannot decode cannot be opened, as for a player. False when that
+    // device cannot be opened.
+    bool judgeFilesByTheRealDevice();
 
     std::vector<std::string> lines;
     TempFolder folder;
+    Folders folders;
     VirtualClock clock;
     TranscriptDevice device;
     FakeSpeech speech;
@@ -93,6 +111,8 @@ class Session {
     int dialogsShown = 0;
 
   private:
+    std::unique_ptr<SdlAudioDevice> m_judge;
+    std::map<std::filesystem::path, bool> m_judged;
     std::string m_answerKey;
     int m_answerDelay = 500;
 };

@@ -1,6 +1,11 @@
 #include "TempFolder.h"
 
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -17,10 +22,45 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() {
+    // A test may have made folders read-only: each is made writable again first.
     std::error_code ec;
     std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
+    for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->is_directory(ec)) {
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ec);
+        }
+    }
     std::filesystem::remove_all(m_path, ec);
+}
+
+std::map<std::filesystem::path, std::string> Snapshot(const std::filesystem::path& root) {
+    std::map<std::filesystem::path, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        files[entry.path()] = entry.is_directory() ? "<folder>" : ReadBytes(entry.path());
+    }
+    return files;
+}
+
+WithoutPermissionOverride::WithoutPermissionOverride() {
+    __user_cap_header_struct head{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2]{};
+    if (syscall(SYS_capget, &head, caps) == 0) {
+        std::memcpy(m_saved, caps, sizeof caps);
+        caps[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
+        m_changed = syscall(SYS_capset, &head, caps) == 0;
+    }
+}
+
+WithoutPermissionOverride::~WithoutPermissionOverride() {
+    __user_cap_header_struct head{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2]{};
+    std::memcpy(caps, m_saved, sizeof caps);
+    if (m_changed) {
+        syscall(SYS_capset, &head, caps);
+    }
 }
 
 std::string ReadBytes(const std::filesystem::path& path) {

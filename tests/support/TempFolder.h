@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <map>
+#include <string>
 
 namespace korvel::testing {
 
@@ -18,6 +21,23 @@ class TempFolder {
 
   private:
     std::filesystem::path m_path;
+};
+
+// Every file and folder under `root`: a file with its bytes, a folder as "<folder>".
+std::map<std::filesystem::path, std::string> Snapshot(const std::filesystem::path& root);
+
+// For its life, this thread is refused what the permissions refuse, even as
+// root (whose override is taken away and given back), as a player would be.
+class WithoutPermissionOverride {
+  public:
+    WithoutPermissionOverride();
+    ~WithoutPermissionOverride();
+    WithoutPermissionOverride(const WithoutPermissionOverride&) = delete;
+    WithoutPermissionOverride& operator=(const WithoutPermissionOverride&) = delete;
+
+  private:
+    std::uint32_t m_saved[6] = {};  // the capability sets as they were
+    bool m_changed = false;
 };
 
 // Whole file as bytes; empty when missing.
