@@ -9,7 +9,7 @@
 #   --list FILE        the fault list (default tests/mutation/mutants.tsv)
 #   --build-dir DIR    the build folder (default build-mut); configured here:
 #                      Ninja, -O1, no sanitizers, no benchmarks
-#   --lines SPEC       only the faults on these lines of the list: 12,15,20-30
+#   --lines RANGES     only the faults on these lines of the list: 12,15,20-30
 #   --grep REGEX       only the faults whose list line matches REGEX (Python re)
 #   --timeout SEC      least time a test may take on a fault before it counts as
 #                      caught (default 180; three times its clean time if longer)
@@ -121,9 +121,9 @@ def decode(text):
     return "".join(out)
 
 
-def line_set(spec):
+def line_set(ranges):
     wanted = set()
-    for part in filter(None, (x.strip() for x in spec.split(","))):
+    for part in filter(None, (x.strip() for x in ranges.split(","))):
         if "-" in part:
             a, b = part.split("-", 1)
             wanted.update(range(int(a), int(b) + 1))

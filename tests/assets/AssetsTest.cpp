@@ -112,14 +112,14 @@ double VoiceLufs() {
 Signal Effect(const std::string& name) {
     const auto path = kProgram / "Sounds" / (name + ".wav");
     SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "verystrict");
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec format{};
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    const bool read = SDL_LoadWAV(path.c_str(), &spec, &buffer, &length) &&
-                      spec.format == AUDIO_S16LSB && spec.channels == 1;
+    const bool read = SDL_LoadWAV(path.c_str(), &format, &buffer, &length) &&
+                      format.format == AUDIO_S16LSB && format.channels == 1;
     EXPECT_TRUE(read) << path << " is no 16-bit mono WAV: " << SDL_GetError();
     const auto* samples = reinterpret_cast<const std::int16_t*>(buffer);
-    Signal clip{read ? spec.freq : 0, {samples, samples + (read ? length / 2 : 0)}};
+    Signal clip{read ? format.freq : 0, {samples, samples + (read ? length / 2 : 0)}};
     SDL_FreeWAV(buffer);
     return clip;
 }

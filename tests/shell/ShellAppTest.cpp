@@ -86,6 +86,11 @@ TEST(SingleInstance, SecondProcessIsRefusedAndACrashedOwnerDoesNotBlock) {
 void StartProgram(QProcess& korvel, const TempFolder& dir) {
     const auto program = dir / "korvel";
     std::filesystem::copy_file(KORVEL_PROGRAM, program);
+    // The recordings, effects and music the program needs to start, beside it.
+    for (const char* assets : {"Speaks", "Sounds", "Musics"}) {
+        std::filesystem::create_directory_symlink(
+            std::filesystem::path(KORVEL_PROGRAM).parent_path() / assets, dir / assets);
+    }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir.path().string()));
