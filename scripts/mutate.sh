@@ -25,6 +25,9 @@
 #                      --no-confirm; "caught_by" then names that one test)
 #   --skip-tests REGEX CTest names never run (default ^format_check$)
 #   --check            only check that every fault applies to the sources
+#   --compare FILE     a table of an earlier run (e.g. the committed baseline,
+#                      tests/mutation/baseline-results.tsv): lists the faults
+#                      caught there and missed now, and the other way round
 #   --cmake-arg ARG    one more argument for the configure step (repeatable)
 #
 # Only the tests whose inputs changed are run on a fault: the test executable
@@ -102,6 +105,7 @@ def parse_args(argv):
     p.add_argument("--first", action="store_true")
     p.add_argument("--skip-tests", default=r"^format_check$")
     p.add_argument("--check", action="store_true")
+    p.add_argument("--compare", default="")
     p.add_argument("--cmake-arg", action="append", default=[])
     return p.parse_args(argv)
 
@@ -335,7 +339,7 @@ def changed_tests(tests, before, after):
     return [t for t in tests if any(before[p] != after[p] for p in t["inputs"])]
 
 
-FAILED_CASE = re.compile(r"^\[  FAILED  \] (\S+)", re.M)
+FAILED_CASE = re.compile(r"^\[  FAILED  \] ([^\s,]+)", re.M)
 
 
 def run_test(t, limit, logfile):
@@ -367,6 +371,9 @@ def run_test(t, limit, logfile):
         with open(logfile, errors="replace") as f:
             m = FAILED_CASE.search(f.read())
         case = m.group(1) if m else ""
+        if not case and outcome.startswith("fail"):
+            rc = int(outcome[5:-1])
+            case = f"signal {-rc}" if rc < 0 else f"exit {rc}"
     return {"name": t["name"], "outcome": outcome, "seconds": seconds, "case": case}
 
 
@@ -414,6 +421,20 @@ def write_results(path, rows):
         for line in sorted(rows):
             f.write("\t".join(str(rows[line].get(c, "")) for c in COLUMNS) + "\n")
     os.replace(tmp, path)
+
+
+def comparison(rows, earlier_path):
+    earlier = read_results(earlier_path)
+    lost = [l for l, r in sorted(rows.items())
+            if r["status"] == "survived" and earlier.get(l, {}).get("status") == "caught"]
+    gained = [l for l, r in sorted(rows.items())
+              if r["status"] == "caught" and earlier.get(l, {}).get("status") == "survived"]
+    out = [f"against {earlier_path}:"]
+    out.append("  caught there, missed now: " + (", ".join(map(str, lost)) or "none"))
+    out.append("  missed there, caught now: " + (", ".join(map(str, gained)) or "none"))
+    for l in lost:
+        out.append(f"    line {l}: {rows[l]['description']} (was caught by {earlier[l]['caught_by']})")
+    return "\n".join(out)
 
 
 def summary(rows, tests_order):
@@ -579,6 +600,8 @@ def main(argv):
             log(f"final rebuild cut short: {e}")
 
     text = summary(rows, order)
+    if args.compare:
+        text += "\n\n" + comparison(rows, args.compare)
     summary_path = os.path.splitext(results_path)[0] + "-summary.txt"
     with open(summary_path, "w", encoding="utf-8") as f:
         f.write(text + "\n")
