@@ -1,6 +1,7 @@
 #include "BoardPicture.h"
 
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace korvel {
@@ -17,24 +18,36 @@ BoardPicture::BoardPicture(const Board& board, QWidget* parent) : QWidget(parent
     setFocusPolicy(Qt::StrongFocus);
 }
 
+QRect BoardPicture::cellRect(int col, int row) {
+    return {(col - 1) * kCell, kSide - row * kCell, kCell, kCell};
+}
+
+// The cursor blinks all through a game: only the cells it leaves and enters
+// are painted again, not the whole board.
 void BoardPicture::setCursor(int col, int row) {
+    update(cellRect(m_col, m_row));
     m_col = col;
     m_row = row;
-    update();
+    update(cellRect(m_col, m_row));
 }
 
 void BoardPicture::setCursorImages(bool cel1, bool cel2) {
-    m_cel1 = cel1;
-    m_cel2 = cel2;
-    update();
+    if (cel1 != m_cel1 || cel2 != m_cel2) {
+        m_cel1 = cel1;
+        m_cel2 = cel2;
+        update(cellRect(m_col, m_row));
+    }
 }
 
-void BoardPicture::paintEvent(QPaintEvent*) {
+void BoardPicture::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     for (int c = 1; c <= 8; ++c) {
         for (int r = 1; r <= 8; ++r) {
-            const QRect cell((c - 1) * kCell, kSide - r * kCell, kCell, kCell);
+            const QRect cell = cellRect(c, r);
+            if (!event->region().intersects(cell)) {
+                continue;
+            }
             p.fillRect(cell, (c + r) % 2 == 0 ? kLightCell : kDarkCell);
             const CellCode code = m_board.at(c, r);
             if (code == 1 || code == 2) {
@@ -46,7 +59,7 @@ void BoardPicture::paintEvent(QPaintEvent*) {
         }
     }
     // The cursor: a thick frame in blues or in oranges, blinking in turn.
-    const QRect cursor((m_col - 1) * kCell, kSide - m_row * kCell, kCell, kCell);
+    const QRect cursor = cellRect(m_col, m_row);
     auto frame = [&](const QColor& outer, const QColor& inner) {
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(outer, 8));

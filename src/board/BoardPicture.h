@@ -31,6 +31,8 @@ class BoardPicture : public QWidget {
     bool focusNextPrevChild(bool next) override;
 
   private:
+    static QRect cellRect(int col, int row);
+
     const Board& m_board;
     int m_col = 4;
     int m_row = 4;
