@@ -10,6 +10,7 @@
 #include "Assembly.h"
 #include "FakeAudioDevice.h"
 #include "FakeSpeech.h"
+#include "Golden.h"
 #include "RandomSource.h"
 #include "SdlAudioDevice.h"
 #include "TempFolder.h"
@@ -116,10 +117,5 @@ class Session {
     std::string m_answerKey;
     int m_answerDelay = 500;
 };
-
-// Compares the transcript with <name>.txt in the test's data folder
-// (KORVEL_TEST_DATA) line by line, with a readable diff on failure.
-// KORVEL_UPDATE_GOLDEN=1 writes the file instead.
-void ExpectGolden(const std::vector<std::string>& lines, const std::string& name);
 
 }  // namespace korvel::testing
