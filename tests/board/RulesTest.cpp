@@ -1,9 +1,15 @@
+// The rules on pictured positions (data/rules_cases.txt), kept as the golden
+// data/rules.txt: every legal move of either player with the discs it turns,
+// in the order they are turned, and the counts after it; the greedy cell; the
+// end of the game for disc counts and passes; and the number of move
+// sequences from the standard position.
 #include <gtest/gtest.h>
 
-#include <set>
-#include <string>
+#include <sstream>
 
+#include "Golden.h"
 #include "Rules.h"
+#include "TempFolder.h"
 
 namespace korvel {
 namespace {
@@ -12,190 +18,86 @@ std::string CellName(int col, int row) {
     return std::string(1, static_cast<char>('a' + col - 1)) + std::to_string(row);
 }
 
-// Board from a picture: rows from 8 down to 1, columns a..h; 'W' white, 'B' black.
-// No picture: the standard opening.
-Board FromPicture(const std::vector<const char*>& rows) {
-    Board board;
-    if (rows.empty()) {
-        SetStandardPosition(board);
-    }
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        for (int col = 1; col <= 8; ++col) {
-            const char c = rows[i][col - 1];
-            board.at(col, 8 - static_cast<int>(i)) = c == 'W' ? 1 : c == 'B' ? 2 : 0;
-        }
-    }
-    return board;
-}
-
-struct CaptureCase {
-    const char* name;
-    std::vector<const char*> picture;
-    int col;
-    int row;
-    int player;
-    std::set<std::string> turned;  // empty: not a legal move
-};
-
-class Captures : public ::testing::TestWithParam<CaptureCase> {};
-
-TEST_P(Captures, CountAndMask) {
-    const auto& p = GetParam();
-    const Board board = FromPicture(p.picture);
-    FlipMask mask;
-    mask.cells.fill(7);  // must be rebuilt unless the cell is occupied
-    EXPECT_EQ(CountFlips(board, p.col, p.row, p.player, mask), static_cast<int>(p.turned.size()));
-    if (board.at(p.col, p.row) != 0) {
-        EXPECT_EQ(mask.cells[0], 7) << "mask must be left alone on an occupied cell";
-        return;
-    }
-    std::set<std::string> turned;
-    for (int c = 1; c <= 8; ++c) {
-        for (int r = 1; r <= 8; ++r) {
-            if (mask.at(c, r) != 0) {
-                EXPECT_EQ(mask.at(c, r), p.player);
-                turned.insert(CellName(c, r));
-            }
-        }
-    }
-    EXPECT_EQ(turned, p.turned);
-}
-
-const char* const kEmpty = "........";
-
-INSTANTIATE_TEST_SUITE_P(
-    Directions, Captures,
-    ::testing::Values(
-        CaptureCase{"OpeningWhite", {}, 3, 5, 1, {"d5"}},
-        CaptureCase{"OpeningBlack", {}, 6, 5, 2, {"e5"}},
-        CaptureCase{"OpeningNotAMove", {}, 3, 3, 1, {}},
-        // White on a8 turns along the row, the column and the diagonal.
-        CaptureCase{"AllThreeLines",
-                    {".BBBBBBW", ".B......", "..B.....", "...B....", "....B...", ".....W..", kEmpty,
-                     kEmpty},
-                    1,
-                    8,
-                    1,
-                    {"b8", "c8", "d8", "e8", "f8", "g8", "b7", "c6", "d5", "e4"}},
-        CaptureCase{"RunReachesTheEdge",
-                    {kEmpty, kEmpty, kEmpty, ".BBBBBBW", kEmpty, kEmpty, kEmpty, kEmpty},
-                    1,
-                    5,
-                    1,
-                    {"b5", "c5", "d5", "e5", "f5", "g5"}},
-        CaptureCase{"RunToEdgeTurnsNothing",
-                    {kEmpty, kEmpty, kEmpty, "...BBBBB", kEmpty, kEmpty, kEmpty, kEmpty},
-                    3,
-                    5,
-                    1,
-                    {}},
-        CaptureCase{"RunToEmptyTurnsNothing",
-                    {kEmpty, kEmpty, kEmpty, "...BB.W.", kEmpty, kEmpty, kEmpty, kEmpty},
-                    3,
-                    5,
-                    1,
-                    {}},
-        CaptureCase{"OccupiedCellGivesZero",
-                    {kEmpty, kEmpty, kEmpty, "..WBW...", kEmpty, kEmpty, kEmpty, kEmpty},
-                    3,
-                    5,
-                    1,
-                    {}},
-        CaptureCase{"EightDirections",
-                    {"B..B..B.", ".W.W.W..", "..WWW...", "BWW.WWWB", "..WWW...", ".W.W.W..",
-                     "B..B..B.", kEmpty},
-                    4,
-                    5,
-                    2,
-                    {"b5", "c5", "e5", "f5", "g5", "d6", "d7", "d4", "d3", "c6", "b7", "e6", "f7",
-                     "c4", "b3", "e4", "f3"}},
-        CaptureCase{"CornerDiagonal",
-                    {kEmpty, kEmpty, kEmpty, kEmpty, "...B....", "..W.....", ".W......", kEmpty},
-                    1,
-                    1,
-                    2,
-                    {"b2", "c3"}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(Rules, PlayMoveTurnsInColumnMajorOrder) {
-    FlipMask mask;
-    Board board = FromPicture(
-        {kEmpty, kEmpty, "..B.B.B.", "...WWW..", "..BW.WB.", "...WWW..", "..B.B.B.", kEmpty});
-    ASSERT_EQ(CountFlips(board, 5, 4, 2, mask), 8);
-    const auto changes = PlayMove(board, 5, 4, 2, mask);
-    ASSERT_EQ(changes.size(), 9u);
-    EXPECT_EQ(changes[0].col * 10 + changes[0].row, 54);
-    for (std::size_t i = 2; i < changes.size(); ++i) {
-        EXPECT_LT(changes[i - 1].col * 10 + changes[i - 1].row,
-                  changes[i].col * 10 + changes[i].row)
-            << "turned discs must come column by column, rows upwards";
-    }
-    EXPECT_EQ(CountDiscs(board).white, 0);
-    EXPECT_EQ(CountDiscs(board).black, 17);
-}
-
-struct EndCase {
-    int white;
-    int black;
-    int passCount;
-    bool over;
-};
-
-class GameEnd : public ::testing::TestWithParam<EndCase> {};
-
-TEST_P(GameEnd, Detects) {
-    const auto& p = GetParam();
-    EXPECT_EQ(IsGameOver(DiscCount{p.white, p.black}, p.passCount), p.over);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, GameEnd,
-                         ::testing::Values(EndCase{30, 30, -1, false}, EndCase{0, 12, -1, true},
-                                           EndCase{12, 0, 0, true}, EndCase{40, 24, -1, true},
-                                           EndCase{40, 23, 1, false}, EndCase{40, 23, 2, true}));
-
-TEST(Rules, GreedyCellTakesFirstOfEqualCounts) {
-    // Black's four opening moves all turn one disc: the first in column-major order is c4.
-    EXPECT_EQ(GreedyCell(FromPicture({}), 2), 34);
-    EXPECT_EQ(GreedyCell(FromPicture({"W.......", ".W......", kEmpty, kEmpty, kEmpty, kEmpty,
-                                      kEmpty, kEmpty}),
-                         2),
-              0);
-}
-
-// Counts the move sequences of a given length from a position. A player with no
-// move passes; a sequence ends when neither can move.
+// Counts the move sequences of a given length; a player with no move passes,
+// and a sequence ends when neither can move.
 std::uint64_t Sequences(const Board& board, int player, int depth, bool passed = false) {
-    if (depth == 0) {
-        return 1;
-    }
     std::uint64_t total = 0;
     bool any = false;
-    for (int c = 1; c <= 8; ++c) {
-        for (int r = 1; r <= 8; ++r) {
-            FlipMask mask;
-            if (CountFlips(board, c, r, player, mask) > 0) {
-                any = true;
-                Board next = board;
-                PlayMove(next, c, r, player, mask);
-                total += Sequences(next, 3 - player, depth - 1);
-            }
+    for (int cell = 0; depth > 0 && cell < 64; ++cell) {
+        FlipMask mask;
+        if (CountFlips(board, cell / 8 + 1, cell % 8 + 1, player, mask) > 0) {
+            any = true;
+            Board next = board;
+            PlayMove(next, cell / 8 + 1, cell % 8 + 1, player, mask);
+            total += Sequences(next, 3 - player, depth - 1);
         }
     }
-    if (!any) {
-        return passed ? 1 : Sequences(board, 3 - player, depth - 1, true);
+    return depth == 0 ? 1
+           : any      ? total
+           : passed   ? 1
+                      : Sequences(board, 3 - player, depth - 1, true);
+}
+
+std::vector<std::string> Moves(const Board& board) {
+    std::vector<std::string> out;
+    for (int player = 1; player <= 2; ++player) {
+        std::string line = player == 1 ? "  W:" : "  B:";
+        for (int col = 1; col <= 8; ++col) {
+            for (int row = 1; row <= 8; ++row) {
+                FlipMask mask;
+                mask.cells.fill(7);  // left alone on an occupied cell, else rebuilt
+                const int n = CountFlips(board, col, row, player, mask);
+                EXPECT_TRUE(board.at(col, row) == 0 || (n == 0 && mask.cells[0] == 7));
+                if (n == 0) {
+                    continue;
+                }
+                Board played = board;
+                const auto changes = PlayMove(played, col, row, player, mask);
+                line += " " + std::to_string(n);
+                for (const auto& change : changes) {
+                    line += (&change == &changes[0] ? "@" : ",") + CellName(change.col, change.row);
+                }
+                line += "=" + std::to_string(CountDiscs(played).white) + "/" +
+                        std::to_string(CountDiscs(played).black);
+            }
+        }
+        const int greedy = GreedyCell(board, player);
+        out.push_back(line + "; greedy " + (greedy ? CellName(greedy / 10, greedy % 10) : "none"));
     }
-    return total;
+    return out;
 }
 
-class SequenceCount : public ::testing::TestWithParam<std::pair<int, std::uint64_t>> {};
-
-TEST_P(SequenceCount, FromStandardPosition) {
-    EXPECT_EQ(Sequences(FromPicture({}), 1, GetParam().first), GetParam().second);
+TEST(Rules, AsRecorded) {
+    const std::vector<std::string> cases = testing::DataLines("rules_cases.txt");
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        std::istringstream in(cases[i]);
+        std::string what;
+        in >> what;
+        if (what == "position") {  // rows 8 down to 1, columns a..h; W white, B black
+            Board board;
+            for (int row = 8; row >= 1 && ++i < cases.size(); --row) {
+                for (int col = 1; col <= 8; ++col) {
+                    const char c = cases[i].at(static_cast<std::size_t>(col - 1));
+                    board.at(col, row) = c == 'W' ? 1 : c == 'B' ? 2 : 0;
+                }
+            }
+            out.push_back(cases[i - 8]);
+            const auto moves = Moves(board);
+            out.insert(out.end(), moves.begin(), moves.end());
+        } else if (int white, black, passes; what == "over" && in >> white >> black >> passes) {
+            out.push_back(cases[i] +
+                          (IsGameOver(DiscCount{white, black}, passes) ? ": yes" : ": no"));
+        } else if (int depth; what == "sequences" && in >> depth) {
+            Board board;
+            SetStandardPosition(board);
+            out.push_back(cases[i] + ": " + std::to_string(Sequences(board, 1, depth)));
+        } else {
+            ADD_FAILURE() << cases[i];
+        }
+    }
+    testing::ExpectGolden(out, "rules");
 }
-
-INSTANTIATE_TEST_SUITE_P(Depths, SequenceCount,
-                         ::testing::Values(std::pair{1, 4ull}, std::pair{3, 56ull},
-                                           std::pair{5, 1396ull}, std::pair{6, 8200ull}));
 
 }  // namespace
 }  // namespace korvel

@@ -66,15 +66,7 @@ void PlaySession(int number, std::uint32_t seed, Tally& tally) {
     Session s(seed);
     s.setIni("Game", "interval", "0");
     if (secondFirst) {  // the standard position, player 2 to move
-        Board standard;
-        SetStandardPosition(standard);
-        std::string lines[2];
-        for (int cell = 0; cell < 64; ++cell) {
-            if (const int code = standard.cells[static_cast<std::size_t>(cell)]; code != 0) {
-                lines[code - 1] += std::string{char('a' + cell % 8), char('1' + cell / 8), ' '};
-            }
-        }
-        s.writeFile("start.txt", lines[0] + "\r\n" + lines[1] + "\r\n2\r\n");
+        s.writeFile("start.txt", "d4 e5 \r\ne4 d5 \r\n2\r\n");
     }
     ASSERT_TRUE(s.app->StartUp());
     bool keep = false;  // the save before a quit goes into a new slot

@@ -1,10 +1,13 @@
 #include "FakeAudioDevice.h"
 
+#include <cstdio>
+
 namespace korvel::testing {
 
 namespace {
 
 constexpr int kFileRate = 22050;
+constexpr int kEffectMs = 100;
 
 std::string Stem(const std::filesystem::path& p) {
     return p.stem().string();
@@ -12,145 +15,133 @@ std::string Stem(const std::filesystem::path& p) {
 
 }  // namespace
 
-std::vector<std::string> FakeAudioDevice::startedPhraseStems() const {
-    std::vector<std::string> stems;
-    for (const auto& p : m_startedPaths) {
-        stems.push_back(Stem(p));
-    }
-    return stems;
+void TranscriptDevice::write(const std::string& what) {
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%8.3f ", static_cast<double>(m_clock.tickCount()) / 1000.0);
+    m_lines.push_back(stamp + what);
 }
 
-bool FakeAudioDevice::open() {
-    m_open = m_openResult;
-    return m_open;
-}
-
-void FakeAudioDevice::close() {
+void TranscriptDevice::close() {
     m_effects.clear();
     m_players.clear();
     m_musicOn = false;
     m_open = false;
 }
 
-AudioDevice::Handle FakeAudioDevice::loadEffect(const std::filesystem::path& wavFile) {
-    if (!m_open || m_missingEffects.count(Stem(wavFile)) != 0) {
+AudioDevice::Handle TranscriptDevice::loadEffect(const std::filesystem::path& wavFile) {
+    if ((playable && !playable(wavFile)) || !m_open || m_missingEffects.count(Stem(wavFile))) {
         return 0;
     }
-    const Handle h = m_next++;
-    m_effects[h].name = Stem(wavFile);
-    return h;
+    m_effects[m_next] = 0;
+    m_names[m_next] = Stem(wavFile);
+    return m_next++;
 }
 
-void FakeAudioDevice::setEffectParams(Handle effect, int pan, int volume, int frequency) {
-    auto it = m_effects.find(effect);
-    if (it == m_effects.end()) {
-        return;
+void TranscriptDevice::setEffectParams(Handle effect, int pan, int volume, int frequency) {
+    if (m_effects.count(effect) != 0) {
+        m_effects[effect] = frequency;
     }
-    it->second.pan = pan;
-    it->second.volume = volume;
-    it->second.frequency = frequency;
+    m_params[effect] = " pan=" + std::to_string(pan) + " vol=" + std::to_string(volume) +
+                       " freq=" + std::to_string(frequency);
 }
 
-void FakeAudioDevice::startEffect(Handle effect) {
-    auto it = m_effects.find(effect);
-    if (it == m_effects.end()) {
-        return;
+void TranscriptDevice::startEffect(Handle effect) {
+    if (m_effects.count(effect) != 0 && !effectPlaying(effect)) {
+        const int rate = m_effects[effect] > 0 ? m_effects[effect] : kFileRate;
+        m_endsAt[effect] = m_clock.tickCount() + std::int64_t{kEffectMs} * kFileRate / rate;
     }
-    Effect& e = it->second;
-    const bool sounding = effectPlaying(effect);
-    if (!sounding) {
-        const int rate = e.frequency > 0 ? e.frequency : kFileRate;
-        e.endsAt =
-            m_clock.tickCount() + static_cast<std::int64_t>(m_effectDuration) * kFileRate / rate;
-    }
-    m_effectPlays.push_back({e.name, e.pan, e.volume, e.frequency, !sounding, m_clock.tickCount()});
-}
-
-void FakeAudioDevice::stopEffect(Handle effect) {
-    auto it = m_effects.find(effect);
-    if (it != m_effects.end()) {
-        it->second.endsAt = -1;
+    if (m_names[effect] != "tiktak") {
+        write("fx " + m_names[effect] + m_params[effect]);
     }
 }
 
-bool FakeAudioDevice::effectPlaying(Handle effect) const {
-    auto it = m_effects.find(effect);
-    return it != m_effects.end() && it->second.endsAt > m_clock.tickCount();
+void TranscriptDevice::stopEffect(Handle effect) {
+    m_endsAt.erase(effect);
 }
 
-void FakeAudioDevice::releaseEffect(Handle effect) {
-    m_effects.erase(effect);
+bool TranscriptDevice::effectPlaying(Handle effect) const {
+    const auto end = m_endsAt.find(effect);
+    return m_effects.count(effect) != 0 && end != m_endsAt.end() &&
+           end->second > m_clock.tickCount();
 }
 
-AudioDevice::Handle FakeAudioDevice::openPlayer(const std::filesystem::path& file) {
-    m_opened.push_back(file.string());
-    const std::string stem = Stem(file);
-    if (!m_open || m_unplayable.count(stem) != 0) {
+AudioDevice::Handle TranscriptDevice::openPlayer(const std::filesystem::path& file) {
+    if (playable && !playable(file)) {
         return 0;
     }
-    const Handle h = m_next++;
-    auto d = m_durations.find(stem);
-    const int ms = d == m_durations.end() ? m_defaultDuration : d->second;
-    m_players[h] = Player{file.string(), ms * 100 / m_rate};
-    return h;
-}
-
-bool FakeAudioDevice::startPlayer(Handle player) {
-    auto it = m_players.find(player);
-    if (it == m_players.end() || it->second.startedAt >= 0) {
-        return false;
+    m_lastOpened = Stem(file);
+    if (!m_open || m_unplayable.count(m_lastOpened) != 0) {
+        return 0;
     }
-    it->second.startedAt = m_clock.tickCount();
-    m_startedPaths.push_back(it->second.path);
-    m_starts.push_back(it->second.startedAt);
-    return true;
+    const auto d = m_durations.find(m_lastOpened);
+    m_players[m_next] =
+        Player{m_lastOpened, (d == m_durations.end() ? 500 : d->second) * 100 / m_rate};
+    return m_next++;
 }
 
-void FakeAudioDevice::stopPlayer(Handle player) {
-    auto it = m_players.find(player);
-    if (it != m_players.end()) {
+bool TranscriptDevice::startPlayer(Handle player) {
+    const auto it = m_players.find(player);
+    const bool starts = it != m_players.end() && it->second.startedAt < 0;
+    if (starts) {
+        it->second.startedAt = m_clock.tickCount();
+        m_started.push_back(it->second.stem);
+    }
+    if (!m_lastOpened.empty()) {
+        write("say " + m_lastOpened);
+    }
+    return starts;
+}
+
+void TranscriptDevice::stopPlayer(Handle player) {
+    if (const auto it = m_players.find(player); it != m_players.end()) {
         it->second.stopped = true;
     }
 }
 
-bool FakeAudioDevice::playerFinished(Handle player) const {
-    auto it = m_players.find(player);
-    if (it == m_players.end() || it->second.startedAt < 0) {
-        return false;
-    }
-    return it->second.stopped ||
-           m_clock.tickCount() >= it->second.startedAt + it->second.durationMs;
+const TranscriptDevice::Player* TranscriptDevice::started(Handle player) const {
+    const auto it = m_players.find(player);
+    return it == m_players.end() || it->second.startedAt < 0 ? nullptr : &it->second;
 }
 
-double FakeAudioDevice::playerPosition(Handle player) const {
-    auto it = m_players.find(player);
-    if (it == m_players.end() || it->second.startedAt < 0) {
-        return 0.0;
-    }
-    if (playerFinished(player)) {
-        return it->second.durationMs / 1000.0;
-    }
-    return static_cast<double>(m_clock.tickCount() - it->second.startedAt) / 1000.0;
+bool TranscriptDevice::playerFinished(Handle player) const {
+    const Player* p = started(player);
+    return p && (p->stopped || m_clock.tickCount() >= p->startedAt + p->durationMs);
 }
 
-double FakeAudioDevice::playerStopTime(Handle player) const {
-    auto it = m_players.find(player);
+double TranscriptDevice::playerPosition(Handle player) const {
+    const Player* p = started(player);
+    return !p ? 0.0
+           : playerFinished(player)
+               ? p->durationMs / 1000.0
+               : static_cast<double>(m_clock.tickCount() - p->startedAt) / 1000.0;
+}
+
+double TranscriptDevice::playerStopTime(Handle player) const {
+    const auto it = m_players.find(player);
     return it == m_players.end() ? 0.0 : it->second.durationMs / 1000.0;
 }
 
-void FakeAudioDevice::releasePlayer(Handle player) {
-    m_players.erase(player);
+bool TranscriptDevice::playMusic(const std::filesystem::path& file, bool loop) {
+    if (playable && !playable(file)) {
+        write("music " + file.filename().string() + " cannot be played");
+        return m_musicOn = false;
+    }
+    write("music " + file.filename().string() + (loop ? " looping" : ""));
+    return m_musicOn = m_open && m_unplayable.count(Stem(file)) == 0;
 }
 
-bool FakeAudioDevice::playMusic(const std::filesystem::path& file, bool loop) {
-    m_music.push_back(file.string());
-    m_musicOn = m_open && m_unplayable.count(Stem(file)) == 0;
-    m_musicLoop = m_musicOn && loop;
-    return m_musicOn;
-}
-
-void FakeAudioDevice::stopMusic() {
+void TranscriptDevice::stopMusic() {
+    if (m_musicOn) {
+        write("music stops");
+    }
     m_musicOn = false;
+}
+
+void TranscriptDevice::setMusicVolume(int hundredthsDb) {
+    if (hundredthsDb != m_musicVolume) {
+        write("music volume " + std::to_string(hundredthsDb));
+    }
+    m_musicVolume = hundredthsDb;
 }
 
 }  // namespace korvel::testing

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -12,47 +13,35 @@
 
 namespace korvel::testing {
 
-// A recording audio device for tests, in the time of a (virtual) clock.
+// The recording sound device of the tests, in the time of a (virtual) clock:
+// writes what a player would hear into `lines`, stamped with the clock time.
 //
-// Phrase players: any file opens unless marked unplayable; a started phrase
-// lasts its set duration (default 500 ms) and reports itself finished once that
-// much clock time has passed. Effects: any file loads unless marked missing; a
-// started effect sounds for its set duration (default 100 ms at the file's own
-// rate). Everything asked of the device is kept in order, for the test to read.
-class FakeAudioDevice : public AudioDevice {
+// Phrases: any file opens unless marked unplayable; a started phrase lasts its
+// set duration (default 500 ms at 100% rate) and then reports itself finished.
+// Effects: any file loads unless marked missing; a started effect sounds 100 ms
+// at the file's own rate. The clock's ticks ("tiktak") are not written.
+class TranscriptDevice : public AudioDevice {
   public:
-    struct EffectPlay {
-        std::string name;  // file stem
-        int pan;
-        int volume;
-        int frequency;
-        bool started;  // false when the call only changed a sounding effect
-        std::int64_t at;
-    };
+    TranscriptDevice(const Clock& clock, std::vector<std::string>& lines)
+        : m_clock(clock), m_lines(lines) {}
 
-    explicit FakeAudioDevice(const Clock& clock) : m_clock(clock) {}
-
-    // Set-up. Names are file stems ("cursor"), paths are matched by their stem.
+    // When set, a file it rejects cannot be opened or loaded, as a missing or
+    // undecodable file on the real device.
+    std::function<bool(const std::filesystem::path&)> playable;
+    // Set-up by file stem ("cursor").
     void setPhraseDuration(const std::string& stem, int ms) { m_durations[stem] = ms; }
-    void setDefaultPhraseDuration(int ms) { m_defaultDuration = ms; }
     void setUnplayable(const std::string& stem) { m_unplayable.insert(stem); }
-    void setEffectDuration(int ms) { m_effectDuration = ms; }
     void setMissingEffect(const std::string& stem) { m_missingEffects.insert(stem); }
     void setOpenResult(bool ok) { m_openResult = ok; }
 
-    // What happened.
-    const std::vector<std::string>& openedPhrases() const { return m_opened; }  // paths
-    std::vector<std::string> startedPhraseStems() const;
-    // Clock time at which each phrase started, in order.
-    const std::vector<std::int64_t>& phraseStarts() const { return m_starts; }
-    const std::vector<EffectPlay>& effectPlays() const { return m_effectPlays; }
-    const std::vector<std::string>& musicStarted() const { return m_music; }
-    bool musicLooping() const { return m_musicLoop; }
+    std::vector<std::string> startedPhraseStems() const { return m_started; }
     std::size_t livePlayers() const { return m_players.size(); }
     std::size_t liveEffects() const { return m_effects.size(); }
     bool isOpen() const { return m_open; }
+    // Adds a line to the transcript, stamped with the clock time.
+    void write(const std::string& what);
 
-    bool open() override;
+    bool open() override { return m_open = m_openResult; }
     void close() override;
 
     Handle loadEffect(const std::filesystem::path& wavFile) override;
@@ -60,7 +49,7 @@ class FakeAudioDevice : public AudioDevice {
     void startEffect(Handle effect) override;
     void stopEffect(Handle effect) override;
     bool effectPlaying(Handle effect) const override;
-    void releaseEffect(Handle effect) override;
+    void releaseEffect(Handle effect) override { m_effects.erase(effect); }
 
     Handle openPlayer(const std::filesystem::path& file) override;
     bool startPlayer(Handle player) override;
@@ -68,51 +57,40 @@ class FakeAudioDevice : public AudioDevice {
     bool playerFinished(Handle player) const override;
     double playerPosition(Handle player) const override;
     double playerStopTime(Handle player) const override;
-    void releasePlayer(Handle player) override;
+    void releasePlayer(Handle player) override { m_players.erase(player); }
 
     bool playMusic(const std::filesystem::path& file, bool loop) override;
     void stopMusic() override;
     bool musicPlaying() const override { return m_musicOn; }
     // A phrase lasts its set duration at 100%, proportionally less when faster.
     void setPhraseRate(int percent) override { m_rate = percent > 0 ? percent : 100; }
-    void setMusicVolume(int hundredthsDb) override { m_musicVolume = hundredthsDb; }
-    int musicVolume() const { return m_musicVolume; }
+    void setMusicVolume(int hundredthsDb) override;
 
   private:
-    struct Effect {
-        std::string name;
-        int pan = 0;
-        int volume = 0;
-        int frequency = 0;  // 0: the file's own rate
-        std::int64_t endsAt = -1;
-    };
     struct Player {
-        std::string path;
+        std::string stem;
         int durationMs = 0;
         std::int64_t startedAt = -1;
         bool stopped = false;
     };
+    const Player* started(Handle player) const;
 
     const Clock& m_clock;
+    std::vector<std::string>& m_lines;
     bool m_open = false;
     bool m_openResult = true;
-    Handle m_next = 1;
-    int m_defaultDuration = 500;
-    int m_effectDuration = 100;
-    std::map<std::string, int> m_durations;
-    std::set<std::string> m_unplayable;
-    std::set<std::string> m_missingEffects;
-    std::map<Handle, Effect> m_effects;
-    std::map<Handle, Player> m_players;
-    std::vector<std::string> m_opened;
-    std::vector<std::string> m_startedPaths;
-    std::vector<std::int64_t> m_starts;
-    std::vector<EffectPlay> m_effectPlays;
-    std::vector<std::string> m_music;
     bool m_musicOn = false;
-    bool m_musicLoop = false;
     int m_rate = 100;
     int m_musicVolume = 0;
+    Handle m_next = 1;
+    std::map<std::string, int> m_durations;
+    std::set<std::string> m_unplayable, m_missingEffects;
+    std::map<Handle, int> m_effects;  // the frequency of each loaded effect (0: the file's own)
+    std::map<Handle, std::int64_t> m_endsAt;
+    std::map<Handle, std::string> m_names, m_params;  // kept after release, as written
+    std::map<Handle, Player> m_players;
+    std::string m_lastOpened;
+    std::vector<std::string> m_started;
 };
 
 }  // namespace korvel::testing

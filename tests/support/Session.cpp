@@ -6,10 +6,12 @@
 #include <QKeyEvent>
 #include <QThreadPool>
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <iterator>
+#include <sstream>
 
+#include "MusicList.h"
+#include "SavedGameRecord.h"
 #include "Startup.h"
 
 namespace korvel::testing {
@@ -21,76 +23,59 @@ const std::u32string kLatinRows[3] = {U"QWERTYUIOP[]", U"ASDFGHJKL;'", U"ZXCVBNM
 const std::u32string kRussianRows[3] = {U"ЙЦУКЕНГШЩЗХЪ", U"ФЫВАПРОЛДЖЭ", U"ЯЧСМИТЬБЮ"};
 constexpr int kFirstCode[3] = {24, 38, 52};
 
-const std::map<std::string, int> kNamedKeys = {
-    {"Up", Qt::Key_Up},         {"Down", Qt::Key_Down},
-    {"Left", Qt::Key_Left},     {"Right", Qt::Key_Right},
-    {"Home", Qt::Key_Home},     {"End", Qt::Key_End},
-    {"PageUp", Qt::Key_PageUp}, {"PageDown", Qt::Key_PageDown},
-    {"Space", Qt::Key_Space},   {"Enter", Qt::Key_Return},
-    {"Escape", Qt::Key_Escape}, {"Tab", Qt::Key_Tab},
-    {"F1", Qt::Key_F1},         {"F2", Qt::Key_F2},
-    {"F11", Qt::Key_F11},       {"Backspace", Qt::Key_Backspace},
-    {"Minus", Qt::Key_Minus},   {"Equal", Qt::Key_Equal},
+// Named keys with the text they type.
+const std::map<std::string, std::pair<int, const char*>> kNamedKeys = {
+    {"Up", {Qt::Key_Up, ""}},
+    {"Down", {Qt::Key_Down, ""}},
+    {"Left", {Qt::Key_Left, ""}},
+    {"Right", {Qt::Key_Right, ""}},
+    {"Home", {Qt::Key_Home, ""}},
+    {"End", {Qt::Key_End, ""}},
+    {"PageUp", {Qt::Key_PageUp, ""}},
+    {"PageDown", {Qt::Key_PageDown, ""}},
+    {"Space", {Qt::Key_Space, " "}},
+    {"Enter", {Qt::Key_Return, "\r"}},
+    {"Escape", {Qt::Key_Escape, "\x1b"}},
+    {"Tab", {Qt::Key_Tab, "\t"}},
+    {"F1", {Qt::Key_F1, ""}},
+    {"F2", {Qt::Key_F2, ""}},
+    {"F11", {Qt::Key_F11, ""}},
+    {"Backspace", {Qt::Key_Backspace, ""}},
+    {"Minus", {Qt::Key_Minus, ""}},
+    {"Equal", {Qt::Key_Equal, ""}},
 };
 
-struct KeySpec {
-    int key = 0;
-    quint32 scanCode = 0;
-    QString text;
+QKeyEvent MakeKey(QEvent::Type type, std::string name) {
     Qt::KeyboardModifiers modifiers;
-};
-
-KeySpec ParseKey(std::string name) {
-    KeySpec made;
     for (const auto& [prefix, modifier] :
          {std::pair{"Shift+", Qt::ShiftModifier}, std::pair{"Ctrl+", Qt::ControlModifier},
           std::pair{"Alt+", Qt::AltModifier}}) {
         if (name.rfind(prefix, 0) == 0) {
-            made.modifiers |= modifier;
+            modifiers |= modifier;
             name = name.substr(std::string(prefix).size());
         }
     }
-    if (auto it = kNamedKeys.find(name); it != kNamedKeys.end()) {
-        made.key = it->second;
-        const std::map<int, QString> texts = {{Qt::Key_Return, QStringLiteral("\r")},
-                                              {Qt::Key_Escape, QStringLiteral("\x1b")},
-                                              {Qt::Key_Space, QStringLiteral(" ")},
-                                              {Qt::Key_Tab, QStringLiteral("\t")}};
-        made.text = texts.count(made.key) ? texts.at(made.key) : QString();
-        return made;
+    if (const auto it = kNamedKeys.find(name); it != kNamedKeys.end()) {
+        return QKeyEvent(type, it->second.first, modifiers, 0, 0, 0, it->second.second);
     }
-    if (name.size() == 1 && name[0] >= '0' && name[0] <= '9') {
-        // The digit row: 1..9 then 0, key codes 10..19.
-        made.key = name[0];
-        made.scanCode = static_cast<quint32>(name[0] == '0' ? 19 : 9 + (name[0] - '0'));
-        made.text = QString::fromStdString(name);
-        return made;
+    const QString text = QString::fromStdString(name);
+    if (name.size() == 1 && name[0] >= '0' && name[0] <= '9') {  // the digit row, codes 10..19
+        return QKeyEvent(type, name[0], modifiers, name[0] == '0' ? 19 : 9 + (name[0] - '0'), 0, 0,
+                         text);
     }
-    // "ru:Л": the Russian letter with its key code; "bare:Л": the letter alone,
-    // as a platform without key codes gives it; otherwise a Latin character.
-    const bool russian = name.rfind("ru:", 0) == 0;
-    const bool bare = name.rfind("bare:", 0) == 0;
-    const std::u32string letter = QString::fromStdString(name.substr(russian ? 3
-                                                                     : bare  ? 5
-                                                                             : 0))
-                                      .toStdU32String();
-    const auto& rows = russian || bare ? kRussianRows : kLatinRows;
+    // "ru:Л" and "bare:Л" (no key code) a Russian letter, otherwise a Latin character.
+    const bool russian = name.rfind("ru:", 0) == 0, bare = name.rfind("bare:", 0) == 0;
+    const std::u32string letter = text.mid(russian ? 3 : bare ? 5 : 0).toStdU32String();
     for (int r = 0; r < 3; ++r) {
-        if (const auto col = rows[r].find(letter.at(0)); col != std::u32string::npos) {
-            made.key = static_cast<int>(letter.at(0));
-            made.scanCode = bare ? 0 : static_cast<quint32>(kFirstCode[r] + static_cast<int>(col));
-            made.text = QString::fromStdU32String(letter).toLower();
-            return made;
+        if (const auto col = (russian || bare ? kRussianRows : kLatinRows)[r].find(letter.at(0));
+            col != std::u32string::npos) {
+            return QKeyEvent(type, static_cast<int>(letter.at(0)), modifiers,
+                             bare ? 0 : static_cast<quint32>(kFirstCode[r] + static_cast<int>(col)),
+                             0, 0, QString::fromStdU32String(letter).toLower());
         }
     }
     ADD_FAILURE() << "unknown key " << name;
-    return made;
-}
-
-std::string Stamp(std::int64_t ms) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%8.3f ", static_cast<double>(ms) / 1000.0);
-    return buffer;
+    return QKeyEvent(type, 0, modifiers);
 }
 
 std::string OneLine(std::string text) {
@@ -100,114 +85,43 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-QApplication& Application() {
+void StartQt() {
     static int argc = 1;
     static char name[] = "korvel-tests";
     static char* argv[] = {name, nullptr};
     static QApplication* app = new QApplication(argc, argv);
-    return *app;
+    (void)app;
 }
 
 }  // namespace
-
-void TranscriptDevice::log(const std::string& what) {
-    m_lines.push_back(Stamp(m_clock.tickCount()) + what);
-}
-
-AudioDevice::Handle TranscriptDevice::loadEffect(const std::filesystem::path& wavFile) {
-    if (playable && !playable(wavFile)) {
-        return 0;
-    }
-    const Handle h = FakeAudioDevice::loadEffect(wavFile);
-    m_names[h] = wavFile.stem().string();
-    return h;
-}
-
-void TranscriptDevice::setEffectParams(Handle effect, int pan, int volume, int frequency) {
-    FakeAudioDevice::setEffectParams(effect, pan, volume, frequency);
-    m_params[effect] = " pan=" + std::to_string(pan) + " vol=" + std::to_string(volume) +
-                       " freq=" + std::to_string(frequency);
-}
-
-void TranscriptDevice::startEffect(Handle effect) {
-    FakeAudioDevice::startEffect(effect);
-    if (recordTicks || m_names[effect] != "tiktak") {
-        log("fx " + m_names[effect] + m_params[effect]);
-    }
-}
-
-AudioDevice::Handle TranscriptDevice::openPlayer(const std::filesystem::path& file) {
-    return playable && !playable(file) ? 0 : FakeAudioDevice::openPlayer(file);
-}
-
-bool TranscriptDevice::startPlayer(Handle player) {
-    const bool started = FakeAudioDevice::startPlayer(player);
-    const auto& opened = openedPhrases();
-    if (!opened.empty()) {
-        log("say " + std::filesystem::path(opened.back()).stem().string());
-    }
-    return started;
-}
-
-bool TranscriptDevice::playMusic(const std::filesystem::path& file, bool loop) {
-    if (playable && !playable(file)) {
-        log("music " + file.filename().string() + " cannot be played");
-        FakeAudioDevice::stopMusic();
-        return false;
-    }
-    log("music " + file.filename().string() + (loop ? " looping" : ""));
-    return FakeAudioDevice::playMusic(file, loop);
-}
-
-void TranscriptDevice::stopMusic() {
-    if (musicPlaying()) {
-        log("music stops");
-    }
-    FakeAudioDevice::stopMusic();
-}
-
-void TranscriptDevice::setMusicVolume(int hundredthsDb) {
-    if (hundredthsDb != musicVolume()) {
-        log("music volume " + std::to_string(hundredthsDb));
-    }
-    FakeAudioDevice::setMusicVolume(hundredthsDb);
-}
 
 Session::Session(std::uint32_t seed, const Prepare& prepare)
     : folders(prepare ? prepare(folder.path()) : Folders(folder.path())),
       device(clock, lines),
       random(seed) {
-    Application();
+    StartQt();
     clock.setPump([] { QCoreApplication::processEvents(); });
-    speech.onLine = [this](const std::string& line) {
-        lines.push_back(Stamp(clock.tickCount()) + line);
-    };
+    speech.onLine = [this](const std::string& line) { device.write(line); };
     app = std::make_unique<Assembly>(Services{clock, device, random, folders, speech});
     app->dialogs().observer = [this](const DialogRecord& record) {
         if (record.answer != 0) {
-            lines.push_back(
-                Stamp(clock.tickCount()) + "answer " + std::to_string(record.answer) +
-                (record.kind != "message" && record.kind != "help" && !record.text.empty()
-                     ? " " + record.text
-                     : ""));
-            return;
-        }
-        ++dialogsShown;
-        if (record.kind == "help") {
-            // The long text is known; its first line names it.
-            lines.push_back(Stamp(clock.tickCount()) + "help [" + record.caption + "] " +
-                            record.text.substr(0, record.text.find('\r')));
-            return;
-        }
-        std::string buttons;
-        for (const auto& [number, caption] : record.buttons) {
-            buttons +=
-                (number == record.focus ? " >" : " ") + std::to_string(number) + ":" + caption;
-        }
-        lines.push_back(Stamp(clock.tickCount()) + "dialog [" + record.caption + "] " +
-                        OneLine(record.text) + " /" + buttons);
-        if (!m_answerKey.empty()) {
-            press(clock.tickCount() + m_answerDelay, m_answerKey);
+            const bool plain = record.kind == "message" || record.kind == "help";
+            device.write("answer " + std::to_string(record.answer) +
+                         (plain || record.text.empty() ? "" : " " + record.text));
+        } else if (record.kind == "help") {  // the long text is known; its first line names it
+            device.write("help [" + record.caption + "] " +
+                         record.text.substr(0, record.text.find('\r')));
+        } else {
+            std::string buttons;
+            for (const auto& [number, caption] : record.buttons) {
+                buttons +=
+                    (number == record.focus ? " >" : " ") + std::to_string(number) + ":" + caption;
+            }
+            device.write("dialog [" + record.caption + "] " + OneLine(record.text) + " /" +
+                         buttons);
+            if (!answerKey.empty()) {
+                press(now() + 500, answerKey);
+            }
         }
     };
     EnsureSettingsFile(app->settings());
@@ -233,18 +147,14 @@ void Session::writeFile(const std::string& name, const std::string& bytes) {
 }
 
 void Session::sendKey(const std::string& name) {
-    const KeySpec made = ParseKey(name);
     QWidget* target = QApplication::focusWidget();
-    lines.push_back(Stamp(clock.tickCount()) + "key " + name +
-                    (target ? "" : " (nothing holds the keyboard)"));
-    if (target == nullptr) {
-        return;
+    device.write("key " + name + (target ? "" : " (nothing holds the keyboard)"));
+    if (target != nullptr) {
+        QKeyEvent press = MakeKey(QEvent::KeyPress, name);
+        QApplication::sendEvent(target, &press);
     }
-    QKeyEvent press(QEvent::KeyPress, made.key, made.modifiers, made.scanCode, 0, 0, made.text);
-    QApplication::sendEvent(target, &press);
-    if (QWidget* now = QApplication::focusWidget()) {
-        QKeyEvent release(QEvent::KeyRelease, made.key, made.modifiers, made.scanCode, 0, 0,
-                          made.text);
+    if (QWidget* now = target ? QApplication::focusWidget() : nullptr) {
+        QKeyEvent release = MakeKey(QEvent::KeyRelease, name);
         QApplication::sendEvent(now, &release);
     }
 }
@@ -281,13 +191,13 @@ bool Session::judgeFilesByTheRealDevice() {
 }
 
 void Session::press(std::int64_t atMs, const std::string& key) {
-    const std::int64_t delay = atMs > clock.tickCount() ? atMs - clock.tickCount() : 0;
-    clock.singleShot(static_cast<int>(delay), [this, key] { sendKey(key); });
+    clock.singleShot(static_cast<int>(std::max<std::int64_t>(atMs - now(), 0)),
+                     [this, key] { sendKey(key); });
 }
 
 void Session::pressAll(std::int64_t atMs, int stepMs, const std::vector<std::string>& keys) {
     for (const auto& key : keys) {
-        if (key != "-") {  // "-": a step with no key
+        if (key != "-") {
             press(atMs, key);
         }
         atMs += stepMs;
@@ -295,14 +205,85 @@ void Session::pressAll(std::int64_t atMs, int stepMs, const std::vector<std::str
 }
 
 void Session::runUntil(std::int64_t atMs) {
-    if (atMs > clock.tickCount()) {
-        clock.advance(atMs - clock.tickCount());
-    }
+    clock.advance(atMs - now());
 }
 
-void Session::answerDialogsWith(const std::string& key, int delayMs) {
-    m_answerKey = key;
-    m_answerDelay = delayMs;
+std::string FirstWord(const std::string& line) {
+    return line.substr(0, line.find(' '));
+}
+
+std::vector<std::string> PlayFlow(const std::string& flow) {
+    std::vector<std::string> field;
+    for (std::size_t from = 0, bar = 0; bar != std::string::npos; from = bar + 1) {
+        field.push_back(flow.substr(from, (bar = flow.find('|', from)) - from) + " ");
+    }
+    field.resize(std::max<std::size_t>(field.size(), 6), " ");
+    std::istringstream numbers(field.at(1) + field.at(2) + field.at(4)), keyText(field.at(3)),
+        optionText(field.at(5));
+    GameChoiceValues choice;
+    std::int64_t from = 0, step = 0, until = 0;
+    numbers >> choice.menu >> choice.tip >> choice.minutes >> choice.level >> from >> step >> until;
+    const std::vector<std::string> keys{std::istream_iterator<std::string>(keyText), {}};
+    std::map<std::string, std::string> option;
+    for (std::string word; optionText >> word;) {
+        const std::size_t eq = word.find('=');
+        option[word.substr(0, eq)] += eq == std::string::npos ? "" : word.substr(eq + 1) + " ";
+    }
+    Session s;
+    const std::string data = std::getenv("KORVEL_TEST_DATA");
+    std::istringstream settings(option["ini"]), files(option["file"]), states(option["state"]);
+    for (std::string w; settings >> w;) {  // Section.key=value
+        const std::size_t dot = w.find('.'), eq = w.find('=');
+        s.setIni(w.substr(0, dot), w.substr(dot + 1, eq - dot - 1), w.substr(eq + 1));
+    }
+    for (std::string w; files >> w;) {  // NAME:DATA
+        std::filesystem::create_directories((s.folder / w.substr(0, w.find(':'))).parent_path());
+        s.writeFile(w.substr(0, w.find(':')), ReadBytes(data + "/" + w.substr(w.find(':') + 1)));
+    }
+    s.app->StartUp();
+    if (option.count("readme")) {
+        HandleReadMe(s.folder.path(), "01.02.2026 03:04:05");
+    }
+    s.answerKey = option["answer"].substr(0, option["answer"].find(' '));
+    s.rever().systemTime = [] { return QTime(21, 4, 2); };
+    auto state = [&s] {
+        const ReverControl& r = s.rever();
+        return BuildRecord(r.SavedState()) + " passes " + std::to_string(r.PassCount()) +
+               ", last turn by " + std::to_string(r.LastTurns().lastPlayer) + ", take-backs " +
+               std::to_string(r.TakeBackDepth()) + (r.timeCelRunning() ? ", timer running" : "");
+    };
+    s.pressAll(from, static_cast<int>(step), keys);
+    std::vector<std::string> noted;
+    for (int at; states >> at;) {
+        s.clock.singleShot(
+            at, [&] { noted.push_back("state " + std::to_string(s.now()) + " " + state()); });
+    }
+    if (option.count("firstrun")) {
+        s.clock.singleShot(4000, [] { QApplication::activeWindow()->close(); });
+        s.app->HandleReadMeStep(HandleReadMe(s.folder.path(), "01.02.2026 03:04:05"));
+        s.lines.push_back("back at " + std::to_string(s.now()) + " ms");
+    } else if (option.count("menu")) {
+        s.app->ShowMenu(true);
+    } else {
+        s.startGame(choice);
+    }
+    s.runUntil(until);
+    std::vector<std::string> out = s.lines;
+    out.push_back(std::string("board ") + (s.boardShown() ? "shown" : "hidden") + ", times " +
+                  std::to_string(s.rever().Times()));
+    for (const char* key : {"position", "type", "time", "level"}) {
+        out.push_back(std::string("[Menu] ") + key + "=" + s.app->settings().GetIni("Menu", key));
+    }
+    out.push_back("[Music] music=" + s.app->settings().GetIni("Music", "music"));
+    MusicList next(s.clock, s.app->settings(), s.device);  // what the next start reads
+    next.Init(20);
+    out.push_back("[Music] rate " + std::to_string(s.app->mm().Rate()) + ", volume " +
+                  std::to_string(s.app->mm().MusicVolume()) + "; read back " +
+                  std::to_string(next.Rate()) + ", " + std::to_string(next.MusicVolume()) +
+                  "; [Dictor] speed=" + s.app->settings().GetIni("Dictor", "speed"));
+    out.insert(out.end(), noted.begin(), noted.end());
+    out.push_back("game " + state());
+    return out;
 }
 
 }  // namespace korvel::testing

@@ -27,43 +27,14 @@ struct GameChoiceValues {
     std::int16_t level = 1;
 };
 
-// The recording device of a session: writes what a player would hear into the
-// transcript, in the order it is asked for.
-class TranscriptDevice : public FakeAudioDevice {
-  public:
-    TranscriptDevice(const Clock& clock, std::vector<std::string>& lines)
-        : FakeAudioDevice(clock), m_clock(clock), m_lines(lines) {}
-
-    bool recordTicks = false;
-    // When set, a file it rejects cannot be opened or loaded, as a missing or
-    // undecodable file on the real device.
-    std::function<bool(const std::filesystem::path&)> playable;
-
-    Handle openPlayer(const std::filesystem::path& file) override;
-
-    Handle loadEffect(const std::filesystem::path& wavFile) override;
-    void setEffectParams(Handle effect, int pan, int volume, int frequency) override;
-    void startEffect(Handle effect) override;
-    bool startPlayer(Handle player) override;
-    bool playMusic(const std::filesystem::path& file, bool loop) override;
-    void stopMusic() override;
-    void setMusicVolume(int hundredthsDb) override;
-
-  private:
-    void log(const std::string& what);
-    const Clock& m_clock;
-    std::vector<std::string>& m_lines;
-    std::map<Handle, std::string> m_names;
-    std::map<Handle, std::string> m_params;
-};
-
 // The whole program played by a scripted player in virtual time, on Qt's
 // offscreen platform: key presses at virtual times, delivered by the clock to
 // whatever holds the keyboard, so that they arrive inside the program's waits
 // as real keys do; and a transcript of what the player hears and sees.
 //
 // Keys are named as the player presses them: "Space", "K", "F11", "Shift+K",
-// and "ru:Л" for the same physical key under the Russian layout.
+// "ru:Л" for the same physical key under the Russian layout, and "bare:Л" for
+// the letter alone, as a platform without key codes gives it.
 class Session {
   public:
     // `prepare`, when given, lays out the temporary folder before the program
@@ -81,12 +52,10 @@ class Session {
     void startGame(const GameChoiceValues& choice);
     // Presses `key` at virtual time `atMs` (or now, when that has passed).
     void press(std::int64_t atMs, const std::string& key);
-    // Presses the keys one after another, `stepMs` apart, from `atMs`.
+    // Presses the keys one after another, `stepMs` apart, from `atMs` ("-": no key).
     void pressAll(std::int64_t atMs, int stepMs, const std::vector<std::string>& keys);
     // Lets virtual time run to `atMs`.
     void runUntil(std::int64_t atMs);
-    // Answers every dialog with this key, `delayMs` after it shows (none: "").
-    void answerDialogsWith(const std::string& key, int delayMs = 500);
 
     std::int64_t now() const { return clock.tickCount(); }
     ReverControl& rever() { return app->rever(); }
@@ -109,13 +78,26 @@ class Session {
     FakeSpeech speech;
     SeededRandom random;
     std::unique_ptr<Assembly> app;
-    int dialogsShown = 0;
+    // Answers every dialog with this key half a second after it shows ("": none).
+    std::string answerKey;
 
   private:
     std::unique_ptr<SdlAudioDevice> m_judge;
     std::map<std::filesystem::path, bool> m_judged;
-    std::string m_answerKey;
-    int m_answerDelay = 500;
 };
+
+// Plays one flow of a flows file and returns its transcript. A flow is a line
+// "name | menu tip minutes level | from step | keys | until | options": the
+// program starts, the keys are pressed `step` ms apart from `from` ms on, the
+// game of those menu choices starts at once and time runs to `until` ms. The
+// options: "ini=Section.key=value" before the start; "file=NAME:DATA" the
+// program folder's file NAME from the data file DATA; "answer=KEY" for every
+// dialog; "readme" the rules file written at start; "menu" the menu shown
+// instead of a game; "firstrun" the rules shown as on the first start, closed
+// by the window manager at 4 s; "state=MS" the game's state noted at that
+// time. The transcript ends with the stored choices and the game's state.
+std::vector<std::string> PlayFlow(const std::string& flow);
+// The first word of a line: a flow's name.
+std::string FirstWord(const std::string& line);
 
 }  // namespace korvel::testing

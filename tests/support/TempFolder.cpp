@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -71,6 +72,17 @@ std::string ReadBytes(const std::filesystem::path& path) {
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> DataLines(const std::string& name) {
+    std::istringstream in(ReadBytes(std::filesystem::path(std::getenv("KORVEL_TEST_DATA")) / name));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line[0] != '#') {
+            lines.push_back(line);
+        }
+    }
+    return lines;
 }
 
 }  // namespace korvel::testing

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace korvel::testing {
 
@@ -43,5 +44,8 @@ class WithoutPermissionOverride {
 // Whole file as bytes; empty when missing.
 std::string ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
+// The lines of a file in the test's data folder (KORVEL_TEST_DATA), without
+// empty lines and "#" comments.
+std::vector<std::string> DataLines(const std::string& name);
 
 }  // namespace korvel::testing
