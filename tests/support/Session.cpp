@@ -85,6 +85,8 @@ std::string OneLine(std::string text) {
     return text;
 }
 
+}  // namespace
+
 void StartQt() {
     static int argc = 1;
     static char name[] = "korvel-tests";
@@ -92,8 +94,6 @@ void StartQt() {
     static QApplication* app = new QApplication(argc, argv);
     (void)app;
 }
-
-}  // namespace
 
 Session::Session(std::uint32_t seed, const Prepare& prepare)
     : folders(prepare ? prepare(folder.path()) : Folders(folder.path())),

@@ -97,6 +97,8 @@ class Session {
 // by the window manager at 4 s; "state=MS" the game's state noted at that
 // time. The transcript ends with the stored choices and the game's state.
 std::vector<std::string> PlayFlow(const std::string& flow);
+// Makes the one QApplication of the test program, when there is none yet.
+void StartQt();
 // The first word of a line: a flow's name.
 std::string FirstWord(const std::string& line);
 

@@ -1,3 +1,7 @@
+// Message boxes in the whole program (data/message_cases.txt, kept as the
+// golden data/message_dialog.txt): each case "STYLE [KEYS]" shows the text in
+// that style while the announcer is saying "stop"; the keys (Qt's names) are
+// pressed 100 ms apart, or with none the window manager closes the box.
 #include "MessageDialog.h"
 
 #include <gtest/gtest.h>
@@ -6,146 +10,65 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
-#include <memory>
+#include <sstream>
 
-#include "DialogHost.h"
-#include "FakeAudioDevice.h"
-#include "MusicList.h"
 #include "Session.h"
-#include "SoundEffects.h"
-#include "TempFolder.h"
-#include "VirtualClock.h"
 
-namespace korvel {
+namespace korvel::testing {
 namespace {
 
-struct QtEnvironment : ::testing::Environment {
-    void SetUp() override { app = std::make_unique<QApplication>(argc, argv); }
-    void TearDown() override { app.reset(); }
-    int argc = 1;
-    char name[9] = "ui_tests";
-    char* argv[2] = {name, nullptr};
-    std::unique_ptr<QApplication> app;
-};
-[[maybe_unused]] const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-class MessageDialogTest : public ::testing::Test {
-  protected:
-    MessageDialogTest()
-        : settings(folder / "Korvel.ini"),
-          device(clock),
-          mm(clock, settings, device),
-          host(clock, folder.path()) {
-        clock.setPump([] { QCoreApplication::processEvents(); });
-        OpenSoundDevice(device);
-        mm.Init(20);
-        mm.FoldMus((folder / "Speaks").string());
-        host.observer = [this](const DialogRecord& record) { records.push_back(record); };
-    }
-    ~MessageDialogTest() override { CloseSoundDevice(); }
-
-    // The player's keys ("Ctrl+Left Return"), one every 100 ms, to whatever has the keyboard.
-    void press(const QString& keys) {
-        int at = 0;
-        for (const QString& name : keys.split(' ', Qt::SkipEmptyParts)) {
-            const QKeyCombination key = QKeySequence(name)[0];
-            clock.singleShot(100 * ++at, [key] {
-                QKeyEvent down(QEvent::KeyPress, key.key(), key.keyboardModifiers());
-                QKeyEvent up(QEvent::KeyRelease, key.key(), key.keyboardModifiers());
-                if (QWidget* target = QApplication::focusWidget()) {
-                    QApplication::sendEvent(target, &down);
-                    QApplication::sendEvent(target, &up);
-                }
-            });
+void PressLater(VirtualClock& clock, int at, const std::string& name) {
+    const QKeyCombination key = QKeySequence(QString::fromStdString(name))[0];
+    clock.singleShot(at, [key] {
+        QKeyEvent down(QEvent::KeyPress, key.key(), key.keyboardModifiers());
+        QKeyEvent up(QEvent::KeyRelease, key.key(), key.keyboardModifiers());
+        if (QWidget* target = QApplication::focusWidget()) {
+            QApplication::sendEvent(target, &down);
+            QApplication::sendEvent(target, &up);
         }
-    }
-
-    testing::TempFolder folder;
-    testing::VirtualClock clock;
-    Settings settings;
-    testing::FakeAudioDevice device;
-    MusicList mm;
-    DialogHost host;
-    std::vector<DialogRecord> records;
-};
-
-// Every option: "style caption beep: buttons -> answer to a close", a star on
-// the first focus.
-TEST_F(MessageDialogTest, EveryOptionShowsItsButtonsAndAnswersAClose) {
-    std::vector<std::string> lines;
-    std::vector<int> styles = {33, 66, 99, 132, 160};  // the other captions, out of range
-    for (int option = 31; option >= -1; --option) {
-        styles.insert(styles.begin(), option);
-    }
-    for (const int style : styles) {
-        records.clear();
-        const std::size_t beeps = device.effectPlays().size();
-        clock.singleShot(100, [] { QApplication::activeWindow()->close(); });
-        const int answer = ShowMessage(host, "Текст", "", style, nullptr);
-        ASSERT_EQ(records.size(), 2u);
-        ASSERT_EQ(device.effectPlays().size(), beeps + 1);
-        std::string shown = std::to_string(style) + " " + records[0].caption + " " +
-                            device.effectPlays().back().name + ":";
-        for (const auto& [n, caption] : records[0].buttons) {
-            shown += (n == records[0].focus ? " *" : " ") + std::to_string(n) + " " + caption;
-        }
-        lines.push_back(shown + " -> " + std::to_string(answer));
-    }
-    EXPECT_EQ(device.liveEffects(), 0u);
-    testing::ExpectGolden(lines, "message_styles");
+    });
 }
 
-// "style keys -> answer: phrases started", the caller's own "stop" first.
-TEST_F(MessageDialogTest, AnswersAndSpeaksAsThePlayerMoves) {
-    const std::pair<int, const char*> cases[] = {{115, "Return"},
-                                                 {115, "Shift+Backtab Return"},
-                                                 {115, "Up Down Return"},
-                                                 {115, "Left Right Left Return"},
-                                                 {15, "Tab Tab Tab Tab Tab Space"},
-                                                 {7, "Esc Return"},
-                                                 {35, "Esc Return"},
-                                                 {81, "Enter"},
-                                                 {115, "Ctrl+Left Alt+Left Return"},
-                                                 {115, "Ctrl+Return Alt+Space Left Return"},
-                                                 {115, ""}};
-    std::vector<std::string> lines;
-    for (const auto& [style, keys] : cases) {
-        const std::size_t before = device.startedPhraseStems().size();
-        mm.AddFile("stop");
-        press(keys);
-        std::string heard = std::to_string(style) + " " + keys + " -> " +
-                            std::to_string(ShowMessage(host, "Текст", "", style, &mm)) + ":";
-        ASSERT_TRUE(clock.waitUntil([this] { return mm.Count() == 0; }, 60000));
-        const auto stems = device.startedPhraseStems();
-        for (std::size_t i = before; i < stems.size(); ++i) {
-            heard += " " + stems[i];
+TEST(MessageDialog, AnswersAsRecorded) {
+    Session s;
+    s.app->StartUp();
+    s.runUntil(8000);
+    const std::size_t effects = s.device.liveEffects();
+    for (const std::string& line : DataLines("message_cases.txt")) {
+        std::istringstream in(line);
+        int style = 0, at = 0;
+        in >> style;
+        for (std::string key; in >> key;) {
+            PressLater(s.clock, 100 * ++at, key);
         }
-        lines.push_back(heard);
+        if (at == 0) {
+            s.clock.singleShot(100, [] { QApplication::activeWindow()->close(); });
+        }
+        s.device.write("case " + line);
+        s.app->mm().AddFile("stop");
+        const int answer = ShowMessage(s.app->dialogs(), "Текст", "", style, &s.app->mm());
+        ASSERT_TRUE(s.clock.waitUntil([&] { return s.app->mm().Count() == 0; }, 60000));
+        s.device.write("returns " + std::to_string(answer));
     }
-    testing::ExpectGolden(lines, "message_keys");
+    EXPECT_EQ(s.device.liveEffects(), effects);
+    ExpectGolden(s.lines, "message_dialog");
 }
 
-TEST_F(MessageDialogTest, TheOwnerIsDisabledWhileItWaitsAndGetsTheKeyboardBack) {
+// The owner is disabled while the box waits, and gets the keyboard back.
+TEST(MessageDialog, TheOwnerGetsTheKeyboardBack) {
+    Session s;
     QWidget owner;
-    new QLineEdit(&owner);
     auto* edit = new QLineEdit(&owner);
     owner.show();
     edit->setFocus();
     QCoreApplication::processEvents();
-    ASSERT_EQ(QApplication::activeWindow(), &owner);
     bool enabledMeanwhile = true;
-    clock.singleShot(50, [&] { enabledMeanwhile = owner.isEnabled(); });
-    press("Return");
-    EXPECT_EQ(ShowMessage(host, "Раз\r\nдва", "ПОБЕДА!", 35, nullptr), 1);
+    s.clock.singleShot(50, [&] { enabledMeanwhile = owner.isEnabled(); });
+    PressLater(s.clock, 100, "Return");
+    EXPECT_EQ(ShowMessage(s.app->dialogs(), "Раз\r\nдва", "ПОБЕДА!", 35, nullptr), 1);
     QCoreApplication::processEvents();
-    EXPECT_FALSE(enabledMeanwhile);
-    EXPECT_TRUE(owner.isEnabled());
-    EXPECT_EQ(QApplication::focusWidget(), edit);
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].caption + " " + records[0].text, "ПОБЕДА! Раз\r\nдва");
-    EXPECT_EQ(records[0].answer, 0);
-    EXPECT_EQ(records[1].answer, 1);
+    EXPECT_TRUE(!enabledMeanwhile && owner.isEnabled() && QApplication::focusWidget() == edit);
 }
 
 }  // namespace
-}  // namespace korvel
+}  // namespace korvel::testing
