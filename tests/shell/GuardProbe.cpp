@@ -2,7 +2,6 @@
 // first argument, prints "acquired" or "busy", and when it acquired the guard
 // holds it until its standard input closes or a line arrives.
 #include <QCoreApplication>
-#include <cstdio>
 #include <iostream>
 #include <string>
 
@@ -10,14 +9,10 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc < 2) {
-        return 2;
-    }
-    korvel::SingleInstanceGuard guard(QString::fromLocal8Bit(argv[1]));
+    korvel::SingleInstanceGuard guard(QString::fromLocal8Bit(argc > 1 ? argv[1] : ""));
     const bool acquired = guard.tryAcquire() == korvel::SingleInstanceGuard::Result::Acquired;
     std::cout << (acquired ? "acquired" : "busy") << std::endl;
-    if (acquired) {
-        std::string line;
+    if (std::string line; acquired) {
         std::getline(std::cin, line);
     }
     return 0;

@@ -103,20 +103,9 @@ void StartProgram(QProcess& korvel, const TempFolder& dir) {
     }
 }
 
-TEST(ProgramFolder, FirstStartOfTheProgramWritesItsFiles) {
-    TempFolder dir;
-    QProcess korvel;
-    StartProgram(korvel, dir);
-    const auto program = dir / "korvel";
-    korvel.kill();
-    korvel.waitForFinished(30000);
-    EXPECT_EQ(ReadBytes(dir / "Korvel.ini").substr(0, kDefaultIni.size()), kDefaultIni);
-    const std::string readMe = ReadBytes(dir / "ReadMe.txt");
-    EXPECT_EQ(readMe, Utf8ToCp1251(RulesText(FileDateText(program))) + "\r\n");
-}
-
 // The real program in an empty folder, with its own runtime folder for the
 // single-instance lock; `leftover` is put where the lock goes before it starts.
+// Its first start writes the settings and the rules; a signal ends it in order.
 struct Ending {
     int signal;
     const char* leftover;  // "empty", "garbled" or "folder"
@@ -124,7 +113,7 @@ struct Ending {
 
 class ProgramEnding : public ::testing::TestWithParam<Ending> {};
 
-TEST_P(ProgramEnding, LeftoverLocksDoNotBlockAndSignalsEndInOrder) {
+TEST_P(ProgramEnding, FirstStartWritesItsFilesLeftoverLocksDoNotBlockSignalsEndInOrder) {
     TempFolder dir;
     const auto lock = dir / ("korvel-" + std::to_string(::getuid()) + ".lock");
     const std::string leftover = GetParam().leftover;
@@ -138,6 +127,9 @@ TEST_P(ProgramEnding, LeftoverLocksDoNotBlockAndSignalsEndInOrder) {
     QThread::msleep(300);
     ASSERT_EQ(korvel.state(), QProcess::Running) << "a leftover lock must not block the start";
     const std::string settings = ReadBytes(dir / "Korvel.ini");
+    EXPECT_EQ(settings.substr(0, kDefaultIni.size()), kDefaultIni);
+    EXPECT_EQ(ReadBytes(dir / "ReadMe.txt"),
+              Utf8ToCp1251(RulesText(FileDateText(dir / "korvel"))) + "\r\n");
     ::kill(static_cast<pid_t>(korvel.processId()), GetParam().signal);
     ASSERT_TRUE(korvel.waitForFinished(10000));
     EXPECT_EQ(korvel.exitStatus(), QProcess::NormalExit);
