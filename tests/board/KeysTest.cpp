@@ -32,9 +32,8 @@ std::string Heard(const std::string& key) {
 
 TEST(KeyLayouts, LatinRussianAndBareKeyCodesAgree) {
     std::vector<std::string> heard;
-    for (const char* row :
-         {"I Ш", "M Ь", "J О", "K Л", "U Г", "O Щ", "N Т", ", Б", "A Ф", "B И", "C С", "D В", "G П",
-          "T Е", "V М", "W Ц", "X Ч", "Z Я", "Q Й"}) {
+    for (const char* row : {"I Ш", "M Ь", "J О", "K Л", "U Г", "O Щ", "N Т", ", Б", "A Ф", "B И",
+                            "C С", "D В", "G П", "T Е", "V М", "W Ц", "X Ч", "Z Я", "Q Й"}) {
         std::istringstream in(row);
         std::string latin, russian;
         in >> latin >> russian;
