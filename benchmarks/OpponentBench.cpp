@@ -192,7 +192,7 @@ korvel::OpponentMove Fast(const Board& b, int level) {
 
 korvel::OpponentMove Slow(const Board& b, int level) {
     korvel::SeededRandom random(12345);
-    korvel::testing::ReferenceOpponent reference;
+    korvel::reference::ReferenceOpponent reference;
     return reference.computerMove(b, level, 11, 1, random);
 }
 

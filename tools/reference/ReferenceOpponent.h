@@ -9,7 +9,7 @@
 #include "RandomSource.h"
 #include "Rules.h"
 
-namespace korvel::testing {
+namespace korvel::reference {
 
 // One ply of a line: the cell and the number of discs it turns. A ply that was
 // not played (the line ended before it) is all zero.
@@ -101,4 +101,4 @@ class ReferenceOpponent {
     int m_chosenClass = -1;
 };
 
-}  // namespace korvel::testing
+}  // namespace korvel::reference

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-namespace korvel::testing {
+namespace korvel::reference {
 namespace {
 
 const std::set<std::string> kCorners = {"11", "18", "81", "88"};
@@ -269,4 +269,4 @@ std::size_t ReferenceOpponent::heldBytes() const {
     return bytes;
 }
 
-}  // namespace korvel::testing
+}  // namespace korvel::reference
