@@ -8,7 +8,6 @@
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <map>
 #include <numbers>
@@ -70,13 +69,11 @@ TEST(Loudness, AFullScaleSineReadsMinus3Lufs) {
 // none of the characters the script cannot carry; outside [[...]] the same
 // holds for what the voice reads.
 TEST(PhraseTable, EveryWordingIsSpeakableRussian) {
-    std::string forbidden = "[]\\\t\";";
-    for (char c = '0'; c <= 'z'; ++c) {
-        forbidden += std::isalnum(c) ? std::string(1, c) : "";
-    }
-    for (auto row : Phrases()) {
+    const std::string forbidden =
+        "[]\\\t\";0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    for (const auto& row : Phrases()) {
         const std::string &name = row[0], &wording = row[1];
-        std::string& spoken = row[2];
+        std::string spoken = row[2];
         for (auto at = spoken.find("[["), end = spoken.find("]]", at); end != std::string::npos;
              at = spoken.find("[["), end = spoken.find("]]", at)) {
             spoken.erase(at, end + 2 - at);

@@ -62,9 +62,10 @@ std::vector<std::pair<std::size_t, std::size_t>> Bursts(const Capture& c, std::s
     return bursts;
 }
 
-// One capture: two phrases of 300 ms (the first in stereo; WAV files by another
-// name, the decoder goes by the content) follow each other within a tick, an
-// output buffer and some slack. One 600 ms phrase at 100%, 200% and 80% of the
+// One capture: two phrases of 300 ms (WAV files by another name, the decoder
+// goes by the content; the first in stereo, whose length must not depend on
+// its channels) follow each other within a tick, an output buffer and some
+// slack. One 600 ms phrase at 100%, 200% and 80% of the
 // announcer's speed lasts its share of the recorded length, within 5%, at the
 // same pitch. Then effects: pan -350 attenuates the right side by 3.5 dB;
 // twice the rate is an octave up and half as long; a sounding effect is not
@@ -94,6 +95,9 @@ TEST(DiskDevice, PhrasesAndEffectsAreHeardAsPlayed) {
     ASSERT_TRUE(OpenSoundDevice(device) && !device.isSilent() && device.outputRate() == kRate);
     ASSERT_TRUE(LoadEffect(click, folder.path(), "click") &&
                 LoadEffect(one, folder.path(), "loud") && LoadEffect(two, folder.path(), "loud"));
+    const auto stereo = device.openPlayer(folder / "a.mp3");  // as long as in mono
+    EXPECT_NEAR(device.playerStopTime(stereo), 0.300, 0.005);
+    device.releasePlayer(stereo);
     ASSERT_TRUE(mm.AddFile("a") && mm.AddFile("b") && playOut());
     const int rates[] = {100, 200, 80};
     for (const int rate : rates) {
