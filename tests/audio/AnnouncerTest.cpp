@@ -18,12 +18,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
-#include <string>
 
 #include "MusicList.h"
 #include "Session.h"
@@ -64,7 +62,7 @@ struct Transcript {
             {"unplayable", [&] { return device.setUnplayable(a), kQuiet; }},
             {"missing", [&] { return device.setMissingEffect(a), kQuiet; }},
             {"wait", [&] { return clock.advance(x), kQuiet; }},
-            {"idle", [&] { return idle(), kQuiet; }},
+            {"idle", [&] { return clock.waitUntil([&] { return !mm->Count(); }, 600000), kQuiet; }},
             {"clear", [&] { return mm->Clear(), kQuiet; }},
             {"number", [&] { return mm->Number(x, b.empty() ? kMasculine : kFeminine), kQuiet; }},
             {"init", [&] { return Outcome(a.empty() ? mm->Init() : mm->Init(x)); }},
@@ -89,11 +87,6 @@ struct Transcript {
                  " (stored " + settings->GetIni("Music", "play") + "), effects " +
                  std::to_string(device.liveEffects()) + (c == "play" ? played : ""));
         }
-    }
-
-    // Lets virtual time run until the queue is idle, ten minutes at most.
-    bool idle() {
-        return clock.waitUntil([&] { return mm->Count() == 0; }, 600000);
     }
 
     void renew(bool readonly) {
@@ -134,9 +127,8 @@ struct Transcript {
 TEST(Announcer, DoesWhatItsTranscriptSays) {
     Transcript t;
     t.device.open();
-    const char* data = std::getenv("KORVEL_TEST_DATA");
-    ASSERT_TRUE(data) << "KORVEL_TEST_DATA names the folder of the transcript";
-    std::istringstream script(ReadBytes(data + "/announcer.txt"s));
+    std::istringstream script(
+        ReadBytes(std::string(getenv("KORVEL_TEST_DATA")) + "/announcer.txt"));
     for (std::string line; std::getline(script, line);) {
         if (line.starts_with("#") || line.starts_with(">")) {  // not what happened
             t.lines.push_back(line);

@@ -14,9 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto byte = in.ConsumeIntegral<std::uint8_t>();
         cell = static_cast<korvel::CellCode>(byte == 0xFF ? 3 : byte % 3);  // 3: nobody's, blocked
     }
-    const int level = in.ConsumeIntegral<int>();
-    const int moveNumber = in.ConsumeIntegral<int>();
-    const int firstPlayer = in.ConsumeIntegral<int>();
+    const int level = in.ConsumeIntegral<int>(), moveNumber = in.ConsumeIntegral<int>(),
+              firstPlayer = in.ConsumeIntegral<int>();
     korvel::SeededRandom random(in.ConsumeIntegral<std::uint32_t>());
     const auto move = korvel::ComputerMove(board, level, moveNumber, firstPlayer, random);
     const std::string cell = korvel::PlayedCell(board, move);
@@ -25,8 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     Check(cell.size() == 2, "a cell when player 2 has a move");
-    const int col = cell[0] - '0';
-    const int row = cell[1] - '0';
+    const int col = cell[0] - '0', row = cell[1] - '0';
     Check(korvel::OnBoard(col, row) && korvel::CountFlips(board, col, row, 2) > 0,
           "the cell is a legal move");
     return 0;

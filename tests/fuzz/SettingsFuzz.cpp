@@ -16,17 +16,13 @@ namespace {
 
 constexpr std::array<const char*, 3> kSections = {"Menu", "Game", "МЕНЮ"};
 constexpr std::array<const char*, 4> kKeys = {"level", "player_name", "Имя", "x"};
+constexpr std::size_t kKeyCount = kSections.size() * kKeys.size();
 
-std::string Expected(std::string_view value) {
-    std::string cp;
-    std::copy_if(value.begin(), value.end(), std::back_inserter(cp),
-                 [](char c) { return c != '\r' && c != '\n'; });
-    cp = korvel::Utf8ToCp1251(cp);
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!cp.empty() && blank(cp.back())) {
-        cp.pop_back();
-    }
-    cp.erase(cp.begin(), std::find_if_not(cp.begin(), cp.end(), blank));
+std::string Expected(std::string value) {
+    std::erase_if(value, [](char c) { return c == '\r' || c == '\n'; });
+    std::string cp = korvel::Utf8ToCp1251(value);
+    const auto first = cp.find_first_not_of(" \t");
+    cp = first == std::string::npos ? "" : cp.substr(first, cp.find_last_not_of(" \t") - first + 1);
     return korvel::Cp1251ToUtf8(cp.substr(0, 254));
 }
 
@@ -38,27 +34,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int number = in.ConsumeIntegral<int>();
     Check(korvel::IniNumber(std::to_string(number)) == std::clamp(number, -32768, 32767),
           "a written number reads back, clamped");
-    const std::size_t section = in.ConsumeIntegralInRange<std::size_t>(0, kSections.size() - 1);
-    const std::size_t key = in.ConsumeIntegralInRange<std::size_t>(0, kKeys.size() - 1);
+    const std::size_t written = in.ConsumeIntegralInRange<std::size_t>(0, kKeyCount - 1);
     const std::string value = in.ConsumeRandomLengthString(400);
     const std::string file = in.ConsumeRemainingBytesAsString();
     korvel::IniNumber(value);
 
     const auto path = korvel::fuzz::WriteScratch("Korvel.ini", file);
-    std::array<std::string, kSections.size() * kKeys.size()> before;
-    for (std::size_t i = 0; i < before.size(); ++i) {
-        before[i] = korvel::GetIni(path, kSections[i / kKeys.size()], kKeys[i % kKeys.size()]);
+    const auto section = [](std::size_t i) { return kSections[i / kKeys.size()]; };
+    const auto get = [&](std::size_t i) {
+        return korvel::GetIni(path, section(i), kKeys[i % kKeys.size()]);
+    };
+    std::array<std::string, kKeyCount> before;
+    for (std::size_t i = 0; i < kKeyCount; ++i) {
+        before[i] = get(i);
     }
     const std::size_t linesBefore = korvel::SplitLines(file).size();
-    Check(korvel::WriteIni(path, kSections[section], kKeys[key], value), "the file is written");
-    Check(korvel::GetIni(path, kSections[section], kKeys[key]) == Expected(value),
-          "the written value reads back");
-    for (std::size_t i = 0; i < before.size(); ++i) {
-        if (i != section * kKeys.size() + key) {
-            Check(korvel::GetIni(path, kSections[i / kKeys.size()], kKeys[i % kKeys.size()]) ==
-                      before[i],
-                  "other keys are unchanged");
-        }
+    Check(korvel::WriteIni(path, section(written), kKeys[written % kKeys.size()], value),
+          "the file is written");
+    Check(get(written) == Expected(value), "the written value reads back");
+    for (std::size_t i = 0; i < kKeyCount; ++i) {
+        Check(i == written || get(i) == before[i], "other keys are unchanged");
     }
     std::string after;
     korvel::ReadWholeFile(path, after);
