@@ -27,9 +27,9 @@
 #include <string>
 #include <vector>
 
-#include "ComputerMove.h"
 #include "ReferenceOpponent.h"
-#include "Rules.h"
+#include "opponent/ComputerMove.h"
+#include "rules/Rules.h"
 
 namespace {
 

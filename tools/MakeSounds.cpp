@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "Loudness.h"
+#include "voice/Loudness.h"
 
 namespace korvel {
 namespace {

@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstdint>
 
-#include "Rules.h"
+#include "rules/Rules.h"
 
 namespace korvel::bits {
 

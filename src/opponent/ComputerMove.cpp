@@ -1,11 +1,11 @@
-#include "ComputerMove.h"
+#include "opponent/ComputerMove.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 
-#include "Bitboard.h"
-#include "LookAhead.h"
+#include "opponent/Bitboard.h"
+#include "opponent/LookAhead.h"
 
 namespace korvel {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "RandomSource.h"
-#include "Rules.h"
+#include "opponent/RandomSource.h"
+#include "rules/Rules.h"
 
 namespace korvel {
 

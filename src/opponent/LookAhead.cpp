@@ -1,4 +1,4 @@
-#include "LookAhead.h"
+#include "opponent/LookAhead.h"
 
 #include <algorithm>
 #include <array>

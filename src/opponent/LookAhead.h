@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Bitboard.h"
-#include "ComputerMove.h"
+#include "opponent/Bitboard.h"
+#include "opponent/ComputerMove.h"
 
 namespace korvel::detail {
 

@@ -1,4 +1,4 @@
-#include "RandomSource.h"
+#include "opponent/RandomSource.h"
 
 namespace korvel {
 

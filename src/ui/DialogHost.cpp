@@ -1,4 +1,4 @@
-#include "DialogHost.h"
+#include "ui/DialogHost.h"
 
 namespace korvel {
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "ProgramFolders.h"
+#include "core/ProgramFolders.h"
 
 namespace korvel {
 

@@ -1,4 +1,4 @@
-#include "DialogOwner.h"
+#include "ui/DialogOwner.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -1,6 +1,6 @@
-#include "HelpWindow.h"
+#include "ui/HelpWindow.h"
 
-#include "DialogOwner.h"
+#include "ui/DialogOwner.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -14,11 +14,11 @@
 #include <QWindow>
 #include <array>
 
-#include "Clock.h"
-#include "DialogHost.h"
-#include "IniFile.h"
-#include "PhysicalKey.h"
-#include "SpeechLayer.h"
+#include "core/Clock.h"
+#include "core/IniFile.h"
+#include "ui/DialogHost.h"
+#include "ui/PhysicalKey.h"
+#include "voice/SpeechLayer.h"
 
 namespace korvel {
 namespace {

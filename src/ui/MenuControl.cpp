@@ -1,11 +1,11 @@
-#include "MenuControl.h"
+#include "ui/MenuControl.h"
 
 #include <QKeyEvent>
 #include <QPainter>
 #include <array>
 
-#include "Clock.h"
-#include "MusicList.h"
+#include "core/Clock.h"
+#include "voice/Announcer.h"
 
 namespace korvel {
 namespace {
@@ -142,7 +142,7 @@ MenuControl::~MenuControl() {
     UnInit();
 }
 
-void MenuControl::Init(MusicList& mm) {
+void MenuControl::Init(Announcer& mm) {
     m_mm = &mm;
     LoadEffect(m_not, m_programFolder, "not");
 }

@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <functional>
 
-#include "SoundEffects.h"
+#include "voice/SoundEffects.h"
 
 namespace korvel {
 
 class Clock;
-class MusicList;
+class Announcer;
 
 // The spoken menu, Menu: three pages of a list (main page, game type, the
 // computer's level) that name every item through the announcer as the player
@@ -24,7 +24,7 @@ class MenuControl : public QWidget {
     MenuControl(Clock& clock, const std::filesystem::path& programFolder, QWidget* parent);
     ~MenuControl() override;
 
-    void Init(MusicList& mm);
+    void Init(Announcer& mm);
     void UnInit();
 
     // The player's choices.
@@ -57,7 +57,7 @@ class MenuControl : public QWidget {
 
     Clock& m_clock;
     std::filesystem::path m_programFolder;
-    MusicList* m_mm = nullptr;
+    Announcer* m_mm = nullptr;
     EffectBuffer m_not;
     std::int16_t m_page = 1;
     bool m_filling = false;

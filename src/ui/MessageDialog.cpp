@@ -1,6 +1,6 @@
-#include "MessageDialog.h"
+#include "ui/MessageDialog.h"
 
-#include "DialogOwner.h"
+#include "ui/DialogOwner.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -14,12 +14,14 @@
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <vector>
 
-#include "Clock.h"
-#include "DialogHost.h"
-#include "MusicList.h"
-#include "SoundEffects.h"
+#include "core/Clock.h"
+#include "ui/DialogHost.h"
+#include "voice/Announcer.h"
+#include "voice/SoundEffects.h"
 
 namespace korvel {
 
@@ -368,11 +370,22 @@ DialogRecord makeRecord(const MessageDialog& form, const QString& text) {
 
 }  // namespace
 
-std::int16_t ShowMessage(DialogHost& host, const QString& text, const QString& caption, int style,
-                         MusicList* mm) {
-    DialogOwner owner;
+namespace {
 
+// What lives while a message dialog is open; freed once it is answered.
+struct OpenDialog {
+    DialogOwner owner;
     MessageDialog form;
+    EffectBuffer beep;
+    DialogRecord record;
+    Clock::TimerId watch = 0;                // the wait for a button
+    std::function<void(int answer)> finish;  // closes it and passes the answer on
+};
+
+std::shared_ptr<OpenDialog> Open(DialogHost& host, const QString& text, const QString& caption,
+                                 int style, Announcer* mm, std::function<void(int)> answered) {
+    auto open = std::make_shared<OpenDialog>();
+    MessageDialog& form = open->form;
     form.setTIVMus(mm);
 
     if (style < 0 || style > 159) {
@@ -385,33 +398,54 @@ std::int16_t ShowMessage(DialogHost& host, const QString& text, const QString& c
     form.Mtext()->setFont(fittingFont(form.Mtext()->font(), shownText));
     form.Mtext()->setPlainText(shownText);
 
-    owner.show(form);
+    open->owner.show(form);
     form.Mtext()->show();
     form.Mtext()->setFocus(Qt::OtherFocusReason);
 
-    EffectBuffer beep;
-    if (LoadEffect(beep, host.dataFolder(), beepEffect(style / 2 + 16))) {
+    if (LoadEffect(open->beep, host.dataFolder(), beepEffect(style / 2 + 16))) {
         std::int32_t pan = 0;
         std::int32_t volume = 0;
         std::int32_t frequency = 0;  // the file's own rate
-        PlayEffect(beep, pan, volume, frequency);
+        PlayEffect(open->beep, pan, volume, frequency);
     }
 
     form.ApplyOptions(style % 32);
-    DialogRecord record = makeRecord(form, text);
-    host.report(record);
+    open->record = makeRecord(form, text);
+    host.report(open->record);
 
     form.clearResult();
-    host.clock().waitUntil([&form] { return form.result() != 0; });
-    const std::int16_t answer = form.result() != 0 ? form.result() : form.closeAnswer();
+    open->finish = [open = open.get(), &host, answered = std::move(answered)](int answer) {
+        open->owner.restore();
+        open->form.setTIVMus(nullptr);
+        open->form.hide();
+        ReleaseEffect(open->beep);
+        open->record.answer = answer;
+        host.report(open->record);
+        answered(answer);
+    };
+    open->watch = host.clock().resumeWhen([open] { return open->form.result() != 0; },
+                                          [open] { open->finish(open->form.result()); });
+    return open;
+}
 
-    owner.restore();
-    form.setTIVMus(nullptr);
-    form.hide();
-    ReleaseEffect(beep);
+}  // namespace
 
-    record.answer = answer;
-    host.report(record);
+void OpenMessage(DialogHost& host, const QString& text, const QString& caption, int style,
+                 Announcer* mm, std::function<void(int)> answered) {
+    Open(host, text, caption, style, mm, std::move(answered));
+}
+
+std::int16_t ShowMessage(DialogHost& host, const QString& text, const QString& caption, int style,
+                         Announcer* mm) {
+    std::int16_t answer = 0;
+    const std::shared_ptr<OpenDialog> open =
+        Open(host, text, caption, style, mm,
+             [&answer](int given) { answer = static_cast<std::int16_t>(given); });
+    if (!host.clock().waitUntil([&answer] { return answer != 0; })) {
+        // Nothing could ever press a button: closed as by the window manager.
+        host.clock().stopTimer(open->watch);
+        open->finish(open->form.closeAnswer());
+    }
     return answer;
 }
 

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class QLabel;
 class QPlainTextEdit;
@@ -12,7 +13,7 @@ class QPushButton;
 namespace korvel {
 
 class DialogHost;
-class MusicList;
+class Announcer;
 
 // The window frmMessage: a read-only text area Mtext over a black strip Mbkont
 // with up to four buttons Mbutt1..Mbutt4, built afresh by ShowMessage for each
@@ -32,8 +33,8 @@ class MessageDialog : public QWidget {
     QPushButton* Mbutt(int n) const { return m_butt[n - 1]; }
 
     // The announcer the buttons speak through; null keeps them silent.
-    MusicList* TIVMus() const { return m_mm; }
-    void setTIVMus(MusicList* mm) { m_mm = mm; }
+    Announcer* TIVMus() const { return m_mm; }
+    void setTIVMus(Announcer* mm) { m_mm = mm; }
 
     // Sets captions, shown buttons and the first focus from the options (style
     // mod 32). While this runs, focus changes are not the player's and say nothing.
@@ -67,7 +68,7 @@ class MessageDialog : public QWidget {
     std::array<bool, 4> m_shown{};
     // The "first focus seen" flags of Mbutt1 and Mbutt2.
     std::array<bool, 2> m_seen{};
-    MusicList* m_mm = nullptr;
+    Announcer* m_mm = nullptr;
     std::int16_t m_result = 0;
     bool m_building = false;
 };
@@ -79,6 +80,11 @@ class MessageDialog : public QWidget {
 // caption and the beep, options = style mod 32 the buttons and first focus.
 // `mm` names the "Да" and "Нет" buttons as the player moves; null for silence.
 std::int16_t ShowMessage(DialogHost& host, const QString& text, const QString& caption, int style,
-                         MusicList* mm);
+                         Announcer* mm);
+
+// The same dialog for a caller that does not wait in place: it shows and
+// returns at once, and `answered` gets the button when the player presses it.
+void OpenMessage(DialogHost& host, const QString& text, const QString& caption, int style,
+                 Announcer* mm, std::function<void(int)> answered);
 
 }  // namespace korvel

@@ -1,4 +1,4 @@
-#include "PhysicalKey.h"
+#include "ui/PhysicalKey.h"
 
 #include <QGuiApplication>
 #include <array>

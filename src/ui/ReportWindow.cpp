@@ -1,6 +1,6 @@
-#include "ReportWindow.h"
+#include "ui/ReportWindow.h"
 
-#include "DialogOwner.h"
+#include "ui/DialogOwner.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -10,9 +10,9 @@
 #include <QPushButton>
 #include <QWindow>
 
-#include "Clock.h"
-#include "DialogHost.h"
-#include "PhysicalKey.h"
+#include "core/Clock.h"
+#include "ui/DialogHost.h"
+#include "ui/PhysicalKey.h"
 
 namespace korvel {
 

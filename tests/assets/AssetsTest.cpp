@@ -15,8 +15,8 @@
 
 #include "AudioSignal.h"
 #include "Golden.h"
-#include "Loudness.h"
-#include "TextCodec.h"
+#include "core/TextCodec.h"
+#include "voice/Loudness.h"
 
 namespace korvel::testing {
 namespace {

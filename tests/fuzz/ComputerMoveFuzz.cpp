@@ -3,8 +3,8 @@
 // only when it has none.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include "ComputerMove.h"
 #include "FuzzSupport.h"
+#include "opponent/ComputerMove.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using korvel::fuzz::Check;

@@ -1,10 +1,10 @@
 // The read-me check at start-up: the file as read from disk, whatever it holds.
 // A read-me that this version wrote is always current; one that says "current"
 // carries the version text.
-#include "CommonRoutines.h"
 #include "FuzzSupport.h"
-#include "TextCodec.h"
-#include "Texts.h"
+#include "core/CommonRoutines.h"
+#include "core/TextCodec.h"
+#include "core/Texts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using korvel::fuzz::Check;

@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <array>
 
-#include "CommonRoutines.h"
 #include "FuzzSupport.h"
-#include "IniFile.h"
-#include "TextCodec.h"
+#include "core/CommonRoutines.h"
+#include "core/IniFile.h"
+#include "core/TextCodec.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "FuzzSupport.h"
-#include "StartPosition.h"
+#include "records/StartPosition.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using korvel::fuzz::Check;

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "FuzzSupport.h"
-#include "TextCodec.h"
+#include "core/TextCodec.h"
 
 namespace {
 

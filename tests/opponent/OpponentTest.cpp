@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "ComputerMove.h"
+#include "opponent/ComputerMove.h"
 
 namespace korvel::testing {
 namespace {

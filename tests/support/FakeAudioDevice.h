@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "AudioDevice.h"
-#include "Clock.h"
+#include "core/Clock.h"
+#include "voice/AudioDevice.h"
 
 namespace korvel::testing {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "SpeechEngine.h"
+#include "voice/SpeechEngine.h"
 
 namespace korvel::testing {
 

@@ -10,9 +10,9 @@
 #include <iterator>
 #include <sstream>
 
-#include "MusicList.h"
-#include "SavedGameRecord.h"
-#include "Startup.h"
+#include "app/Startup.h"
+#include "records/SavedGameRecord.h"
+#include "voice/Announcer.h"
 
 namespace korvel::testing {
 namespace {
@@ -245,12 +245,12 @@ std::vector<std::string> PlayFlow(const std::string& flow) {
         HandleReadMe(s.folder.path(), "01.02.2026 03:04:05");
     }
     s.answerKey = option["answer"].substr(0, option["answer"].find(' '));
-    s.rever().systemTime = [] { return QTime(21, 4, 2); };
+    s.game().timeOfDay = [] { return std::array<int, 3>{21, 4, 2}; };
     auto state = [&s] {
-        const ReverControl& r = s.rever();
-        return BuildRecord(r.SavedState()) + " passes " + std::to_string(r.PassCount()) +
-               ", last turn by " + std::to_string(r.LastTurns().lastPlayer) + ", take-backs " +
-               std::to_string(r.TakeBackDepth()) + (r.timeCelRunning() ? ", timer running" : "");
+        const Game& g = s.game();
+        return BuildRecord(g.savedState()) + " passes " + std::to_string(g.passCount()) +
+               ", last turn by " + std::to_string(g.lastTurns().lastPlayer) + ", take-backs " +
+               std::to_string(g.takeBackDepth()) + (g.clockRunning() ? ", timer running" : "");
     };
     s.pressAll(from, static_cast<int>(step), keys);
     std::vector<std::string> noted;
@@ -270,12 +270,12 @@ std::vector<std::string> PlayFlow(const std::string& flow) {
     s.runUntil(until);
     std::vector<std::string> out = s.lines;
     out.push_back(std::string("board ") + (s.boardShown() ? "shown" : "hidden") + ", times " +
-                  std::to_string(s.rever().Times()));
+                  std::to_string(s.game().setup().secondsPerMove));
     for (const char* key : {"position", "type", "time", "level"}) {
         out.push_back(std::string("[Menu] ") + key + "=" + s.app->settings().GetIni("Menu", key));
     }
     out.push_back("[Music] music=" + s.app->settings().GetIni("Music", "music"));
-    MusicList next(s.clock, s.app->settings(), s.device);  // what the next start reads
+    Announcer next(s.clock, s.app->settings(), s.device);  // what the next start reads
     next.Init(20);
     out.push_back("[Music] rate " + std::to_string(s.app->mm().Rate()) + ", volume " +
                   std::to_string(s.app->mm().MusicVolume()) + "; read back " +

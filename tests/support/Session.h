@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "Assembly.h"
 #include "FakeAudioDevice.h"
 #include "FakeSpeech.h"
 #include "Golden.h"
-#include "RandomSource.h"
-#include "SdlAudioDevice.h"
 #include "TempFolder.h"
 #include "VirtualClock.h"
+#include "app/Assembly.h"
+#include "opponent/RandomSource.h"
+#include "platform/SdlAudioDevice.h"
 
 namespace korvel::testing {
 
@@ -58,8 +58,8 @@ class Session {
     void runUntil(std::int64_t atMs);
 
     std::int64_t now() const { return clock.tickCount(); }
-    ReverControl& rever() { return app->rever(); }
-    bool boardShown() const { return !app->rever().isHidden(); }
+    Game& game() { return app->game(); }
+    bool boardShown() const { return !app->board().isHidden(); }
 
     // Sends one key now, as the keyboard would.
     void sendKey(const std::string& key);

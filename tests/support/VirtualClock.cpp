@@ -1,6 +1,8 @@
 #include "VirtualClock.h"
 
+#include <algorithm>
 #include <stdexcept>
+#include <tuple>
 
 namespace korvel::testing {
 
@@ -17,12 +19,47 @@ void VirtualClock::singleShot(int delayMs, Callback callback) {
         Timer{m_now + (delayMs > 0 ? delayMs : 0), 0, std::move(callback), m_nextOrder++};
 }
 
+Clock::TimerId VirtualClock::resumeAfter(int delayMs, Callback callback) {
+    const TimerId id = m_nextId++;
+    m_timers[id] = Timer{m_now + std::max(delayMs, 0), 0, std::move(callback), m_nextOrder++, true};
+    return id;
+}
+
+Clock::TimerId VirtualClock::resumeWhen(std::function<bool()> done, Callback callback) {
+    // First looked at after the timers due now, as a wait that lets them run first.
+    const TimerId id = m_nextId++;
+    m_timers[id] = Timer{m_now, 0,
+                         [this, id, done = std::move(done), callback = std::move(callback)] {
+                             if (done()) {
+                                 callback();
+                             } else {
+                                 m_watches[id] = Watch{done, callback};
+                             }
+                         },
+                         m_nextOrder++, true};
+    return id;
+}
+
+void VirtualClock::checkWatches() {
+    for (auto it = m_watches.begin(); it != m_watches.end();) {
+        if (!it->second.done()) {
+            ++it;
+            continue;
+        }
+        const Callback callback = std::move(it->second.callback);
+        m_watches.erase(it);
+        callback();
+        it = m_watches.begin();  // the callback may have started or ended others
+    }
+}
+
 void VirtualClock::stopTimer(TimerId id) {
     m_timers.erase(id);
+    m_watches.erase(id);
 }
 
 bool VirtualClock::timerActive(TimerId id) const {
-    return m_timers.count(id) != 0;
+    return m_timers.count(id) != 0 || m_watches.count(id) != 0;
 }
 
 bool VirtualClock::fireNext(std::int64_t limit) {
@@ -35,7 +72,9 @@ bool VirtualClock::fireNext(std::int64_t limit) {
             continue;
         }
         if (best == m_timers.end() || it->second.due < best->second.due ||
-            (it->second.due == best->second.due && it->second.order < best->second.order)) {
+            (it->second.due == best->second.due &&
+             std::tie(it->second.last, it->second.order) <
+                 std::tie(best->second.last, best->second.order))) {
             best = it;
         }
     }
@@ -57,6 +96,7 @@ bool VirtualClock::fireNext(std::int64_t limit) {
         throw std::runtime_error("virtual clock: timers nested too deeply");
     }
     callback();
+    checkWatches();
     --m_depth;
     return true;
 }

@@ -4,7 +4,7 @@
 #include <map>
 #include <vector>
 
-#include "Clock.h"
+#include "core/Clock.h"
 
 namespace korvel::testing {
 
@@ -23,6 +23,8 @@ class VirtualClock : public Clock {
     void stopTimer(TimerId id) override;
     bool timerActive(TimerId id) const override;
     void singleShot(int delayMs, Callback callback) override;
+    TimerId resumeAfter(int delayMs, Callback callback) override;
+    TimerId resumeWhen(std::function<bool()> done, Callback callback) override;
 
     // Moves time forward by `ms`, firing every timer that falls due on the way.
     void advance(std::int64_t ms);
@@ -30,8 +32,8 @@ class VirtualClock : public Clock {
     // the tests of window code pass Qt's own event processing here, so that
     // focus changes and posted events happen as they would between real ticks.
     void setPump(std::function<void()> pump) { m_pump = std::move(pump); }
-    // Number of active timers and pending single shots.
-    std::size_t pendingCount() const { return m_timers.size(); }
+    // Number of active timers, pending single shots and waits.
+    std::size_t pendingCount() const { return m_timers.size() + m_watches.size(); }
 
   private:
     struct Timer {
@@ -39,7 +41,14 @@ class VirtualClock : public Clock {
         int interval;  // 0 for a single shot
         Callback callback;
         std::uint64_t order;  // start order breaks ties between equal due times
+        bool last = false;    // a continuation: after the other timers of its time
     };
+    struct Watch {
+        std::function<bool()> done;
+        Callback callback;
+    };
+    // Runs the continuations whose condition now holds.
+    void checkWatches();
     // Fires the earliest timer due at or before `limit`; false when none is.
     bool fireNext(std::int64_t limit);
 
@@ -47,6 +56,7 @@ class VirtualClock : public Clock {
     TimerId m_nextId = 1;
     std::uint64_t m_nextOrder = 0;
     std::map<TimerId, Timer> m_timers;
+    std::map<TimerId, Watch> m_watches;
     int m_depth = 0;
     std::function<void()> m_pump;
 };

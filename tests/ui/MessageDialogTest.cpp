@@ -2,7 +2,7 @@
 // golden data/message_dialog.txt): each case "STYLE [KEYS]" shows the text in
 // that style while the announcer is saying "stop"; the keys (Qt's names) are
 // pressed 100 ms apart, or with none the window manager closes the box.
-#include "MessageDialog.h"
+#include "ui/MessageDialog.h"
 
 #include <gtest/gtest.h>
 

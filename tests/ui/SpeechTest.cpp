@@ -9,12 +9,12 @@
 #include <QThread>
 #include <sstream>
 
-#include "DialogHost.h"
-#include "HelpWindow.h"
-#include "IniFile.h"
-#include "QtSpeechEngine.h"
 #include "Session.h"
-#include "SpeechLayer.h"
+#include "core/IniFile.h"
+#include "platform/QtSpeechEngine.h"
+#include "ui/DialogHost.h"
+#include "ui/HelpWindow.h"
+#include "voice/SpeechLayer.h"
 
 namespace korvel::testing {
 namespace {

@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "Bitboard.h"
-#include "ComputerMove.h"
 #include "ReferenceOpponent.h"
+#include "opponent/Bitboard.h"
+#include "opponent/ComputerMove.h"
 
 namespace korvel::reference {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "ComputerMove.h"
-#include "RandomSource.h"
-#include "Rules.h"
+#include "opponent/ComputerMove.h"
+#include "opponent/RandomSource.h"
+#include "rules/Rules.h"
 
 namespace korvel::reference {
 

@@ -1,0 +1,182 @@
+#include "app/Assembly.h"
+
+#include <QGuiApplication>
+
+#include "app/Startup.h"
+#include "ui/GameFilesDialog.h"
+#include "ui/HelpWindow.h"
+#include "ui/MessageDialog.h"
+#include "voice/SoundEffects.h"
+
+namespace korvel {
+
+Assembly::Assembly(const Services& services)
+    : m_services(services),
+      m_settings(SettingsPath(services.folders.user)),
+      m_dialogs(services.clock, services.folders),
+      m_speech(services.speech, m_settings),
+      m_mm(std::make_unique<Announcer>(services.clock, m_settings, services.device)),
+      m_window(std::make_unique<MainWindow>()) {
+    m_board = new BoardControl(services.clock, m_settings, services.random, m_dialogs,
+                               services.folders, m_window.get());
+    m_board->setGeometry(0, 0, MainWindow::kInnerWidth, MainWindow::kInnerHeight);
+    m_board->hide();
+    m_board->onBackToMenu = [this] { BackToMenu(); };
+    m_board->onHelp = [this](const QString& title) {
+        return AddHelp(m_dialogs, m_speech, RulesToRead(), title);
+    };
+    m_board->onChooseSaveSlot = [this] { return ChooseSaveSlot(m_dialogs, *m_mm); };
+    m_menu = new MenuControl(services.clock, services.folders.data, m_window.get());
+    m_menu->move((MainWindow::kInnerWidth - m_menu->width()) / 2,
+                 (MainWindow::kInnerHeight - m_menu->height()) / 2);
+    m_menu->hide();
+    m_menu->onChoice = [this](int choice) { GameChoice(choice); };
+    m_window->setCloseHandler([this] { Shutdown(); });
+}
+
+Assembly::~Assembly() {
+    Shutdown(0);
+}
+
+bool Assembly::StartUp() {
+    // The sound device falls back to a silent output when there is no sound
+    // card, so the game can still be played; it fails only when even that fails.
+    if (!OpenSoundDevice(m_services.device)) {
+        ShowMessage(m_dialogs,
+                    QStringLiteral("Немогу инициализировать DirectX. Программа будет закрыта.\r\n"
+                                   "Установите DirectX не ниже 8."),
+                    QStringLiteral("Error"), 1, nullptr);
+        return false;
+    }
+    EnsureSettingsFile(m_settings);
+    if (!m_mm->Init(20)) {
+        ShowMessage(m_dialogs,
+                    QStringLiteral("Неудаётся найти DirectX.\r\nПроверьте наличее файла: \r\n"
+                                   "WINDOWS\\system32\\quartz.dll\r\n"
+                                   "Сожалею, но программа будет закрыта."),
+                    QStringLiteral("Error System32 DirectX"), 1, nullptr);
+        CloseSoundDevice();
+        return false;
+    }
+    m_mm->setPhraseFolder((m_services.folders.data / "Speaks").string());
+    if (!VoiceFound()) {
+        // Without its recorded voice the game is a silent window: the speech
+        // synthesizer says why, the message shows where the voice was looked for.
+        m_speech.Bind();
+        m_services.clock.waitUntil([this] { return !m_speech.connecting(); }, 5000);
+        if (m_speech.FindRussianEngine() != 0) {
+            m_speech.SpeakVoice(
+                "Не найдены записи голоса игры. Переустановите игру. Программа будет закрыта.");
+        }
+        ShowMessage(m_dialogs,
+                    QStringLiteral("Не найдены записи голоса игры в папке:\r\n%1\r\n"
+                                   "Переустановите игру. Программа будет закрыта.")
+                        .arg(QString::fromStdString(m_mm->Folder())),
+                    QStringLiteral("Error"), 1, nullptr);
+        m_speech.Unbind();
+        CloseSoundDevice();
+        return false;
+    }
+    game().attach(*m_mm);
+    m_menu->Init(*m_mm);
+    LoadIni(m_settings, *m_menu, game());
+    m_started = true;
+    return true;
+}
+
+bool Assembly::VoiceFound() {
+    for (int item = 0; item <= 6; ++item) {
+        const AudioDevice::Handle phrase = m_services.device.openPlayer(
+            m_mm->Folder() + "menu" + std::to_string(item) + m_mm->Dilation());
+        if (phrase != 0) {
+            m_services.device.releasePlayer(phrase);
+            return true;
+        }
+    }
+    return false;
+}
+
+void Assembly::GameChoice(int choice) {
+    if (choice == 3) {
+        LoadGame();
+        return;
+    }
+    if (choice == 5) {
+        m_window->close();
+        return;
+    }
+    if (choice != 4) {
+        return;
+    }
+    const MenuControl& menu = *m_menu;
+    ShowMenu(false);
+    game().setPlayerPhrase(1, m_settings.GetIni("Game", "gamer1"));
+    game().setPlayerPhrase(2, m_settings.GetIni("Game", "gamer2"));
+    m_settings.SetNumber("Menu", "level", menu.Level);
+    m_settings.SetNumber("Menu", "position", menu.Menu);
+    m_settings.SetNumber("Menu", "time", menu.Times);
+    m_settings.SetNumber("Menu", "type", menu.Tip);
+    m_board->show();
+    m_window->activateWindow();
+    m_board->focusBoard();
+    game().begin(GameSetup{menu.Tip, menu.Menu, menu.Level, menu.Times * 60});
+}
+
+void Assembly::BackToMenu() {
+    m_settings.SetNumber("Music", "music", game().musicOn() ? -1 : 0);
+    m_board->hide();
+    ShowMenu(true);
+}
+
+void Assembly::ShowMenu(bool show) {
+    if (!show) {
+        m_menu->hide();
+        return;
+    }
+    m_window->activateWindow();
+    m_menu->ShowAndListen();
+}
+
+void Assembly::Shutdown(int farewellMs) {
+    if (m_shutDown) {
+        return;
+    }
+    m_shutDown = true;
+    if (!m_started) {
+        if (onShutDown) {
+            onShutDown();
+        }
+        return;
+    }
+    m_mm->Clear();
+    m_mm->PlaySound("chao");
+    // The whole farewell is heard before the device closes.
+    m_services.clock.waitUntil([this] { return !m_mm->SoundPlaying(); }, farewellMs);
+    if (QGuiApplication::overrideCursor() != nullptr) {
+        QGuiApplication::restoreOverrideCursor();
+    }
+    m_mm->StopSound();
+    m_mm->StopMusic();
+    game().detach();
+    m_menu->UnInit();
+    CloseSoundDevice();
+    if (onShutDown) {
+        onShutDown();
+    }
+}
+
+void LoadIni(const Settings& settings, MenuControl& menu, Game& game) {
+    auto stored = [&](const char* key, int high) {
+        const int value = settings.GetNumber("Menu", key);
+        return static_cast<std::int16_t>(value >= 1 && value <= high ? value : 0);
+    };
+    menu.Level = stored("level", 4);
+    menu.Menu = stored("position", 2);
+    menu.Times = stored("time", 10);
+    menu.Tip = stored("type", 4);
+    const int interval = settings.GetNumber("Game", "interval");
+    game.setTurnPause(std::clamp(interval, 0, 1000));
+    game.setMusicOn(settings.GetNumber("Music", "music") != 0);
+}
+
+}  // namespace korvel

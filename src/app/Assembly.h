@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "app/MainWindow.h"
+#include "app/Startup.h"
+#include "core/Clock.h"
+#include "core/IniFile.h"
+#include "core/ProgramFolders.h"
+#include "opponent/RandomSource.h"
+#include "ui/BoardControl.h"
+#include "ui/DialogHost.h"
+#include "ui/MenuControl.h"
+#include "voice/Announcer.h"
+#include "voice/AudioDevice.h"
+#include "voice/SpeechEngine.h"
+#include "voice/SpeechLayer.h"
+
+namespace korvel {
+
+// The services the program is built from: the real ones in main, the virtual
+// clock, the recording audio device and speech engine and a seeded random
+// source in the tests.
+struct Services {
+    Clock& clock;
+    AudioDevice& device;
+    RandomSource& random;
+    Folders folders;  // data (read) and user (read/write) folders
+    SpeechEngine& speech;
+};
+
+// The one assembly of the program: the main window with the board, the
+// announcer, the settings file and the dialogs, built from the given services.
+// It owns its components; the services are borrowed for its whole life.
+class Assembly {
+  public:
+    explicit Assembly(const Services& services);
+    ~Assembly();
+    Assembly(const Assembly&) = delete;
+    Assembly& operator=(const Assembly&) = delete;
+
+    // The start-up order: sound device, settings file, announcer and its
+    // phrase folder (which must hold the recorded voice), the board's and the
+    // menu's Init, the stored settings. False, after the player has been told
+    // why, when the program cannot run.
+    bool StartUp();
+    // The menu's choices: 3 load a saved game, 4 start a game, 5 leave.
+    void GameChoice(int choice);
+    // The read-me step of start-up, after the file has been handled: the help
+    // window on a first run, the question on a new version; then the
+    // announcer's queue is emptied when the help window was shown.
+    void HandleReadMeStep(ReadMeState state);
+    // The load choice: "noload" when there is no saved game, else the chooser;
+    // a chosen game is shown on the board and goes on, a cancel shows the menu.
+    void LoadGame();
+    // Back from the board: stores the music switch, hides the board, shows the menu.
+    void BackToMenu();
+    // Shows the menu, which announces itself, or hides it.
+    void ShowMenu(bool show);
+    // The farewell, heard to its end (at most `farewellMs`), and the release
+    // of everything, once.
+    void Shutdown(int farewellMs = 2000);
+
+    MainWindow& window() { return *m_window; }
+    BoardControl& board() { return *m_board; }
+    Game& game() { return m_board->game(); }
+    MenuControl& menu() { return *m_menu; }
+    Announcer& mm() { return *m_mm; }
+    DialogHost& dialogs() { return m_dialogs; }
+    Settings& settings() { return m_settings; }
+    SpeechLayer& speech() { return m_speech; }
+
+    // Runs once the shutdown is done: the program ends its process there.
+    std::function<void()> onShutDown;
+
+  private:
+    // Whether the recorded voice can be heard: some phrase of the menu opens.
+    bool VoiceFound();
+    // The rules the help window reads: ReadMe.txt, or this version's own text
+    // when the file cannot be read.
+    QString RulesToRead() const;
+
+    Services m_services;
+    Settings m_settings;
+    DialogHost m_dialogs;
+    SpeechLayer m_speech;
+    std::unique_ptr<Announcer> m_mm;
+    std::unique_ptr<MainWindow> m_window;
+    BoardControl* m_board = nullptr;  // owned by the window
+    MenuControl* m_menu = nullptr;    // owned by the window
+    bool m_started = false;
+    bool m_shutDown = false;
+};
+
+// Copies the stored choices into the menu and the game. A stored choice out
+// of its range reads as 0 (nothing selected); the pause between turned discs
+// is kept within 0..1000 ms.
+void LoadIni(const Settings& settings, MenuControl& menu, Game& game);
+
+}  // namespace korvel

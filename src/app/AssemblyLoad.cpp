@@ -1,0 +1,34 @@
+// The menu's load choice: a saved game chosen by ear and played on.
+#include <algorithm>
+
+#include "app/Assembly.h"
+#include "ui/GameFilesDialog.h"
+
+namespace korvel {
+
+void Assembly::LoadGame() {
+    const std::vector<SlotFile> files = ListSlots(m_services.folders.user);
+    m_mm->StopSound();
+    if (std::none_of(files.begin(), files.end(), [](const SlotFile& f) { return f.valid(); })) {
+        m_mm->AddFile("noload");
+        return;
+    }
+    ShowMenu(false);
+    const std::string record = ChooseSavedGame(m_dialogs, *m_mm, files);
+    if (record.empty()) {
+        m_mm->Clear();
+        ShowMenu(true);
+        return;
+    }
+    // The names are not saved: a two-player game gets those of the settings.
+    game().setPlayerPhrase(1, m_settings.GetIni("Game", "gamer1"));
+    game().setPlayerPhrase(2, m_settings.GetIni("Game", "gamer2"));
+    m_board->show();
+    m_window->activateWindow();
+    m_board->focusBoard();
+    m_mm->Clear();
+    m_mm->StopSound();
+    game().load(record);
+}
+
+}  // namespace korvel

@@ -1,0 +1,293 @@
+#include "core/CommonRoutines.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <system_error>
+
+namespace korvel {
+namespace fs = std::filesystem;
+
+namespace {
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
+std::vector<std::string> SplitLines(const std::string& data) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < data.size()) {
+        const std::size_t end = data.find_first_of("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(data.substr(start));
+            break;
+        }
+        lines.push_back(data.substr(start, end - start));
+        const bool crLf = data[end] == '\r' && end + 1 < data.size() && data[end + 1] == '\n';
+        start = end + (crLf ? 2 : 1);
+    }
+    return lines;
+}
+
+bool ReadWholeFile(const fs::path& path, std::string& out) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) {
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    out = std::move(bytes).str();
+    return !in.bad();
+}
+
+std::string ReadTextFile(const fs::path& path) {
+    std::string data;
+    if (!ReadWholeFile(path, data)) {
+        return {};
+    }
+    std::string text;
+    for (const auto& line : SplitLines(data)) {
+        text += line;
+        text += "\r\n";
+    }
+    if (text.size() >= 2) {
+        text.resize(text.size() - 2);
+    }
+    return text;
+}
+
+namespace {
+
+// Writes all of `bytes` to `fd`, through short writes and interrupted calls.
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Commits a folder's entries (a rename into it) to the disk. A file system
+// that cannot sync folders (EINVAL) has nothing more to do.
+bool SyncFolder(const fs::path& folder) {
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    ::close(fd);
+    return synced;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const fs::path& path, std::string_view bytes) {
+    // One temporary name per file: a write cut short leaves at most one
+    // stray file beside it, which the next write reuses.
+    const fs::path temp = path.parent_path() / (path.filename().string() + ".tmp");
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return false;
+    }
+    // The new content is on the disk before it takes the old file's name, and
+    // the name is on the disk before success is reported: after a power cut
+    // the file is either the old one or the new one, whole.
+    bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    if (!written || ::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return SyncFolder(path.parent_path());
+}
+
+bool WriteTextFile(const fs::path& path, std::string_view text) {
+    std::string bytes(text);
+    bytes += "\r\n";
+    return WriteFileAtomically(path, bytes);
+}
+
+void ReadTextLines(const fs::path& path, std::vector<std::string>& lines) {
+    std::string data;
+    std::vector<std::string> read;
+    if (ReadWholeFile(path, data)) {
+        read = SplitLines(data);
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        lines[i] = i < read.size() ? read[i] : std::string();
+    }
+}
+
+bool MatchesPattern(std::string_view name, std::string_view pattern) {
+    // Iterative wildcard match with backtracking to the last "*".
+    std::size_t n = 0;
+    std::size_t p = 0;
+    std::size_t starP = std::string_view::npos;
+    std::size_t starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() &&
+            (pattern[p] == '?' || AsciiLower(pattern[p]) == AsciiLower(name[n]))) {
+            ++n;
+            ++p;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') {
+        ++p;
+    }
+    return p == pattern.size();
+}
+
+bool NaturalLess(std::string_view a, std::string_view b) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (IsDigit(a[i]) && IsDigit(b[j])) {
+            std::size_t ei = i;
+            std::size_t ej = j;
+            while (ei < a.size() && IsDigit(a[ei])) {
+                ++ei;
+            }
+            while (ej < b.size() && IsDigit(b[ej])) {
+                ++ej;
+            }
+            // Compare the runs as numbers: skip leading zeros, then length, then digits.
+            std::size_t si = i;
+            std::size_t sj = j;
+            while (si + 1 < ei && a[si] == '0') {
+                ++si;
+            }
+            while (sj + 1 < ej && b[sj] == '0') {
+                ++sj;
+            }
+            if (ei - si != ej - sj) {
+                return ei - si < ej - sj;
+            }
+            const auto ra = a.substr(si, ei - si);
+            const auto rb = b.substr(sj, ej - sj);
+            if (ra != rb) {
+                return ra < rb;
+            }
+            i = ei;
+            j = ej;
+        } else {
+            const char ca = AsciiLower(a[i]);
+            const char cb = AsciiLower(b[j]);
+            if (ca != cb) {
+                return static_cast<unsigned char>(ca) < static_cast<unsigned char>(cb);
+            }
+            ++i;
+            ++j;
+        }
+    }
+    if ((a.size() - i) != (b.size() - j)) {
+        return (a.size() - i) < (b.size() - j);
+    }
+    return a < b;  // equal under the natural order: keep a stable, total order
+}
+
+std::vector<std::string> ListFiles(const fs::path& folder, std::string_view pattern) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec) {
+        return names;
+    }
+    for (const auto& entry : it) {
+        std::error_code typeError;
+        if (!entry.is_regular_file(typeError)) {
+            continue;
+        }
+        const std::string name = entry.path().filename().string();
+        if (MatchesPattern(name, pattern)) {
+            names.push_back(name);
+        }
+    }
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return NaturalLess(a, b); });
+    return names;
+}
+
+int PluralForm(std::int32_t n) {
+    std::string text = std::to_string(n);
+    if (text.size() > 2) {
+        text = text.substr(text.size() - 2);
+    }
+    const int value = std::stoi(text);
+    const int units = value % 10;
+    const bool teen = value >= 10 && value <= 19;
+    if (value > 0 && !teen && units == 1) {
+        return 0;
+    }
+    if (value > 0 && !teen && units >= 2 && units <= 4) {
+        return 1;
+    }
+    return 2;
+}
+
+std::string SwapCodes(std::string_view text) {
+    std::string out(text);
+    for (char& ch : out) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 144) {
+            ch = static_cast<char>(c - 112);
+        } else if (c >= 32) {
+            ch = static_cast<char>(c + 112);
+        }
+    }
+    return out;
+}
+
+std::int64_t RoundHalfEven(double value) {
+    return static_cast<std::int64_t>(std::nearbyint(value));
+}
+
+std::int32_t Stopwatch::read(int selector) {
+    if (selector == 0) {
+        m_mark = m_clock.tickCount();
+        return 0;
+    }
+    if (selector < 1 || selector > 3) {
+        return 0;
+    }
+    const std::int64_t elapsedMs = m_clock.tickCount() - m_mark;
+    const std::int64_t total = RoundHalfEven(static_cast<double>(elapsedMs) / 1000.0);
+    const std::int64_t hours = total / 3600;
+    const std::int64_t minutes = (total - 3600 * hours) / 60;
+    const std::int64_t seconds = total - 3600 * hours - 60 * minutes;
+    const std::int64_t result = selector == 1 ? hours : selector == 2 ? minutes : seconds;
+    return static_cast<std::int32_t>(result);
+}
+
+}  // namespace korvel

@@ -1,0 +1,273 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/Clock.h"
+#include "core/CommonRoutines.h"
+#include "core/ProgramFolders.h"
+#include "game/GameView.h"
+#include "game/Steps.h"
+#include "records/SavedGameRecord.h"
+#include "rules/Rules.h"
+#include "voice/SoundEffects.h"
+
+namespace korvel {
+
+class Announcer;
+class RandomSource;
+class Settings;
+
+// The fixed delays of the game, in milliseconds. The computer's thinking pause
+// grows with the number of discs its greedy move would turn, ten times shorter
+// in timed games, so that it feels like thought without eating the clock.
+struct GamePauses {
+    static constexpr int kThinkPerDisc = 120;
+    static constexpr int kThinkPerDiscTimed = 12;
+    static constexpr int kBeforeComputerMove = 300;
+    static constexpr int kSetUp = 800;
+    static constexpr int kBeforePlay = 1000;
+    static constexpr int kAfterGame = 500;
+    static constexpr int kTick = 1000;
+};
+
+// What a key means on the board; the window maps the physical keys to these.
+enum class Command {
+    Up,
+    Down,
+    Left,
+    Right,
+    UpLeft,
+    UpRight,
+    DownLeft,
+    DownRight,
+    Play,
+    Pass,
+    Quiet,
+    FreeCells,
+    ToggleAnnouncer,
+    ToggleMusic,
+    Quit,
+    TimeOfDay,
+    TimeLeft,
+    SinceStart,
+    DiscCounts,
+    SayCell,
+    Help,
+    Save,
+    Pause,
+    Row,
+    Column,
+    LegalMoves,
+    LastTurns,
+    Hint,
+    Slower,
+    Faster,
+    Quieter,
+    Louder,
+    TakeBack,
+    Resume,  // F11 on the pause's panel
+};
+
+// The kinds of game: type 1 single, 2 timed, 3 staged match, 4 timed staged
+// match (even: timed, above 2: staged); opponent 1 two players, 2 the computer.
+struct GameSetup {
+    int gameType = 1;
+    int opponent = 1;
+    int level = 1;
+    int secondsPerMove = 0;
+};
+
+// The game in progress: turns and move numbers, the move clock and its
+// time-outs, passes, the computer's turn, the scoring of games and staged
+// matches, take-back, the reading keys, and what is said and when.
+//
+// Commands come in (a key's meaning, the answer to a question); phrases and
+// effects go out through the announcer and the sound effects, and what the
+// screen shows through the view. Everything that takes time is a step on the
+// clock; while one runs, the game's state decides each command: handled
+// without disturbing the step (the cursor, reports), or refused. The game
+// borrows its services; the announcer is handed over by attach and forgotten
+// by detach, between which the game owns its effect buffers.
+class Game {
+  public:
+    Game(Clock& clock, Settings& settings, RandomSource& random, Folders folders, GameView& view);
+    ~Game();
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    void attach(Announcer& announcer);
+    void detach();
+    Announcer* announcer() const { return m_announcer; }
+
+    // A new game from the menu (a new match when the type is staged), or a
+    // saved record; both announce themselves and go on as steps.
+    void begin(const GameSetup& setup);
+    void load(const std::string& record);
+    void command(Command command);
+    // Puts the cursor on a cell without a word, as a saved game does.
+    void setCursor(int col, int row) { moveCursorTo(col, row); }
+
+    // The players' phrases and shown names: the settings' names of a two-player game.
+    void setPlayerPhrase(int player, const std::string& phrase);
+    // The pause between turned discs, in milliseconds.
+    void setTurnPause(int ms) { m_turnPause = ms; }
+    bool musicOn() const { return m_musicOn; }
+    void setMusicOn(bool on) { m_musicOn = on; }
+    // T: the time of day as hours, minutes, seconds; the tests fix it.
+    std::function<std::array<int, 3>()> timeOfDay;
+
+    // What the window draws and the tests read.
+    const Board& board() const { return m_board; }
+    int cursorCol() const { return m_cursorCol; }
+    int cursorRow() const { return m_cursorRow; }
+    int player() const { return m_player; }
+    const std::string& playerName(int player) const { return m_playerName[player - 1]; }
+    const GameSetup& setup() const { return m_setup; }
+    int stage() const { return m_stage; }
+    int moveNumber() const { return m_moveNumber; }
+    int passCount() const { return m_passCount; }
+    bool clockRunning() const { return m_tick != 0; }
+    // No move, computer turn, question or pause is under way: a move may start.
+    bool idle() const { return clockRunning() && m_state == State::Waiting; }
+    std::size_t takeBackDepth() const { return m_takeBack.size(); }
+    // The values a saved game keeps, as the game holds them now.
+    SavedGame savedState() const;
+
+    // A player's latest turn, for R: the cell played and the discs it turned;
+    // column 0 for a pass (a move lost to the clock counts as one).
+    struct TurnNote {
+        int col = 0;
+        int row = 0;
+        int flips = 0;
+        bool operator==(const TurnNote&) const = default;
+    };
+    struct TurnNotes {
+        std::array<std::optional<TurnNote>, 2> byPlayer;
+        int lastPlayer = 0;  // who turned most recently, 0 before the first turn
+    };
+    const TurnNotes& lastTurns() const { return m_turns; }
+
+  private:
+    // Who holds the game: the player to move, or a step under way.
+    enum class State { Waiting, Busy, Paused, Over };
+
+    // Starting and loading (Game.cpp).
+    Step<> startGame();
+    Step<> loadGame(SavedGame game);
+    void setOpponent(int opponent);
+    void setLevel(int level);
+    void sayMoveNumber(int moveNumber);
+    void showPlayer(int player);
+    void sayCell(bool withEffect);
+    void moveCursorTo(int col, int row);
+    void cellEffect(const EffectBuffer& effect, int col, int row, int volume, int freqBase,
+                    int freqStep);
+    void playMusic(const char* name);
+    void playOk();
+
+    // Turns (GameTurns.cpp).
+    Step<> playMove(int col, int row);
+    Step<> personMoves();
+    Step<> computerTurn();
+    Step<> passTurn();
+    Step<> timeOut();
+    // Hands the turn to the other player: the move number after player 2.
+    void nextTurn();
+    void resetMoveClock();
+    void startClock();
+    void stopClock();
+    void tick();
+
+    // The end of a game and of a match (GameEnd.cpp); true when the game ended.
+    Step<bool> checkGameEnd();
+    void sayVictory(const char* kind, int winner);
+    std::pair<std::string, std::string> matchVerdict();
+    Step<> showResult(const std::string& text, const std::string& caption);
+
+    // The keys (GameKeys.cpp, GameReading.cpp).
+    void moveCursor(int dCol, int dRow);
+    Step<> quitGame();
+    Step<> showHelp();
+    Step<> saveGame();
+    void pauseGame();
+    void resumeGame();
+    void toggleAnnouncer();
+    void toggleMusic();
+    void sayTimeLeft();
+    void saySinceStart();
+    void sayTimeOfDay();
+    void sayDiscCounts();
+    void sayFreeCells();
+    void sayDuration(int hours, int minutes, int seconds);
+    void sayLegalMoves();
+    void sayLastTurns();
+    void sayLine(bool row);
+    void sayHint();
+    void stepRate(int direction);
+    void stepMusicVolume(int direction);
+    void takeBack();
+    void sayCellName(int col, int row);
+    void noteTurn(int player, int col, int row, int flips);
+    void noteTakeBackPoint();
+    void forgetTurns();
+
+    Clock& m_clock;
+    Settings& m_settings;
+    RandomSource& m_random;
+    Folders m_folders;  // recordings, effects, music; start.txt
+    GameView& m_view;
+    Announcer* m_announcer = nullptr;
+    Stopwatch m_sinceCreated;
+
+    GameSetup m_setup;
+    Board m_board;
+    FlipMask m_flipMask;
+    State m_state = State::Over;
+    int m_cursorCol = 4;
+    int m_cursorRow = 4;
+    int m_player = 1;
+    int m_firstPlayer = 1;
+    int m_stage = 1;
+    int m_stageCount = 9;
+    int m_moveNumber = 1;
+    int m_passCount = 0;
+    int m_secondsLeft = 0;
+    int m_turnPause = 100;
+    bool m_musicOn = false;
+    Clock::TimerId m_tick = 0;
+    bool m_frame2 = false;       // the cursor's second frame is shown
+    bool m_timeOutTurn = false;  // a turn started by a time-out is under way
+    std::array<std::string, 2> m_playerPhrase{"white", "black"};
+    std::array<std::string, 2> m_playerName{"БЕЛЫЙ", "ЧЁРНЫЙ"};
+    std::array<int, 2> m_points{};
+    std::array<int, 2> m_discTotals{};
+
+    // What Backspace restores: the game just before a person's move.
+    struct TakeBackPoint {
+        Board board;
+        int moveNumber = 1;
+        int player = 1;
+        int passCount = 0;
+        int secondsLeft = 0;
+        int cursorCol = 4;
+        int cursorRow = 4;
+        TurnNotes turns;
+    };
+    TurnNotes m_turns;
+    std::vector<TakeBackPoint> m_takeBack;
+
+    // Effects, loaded by attach.
+    std::array<EffectBuffer, 4> m_clockCues;
+    EffectBuffer m_border, m_cursor, m_error, m_ok, m_tickTock;
+    std::array<EffectBuffer, 3> m_disc;
+
+    Steps m_steps;  // last: its steps end before the state they use
+};
+
+}  // namespace korvel

@@ -1,0 +1,225 @@
+// The turns: a move played disc by disc, the person's move, the computer's
+// turn, passes, and the move clock with its time-outs.
+#include "game/Game.h"
+#include "opponent/ComputerMove.h"
+#include "opponent/RandomSource.h"
+#include "voice/Announcer.h"
+
+namespace korvel {
+
+// The placed disc's click, then each turned disc in column order with its own
+// click and pause. The cell is the one chosen when the move began: the cursor
+// may move on while the discs turn.
+Step<> Game::playMove(int col, int row) {
+    m_state = State::Busy;
+    stopClock();
+    m_view.holdPicture(true);
+    m_board.at(col, row) = static_cast<CellCode>(m_player);
+    cellEffect(m_disc[0], col, row, -500, 20000, 500);
+    m_view.discsChanged();
+    co_await m_steps.pause(2 * m_turnPause);
+    int flips = 0;
+    for (int c = 1; c <= 8; ++c) {
+        for (int r = 1; r <= 8; ++r) {
+            const CellCode code = m_flipMask.at(c, r);
+            if (code != 1 && code != 2) {
+                continue;
+            }
+            m_board.at(c, r) = code;
+            ++flips;
+            cellEffect(m_disc[code], c, r, -500, 20000, 500);
+            m_view.discsChanged();
+            co_await m_steps.pause(m_turnPause);
+        }
+    }
+    m_view.holdPicture(false);
+    noteTurn(m_player, col, row, flips);
+    resetMoveClock();
+    startClock();
+    m_passCount = -1;
+}
+
+void Game::nextTurn() {
+    if (m_player == 2) {
+        sayMoveNumber(m_moveNumber + 1);
+    }
+    showPlayer(3 - m_player);
+}
+
+void Game::resetMoveClock() {
+    if (m_setup.gameType % 2 == 0) {
+        m_secondsLeft = m_setup.secondsPerMove;
+    }
+}
+
+Step<> Game::personMoves() {
+    const int col = m_cursorCol;
+    const int row = m_cursorRow;
+    if (CountFlips(m_board, col, row, m_player, m_flipMask) == 0) {
+        cellEffect(m_error, col, row, -500, 16000, 2000);
+        co_return;
+    }
+    noteTakeBackPoint();
+    co_await playMove(col, row);
+    if (co_await checkGameEnd()) {
+        co_return;
+    }
+    nextTurn();
+    if (m_setup.opponent == 2) {
+        co_await computerTurn();
+    } else {
+        m_state = State::Waiting;
+    }
+}
+
+Step<> Game::passTurn() {
+    if (GreedyCell(m_board, m_player) != 0) {
+        m_announcer->AddFile("pass");
+        m_announcer->AddFile("unavailable");
+        co_return;
+    }
+    m_state = State::Busy;
+    noteTurn(m_player, 0, 0, 0);
+    nextTurn();
+    ++m_passCount;
+    if (m_passCount > 1) {
+        co_await checkGameEnd();
+        co_return;
+    }
+    resetMoveClock();
+    if (m_setup.opponent == 2) {
+        co_await computerTurn();
+    } else {
+        m_state = State::Waiting;
+    }
+}
+
+// The computer thinks for a time that grows with its greedy move, says a
+// remark when the announcer is quiet, and plays; with no move, it passes.
+Step<> Game::computerTurn() {
+    m_state = State::Busy;
+    const int best = GreedyCell(m_board, m_player);
+    if (best == 0) {
+        noteTurn(m_player, 0, 0, 0);
+        ++m_passCount;
+        if (m_passCount > 1) {
+            co_await checkGameEnd();
+            co_return;
+        }
+    } else {
+        const int bestCount = CountFlips(m_board, best / 10, best % 10, m_player);
+        const int perDisc =
+            m_setup.gameType % 2 == 0 ? GamePauses::kThinkPerDiscTimed : GamePauses::kThinkPerDisc;
+        co_await m_steps.pause(bestCount * perDisc);
+        const OpponentMove move =
+            ComputerMove(m_board, m_setup.level, m_moveNumber, m_firstPlayer, m_random);
+        if (move.sayNoReply) {
+            m_announcer->AddFile("notfisha");
+        }
+        int col = best / 10;
+        int row = best % 10;
+        if (move.text.size() >= 2) {
+            col = move.text.front() - '0';
+            row = move.text.back() - '0';
+        }
+        const int remark = static_cast<int>(m_random.next() * 10);
+        const int count = CountFlips(m_board, col, row, m_player, m_flipMask);
+        if (m_announcer->Count() == 0) {
+            m_announcer->AddFile(count < 8 ? "replica" + std::to_string(remark) : "replica10");
+        }
+        co_await m_steps.pause(GamePauses::kBeforeComputerMove);
+        moveCursorTo(col, row);
+        sayCell(false);
+        co_await playMove(col, row);
+        if (co_await checkGameEnd()) {
+            co_return;
+        }
+    }
+    sayMoveNumber(m_moveNumber + 1);
+    showPlayer(3 - m_player);
+    m_state = State::Waiting;
+}
+
+// Time is up: the player loses the move, as by a pass that ends no game.
+Step<> Game::timeOut() {
+    m_state = State::Busy;
+    m_timeOutTurn = true;
+    noteTurn(m_player, 0, 0, 0);
+    if (m_player == 2) {
+        nextTurn();
+        m_state = State::Waiting;
+    } else {
+        showPlayer(2);
+        m_secondsLeft = m_setup.secondsPerMove;
+        if (m_setup.opponent == 2) {
+            co_await computerTurn();
+        } else {
+            m_state = State::Waiting;
+        }
+    }
+    m_secondsLeft = m_setup.secondsPerMove;
+    m_timeOutTurn = false;
+}
+
+void Game::startClock() {
+    if (m_tick == 0) {
+        m_tick = m_clock.startTimer(GamePauses::kTick, [this] { tick(); });
+    }
+}
+
+void Game::stopClock() {
+    if (m_tick != 0) {
+        m_clock.stopTimer(m_tick);
+        m_tick = 0;
+    }
+}
+
+// Every second: the cursor blinks with a tick-tock at its column; in a timed
+// game the clock counts down, with cues at the full and half minutes and in
+// the last seconds, and at zero the move is lost.
+void Game::tick() {
+    if (m_timeOutTurn) {
+        return;
+    }
+    const bool firstFrame = m_frame2;
+    std::int32_t pan = m_cursorCol * 100 - 450;
+    std::int32_t volume = -1000;
+    std::int32_t frequency = firstFrame ? 28800 : 22050;
+    PlayEffect(m_tickTock, pan, volume, frequency);
+    m_frame2 = !m_frame2;
+    m_view.cursorFramesShown(firstFrame, m_frame2);
+    m_view.turnMarkBlinked();
+    if (m_setup.gameType % 2 == 1) {
+        return;
+    }
+    const int t = m_secondsLeft;
+    if (t == 0) {
+        // A move already being played finishes first; it resets the clock itself.
+        if (m_state == State::Waiting) {
+            m_steps.start(timeOut());
+        }
+        return;
+    }
+    int cue = -1;
+    if (t % 60 == 0 && t >= 60 && t <= 600) {
+        cue = 1;
+    } else if (t % 60 == 30 && t <= 570) {
+        cue = 2;
+    } else if (t % 30 == 15 && t <= 585) {
+        cue = 3;
+    } else if (t >= 2 && t <= 6) {
+        cue = 2;
+    } else if (t == 1) {
+        cue = 0;
+    }
+    if (cue >= 0) {
+        pan = m_player * 1000 - 1500;
+        volume = -800;
+        frequency = 22050;
+        PlayEffect(m_clockCues[cue], pan, volume, frequency);
+    }
+    --m_secondsLeft;
+    m_view.secondsLeftShown(m_player, m_secondsLeft);
+}
+
+}  // namespace korvel

@@ -1,0 +1,156 @@
+#include "platform/QtClock.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+
+namespace korvel {
+namespace {
+
+const QElapsedTimer& ProcessTimer() {
+    static const QElapsedTimer timer = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return timer;
+}
+
+}  // namespace
+
+QtClock::QtClock() {
+    ProcessTimer();
+}
+
+QtClock::~QtClock() {
+    for (auto& [id, timer] : m_timers) {
+        delete timer;
+    }
+}
+
+std::int64_t QtClock::tickCount() const {
+    return ProcessTimer().elapsed();
+}
+
+void QtClock::sleep(int ms) {
+    if (ms > 0) {
+        QThread::msleep(static_cast<unsigned long>(ms));
+    }
+}
+
+void QtClock::processEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void QtClock::waitFor(int ms) {
+    const std::int64_t end = tickCount() + ms;
+    while (tickCount() < end) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        const std::int64_t left = end - tickCount();
+        if (left > 0) {
+            QThread::msleep(static_cast<unsigned long>(left < 2 ? left : 2));
+        }
+    }
+}
+
+bool QtClock::waitUntil(const std::function<bool()>& done, std::int64_t timeoutMs) {
+    const std::int64_t end = timeoutMs < 0 ? -1 : tickCount() + timeoutMs;
+    while (!done()) {
+        if (end >= 0 && tickCount() >= end) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (!done()) {
+            QThread::msleep(1);
+        }
+    }
+    return true;
+}
+
+Clock::TimerId QtClock::startTimer(int intervalMs, Callback callback) {
+    const TimerId id = m_nextId++;
+    auto* timer = new QTimer(&m_context);
+    timer->setTimerType(Qt::PreciseTimer);
+    timer->setInterval(intervalMs);
+    QObject::connect(timer, &QTimer::timeout, &m_context, std::move(callback));
+    timer->start();
+    m_timers[id] = timer;
+    return id;
+}
+
+void QtClock::stopTimer(TimerId id) {
+    m_watches.erase(id);
+    auto it = m_timers.find(id);
+    if (it != m_timers.end()) {
+        it->second->stop();
+        it->second->deleteLater();
+        m_timers.erase(it);
+    }
+}
+
+Clock::TimerId QtClock::resumeAfter(int delayMs, Callback callback) {
+    const TimerId id = m_nextId++;
+    auto* timer = new QTimer(&m_context);
+    timer->setTimerType(Qt::PreciseTimer);
+    timer->setSingleShot(true);
+    timer->setInterval(std::max(delayMs, 0));
+    QObject::connect(timer, &QTimer::timeout, &m_context,
+                     [this, id, callback = std::move(callback)] {
+                         stopTimer(id);
+                         callback();
+                     });
+    timer->start();
+    m_timers[id] = timer;
+    return id;
+}
+
+// A condition waited for changes with an event (a key, a timer, the
+// announcer's tick): it is looked at whenever the event loop has run what was
+// pending and is about to sleep, so a wait costs nothing while nothing happens.
+// A condition that holds is answered from the loop, not from inside its check.
+Clock::TimerId QtClock::resumeWhen(std::function<bool()> done, Callback callback) {
+    const TimerId id = m_nextId++;
+    m_watches[id] = Watch{std::move(done), std::move(callback)};
+    if (!m_watching) {
+        m_watching = true;
+        QObject::connect(QAbstractEventDispatcher::instance(),
+                         &QAbstractEventDispatcher::aboutToBlock, &m_context,
+                         [this] { lookAtWatches(); });
+    }
+    QTimer::singleShot(0, &m_context, [this] { lookAtWatches(); });
+    return id;
+}
+
+void QtClock::lookAtWatches() {
+    for (auto it = m_watches.begin(); it != m_watches.end();) {
+        if (it->second.due || !it->second.done()) {
+            ++it;
+            continue;
+        }
+        it->second.due = true;
+        const TimerId id = it->first;
+        QTimer::singleShot(0, &m_context, [this, id] {
+            auto watch = m_watches.find(id);
+            if (watch != m_watches.end()) {
+                const Callback callback = std::move(watch->second.callback);
+                m_watches.erase(watch);
+                callback();
+            }
+        });
+        ++it;
+    }
+}
+
+bool QtClock::timerActive(TimerId id) const {
+    return m_timers.count(id) != 0 || m_watches.count(id) != 0;
+}
+
+void QtClock::singleShot(int delayMs, Callback callback) {
+    QTimer::singleShot(delayMs, Qt::PreciseTimer, &m_context, std::move(callback));
+}
+
+}  // namespace korvel

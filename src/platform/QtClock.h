@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <map>
+
+#include "core/Clock.h"
+
+class QTimer;
+
+namespace korvel {
+
+// The program's clock: Qt's monotonic timer, its event loop and window timers.
+class QtClock : public Clock {
+  public:
+    QtClock();
+    ~QtClock() override;
+
+    std::int64_t tickCount() const override;
+    void sleep(int ms) override;
+    void processEvents() override;
+    void waitFor(int ms) override;
+    bool waitUntil(const std::function<bool()>& done, std::int64_t timeoutMs = -1) override;
+    TimerId startTimer(int intervalMs, Callback callback) override;
+    void stopTimer(TimerId id) override;
+    bool timerActive(TimerId id) const override;
+    void singleShot(int delayMs, Callback callback) override;
+    TimerId resumeAfter(int delayMs, Callback callback) override;
+    TimerId resumeWhen(std::function<bool()> done, Callback callback) override;
+
+  private:
+    struct Watch {
+        std::function<bool()> done;
+        Callback callback;
+        bool due = false;  // holds; its callback is on its way
+    };
+    void lookAtWatches();
+
+    QObject m_context;
+    std::map<TimerId, Watch> m_watches;
+    bool m_watching = false;
+    std::map<TimerId, QTimer*> m_timers;
+    TimerId m_nextId = 1;
+};
+
+}  // namespace korvel

@@ -1,0 +1,39 @@
+#include "records/StartPosition.h"
+
+#include <string>
+#include <vector>
+
+#include "core/CommonRoutines.h"
+#include "core/IniFile.h"
+
+namespace korvel {
+
+int ReadStartPosition(const std::filesystem::path& file, Board& board) {
+    std::vector<std::string> lines(3);
+    ReadTextLines(file, lines);
+    for (int player = 1; player <= 2; ++player) {
+        const std::string& line = lines[static_cast<std::size_t>(player - 1)];
+        std::size_t start = 0;
+        while (start <= line.size()) {
+            std::size_t end = line.find(' ', start);
+            if (end == std::string::npos) {
+                end = line.size();
+            }
+            const std::string piece = line.substr(start, end - start);
+            start = end + 1;
+            if (piece.empty()) {
+                continue;
+            }
+            const int col = static_cast<unsigned char>(piece.front()) - 96;
+            const char last = piece.back();
+            const int row = (last >= '0' && last <= '9') ? last - '0' : 0;
+            if (OnBoard(col, row)) {
+                board.at(col, row) = static_cast<CellCode>(player);
+            }
+        }
+    }
+    const int first = IniNumber(lines[2]);
+    return first == 2 ? 2 : 1;
+}
+
+}  // namespace korvel

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <filesystem>
+
+#include "rules/Rules.h"
+
+namespace korvel {
+
+// Reads a hand-written start position: line 1 the white cells, line 2 the
+// black cells (names such as "d4" separated by single spaces; only a name's
+// first and last character count; names off the board are skipped), line 3
+// the player who moves first. Fills `board`, which the caller has emptied.
+// Returns 1 or 2; a third line that is missing, empty or not 1 or 2 gives 1.
+int ReadStartPosition(const std::filesystem::path& file, Board& board);
+
+}  // namespace korvel

@@ -1,0 +1,239 @@
+#include "ui/BoardControl.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <utility>
+
+#include "ui/BoardPicture.h"
+#include "ui/DialogHost.h"
+#include "ui/MessageDialog.h"
+#include "ui/PhysicalKey.h"
+#include "ui/PlayerPanel.h"
+
+namespace korvel {
+namespace {
+
+constexpr int kLeft = 40;  // the board picture's place in the control
+constexpr int kTop = 38;
+
+QString Utf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+}
+
+// The board's keys: arrows or I, J, K, M and U, O, N, comma move the cursor.
+constexpr std::pair<int, Command> kBoardKeys[] = {
+    {Qt::Key_Up, Command::Up},
+    {Qt::Key_I, Command::Up},
+    {Qt::Key_Down, Command::Down},
+    {Qt::Key_M, Command::Down},
+    {Qt::Key_Left, Command::Left},
+    {Qt::Key_J, Command::Left},
+    {Qt::Key_Right, Command::Right},
+    {Qt::Key_K, Command::Right},
+    {Qt::Key_Home, Command::UpLeft},
+    {Qt::Key_U, Command::UpLeft},
+    {Qt::Key_PageUp, Command::UpRight},
+    {Qt::Key_O, Command::UpRight},
+    {Qt::Key_End, Command::DownLeft},
+    {Qt::Key_N, Command::DownLeft},
+    {Qt::Key_PageDown, Command::DownRight},
+    {Qt::Key_Comma, Command::DownRight},
+    {Qt::Key_Space, Command::Play},
+    {Qt::Key_A, Command::Pass},
+    {Qt::Key_B, Command::Quiet},
+    {Qt::Key_C, Command::FreeCells},
+    {Qt::Key_D, Command::ToggleAnnouncer},
+    {Qt::Key_G, Command::ToggleMusic},
+    {Qt::Key_Q, Command::Quit},
+    {Qt::Key_T, Command::TimeOfDay},
+    {Qt::Key_V, Command::TimeLeft},
+    {Qt::Key_W, Command::SinceStart},
+    {Qt::Key_X, Command::DiscCounts},
+    {Qt::Key_Z, Command::SayCell},
+    {Qt::Key_F1, Command::Help},
+    {Qt::Key_F2, Command::Save},
+    {Qt::Key_F11, Command::Pause},
+    {Qt::Key_E, Command::Row},
+    {Qt::Key_H, Command::Column},
+    {Qt::Key_L, Command::LegalMoves},
+    {Qt::Key_R, Command::LastTurns},
+    {Qt::Key_S, Command::Hint},
+    {Qt::Key_BracketLeft, Command::Slower},
+    {Qt::Key_BracketRight, Command::Faster},
+    {Qt::Key_Minus, Command::Quieter},
+    {Qt::Key_Equal, Command::Louder},
+    {Qt::Key_Plus, Command::Louder},  // the keypad's plus
+    {Qt::Key_Backspace, Command::TakeBack},
+};
+
+}  // namespace
+
+BoardControl::BoardControl(Clock& clock, Settings& settings, RandomSource& random,
+                           DialogHost& dialogs, Folders folders, QWidget* parent)
+    : QWidget(parent),
+      m_dialogs(dialogs),
+      m_game(clock, settings, random, std::move(folders), *this) {
+    setObjectName(QStringLiteral("Rever"));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(0, 0, 64));
+    pal.setColor(QPalette::WindowText, QColor(255, 255, 0));
+    setPalette(pal);
+
+    m_picture = new BoardPicture(m_game.board(), this);
+    m_picture->move(kLeft, kTop);
+    m_picture->onKey = [this](QKeyEvent* e) { boardKey(*e); };
+    for (int i = 0; i < 2; ++i) {
+        m_panels[i] = new PlayerPanel(i, this);
+        m_panels[i]->setGeometry(kLeft + BoardPicture::kSide + 56, kTop + i * 340, 250, 308);
+        m_panels[i]->setEnabled(false);
+        m_panels[i]->onKey = [this](QKeyEvent* e) { panelKey(*e); };
+    }
+    m_pauseNotice = new QLabel(QStringLiteral("\nПАУЗА\n______"), this);
+    QFont big = m_pauseNotice->font();
+    big.setPointSize(128);
+    big.setBold(true);
+    m_pauseNotice->setFont(big);
+    QPalette noticePal = m_pauseNotice->palette();
+    noticePal.setColor(QPalette::WindowText, QColor(255, 192, 255));
+    m_pauseNotice->setPalette(noticePal);
+    m_pauseNotice->setAlignment(Qt::AlignCenter);
+    m_pauseNotice->setGeometry(kLeft, kTop, BoardPicture::kSide, BoardPicture::kSide);
+    m_pauseNotice->hide();
+}
+
+BoardControl::~BoardControl() = default;
+
+QString BoardControl::shownName(int player) const {
+    return m_panels[player - 1]->name->text();
+}
+
+void BoardControl::focusBoard() {
+    m_picture->setFocus();
+}
+
+void BoardControl::boardKey(QKeyEvent& event) {
+    if (HasCommandModifier(event.modifiers())) {
+        return;
+    }
+    const int key = PhysicalKey(event);
+    for (const auto& [bound, command] : kBoardKeys) {
+        if (bound == key) {
+            return m_game.command(command);
+        }
+    }
+}
+
+void BoardControl::panelKey(QKeyEvent& event) {
+    if (!HasCommandModifier(event.modifiers()) && PhysicalKey(event) == Qt::Key_F11) {
+        m_game.command(Command::Resume);
+    }
+}
+
+void BoardControl::discsChanged() {
+    m_picture->update();
+}
+
+void BoardControl::holdPicture(bool held) {
+    m_picture->setUpdatesEnabled(!held);
+}
+
+void BoardControl::cursorMoved(int col, int row) {
+    m_picture->setCursor(col, row);
+}
+
+void BoardControl::cursorFramesShown(bool first, bool second) {
+    m_picture->setCursorImages(first, second);
+}
+
+void BoardControl::playerShown(int player, int moveNumber) {
+    m_panels[player - 1]->show();
+    m_panels[2 - player]->hide();
+    m_panels[player - 1]->moveLabel->setText(
+        QStringLiteral("Х%1").arg(moveNumber, 3, 10, QLatin1Char('0')));
+}
+
+void BoardControl::nameShown(int player, const std::string& name) {
+    m_panels[player - 1]->name->setText(Utf8(name));
+}
+
+void BoardControl::clockShown(bool shown) {
+    for (PlayerPanel* panel : m_panels) {
+        panel->clockLabel->setVisible(shown);
+    }
+}
+
+void BoardControl::secondsLeftShown(int player, int seconds) {
+    for (int p = 1; p <= 2; ++p) {
+        if (player == 0 || player == p) {
+            m_panels[p - 1]->clockLabel->setText(QString::number(seconds));
+        }
+    }
+}
+
+void BoardControl::turnMarkBlinked() {
+    for (PlayerPanel* panel : m_panels) {
+        panel->turnMark->setVisible(panel->isVisible() && !panel->turnMark->isVisible());
+    }
+}
+
+void BoardControl::turnMarksHidden() {
+    for (PlayerPanel* panel : m_panels) {
+        panel->turnMark->hide();
+    }
+}
+
+void BoardControl::pauseShown(bool shown, int player) {
+    m_pauseNotice->setVisible(shown);
+    PlayerPanel* panel = m_panels[player - 1];
+    panel->setEnabled(shown);
+    if (shown) {
+        m_pauseNotice->raise();
+        panel->setFocus();
+    }
+}
+
+void BoardControl::keyboardToBoard() {
+    m_picture->setFocus();
+}
+
+void BoardControl::ask(const Question& question, std::function<void(int)> answer) {
+    OpenMessage(m_dialogs, Utf8(question.text), Utf8(question.caption), question.style,
+                question.spoken ? m_game.announcer() : nullptr, std::move(answer));
+}
+
+void BoardControl::chooseSaveSlot(std::function<void(std::string)> answer) {
+    answer(onChooseSaveSlot ? onChooseSaveSlot() : std::string());
+}
+
+void BoardControl::showHelp(std::function<void(bool)> answer) {
+    answer(onHelp && onHelp(QStringLiteral("Помощь!")));
+}
+
+void BoardControl::backToMenu() {
+    if (onBackToMenu) {
+        onBackToMenu();
+    }
+}
+
+void BoardControl::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    QFont font = p.font();
+    font.setPointSize(20);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(QColor(255, 255, 0));
+    const int cell = BoardPicture::kCell;
+    const int side = BoardPicture::kSide;
+    for (int i = 0; i < 8; ++i) {
+        const QString letter(QChar('A' + i));
+        const QString number = QString::number(8 - i);
+        // The column letters above and below, the rows left and right, 8 at the top.
+        p.drawText(QRect(kLeft + i * cell, 0, cell, kTop), Qt::AlignCenter, letter);
+        p.drawText(QRect(kLeft + i * cell, kTop + side, cell, kTop), Qt::AlignCenter, letter);
+        p.drawText(QRect(0, kTop + i * cell, kLeft, cell), Qt::AlignCenter, number);
+        p.drawText(QRect(kLeft + side, kTop + i * cell, kLeft, cell), Qt::AlignCenter, number);
+    }
+}
+
+}  // namespace korvel

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "records/SavedGameRecord.h"
+
+class QListWidget;
+class QPushButton;
+
+namespace korvel {
+
+class Clock;
+class DialogHost;
+class Announcer;
+
+// The window frmGameFiles: the list GameList of saved games and free slots with
+// the buttons Lbutt1 ("Да") and Lbutt2 ("Нет"), built afresh by SelectGameList
+// for each choice. It owns its controls; the announcer is borrowed while open.
+//
+// The window handles its keys itself: Up, Down, Home and End move through the
+// list; Tab and Shift+Tab go round GameList, Lbutt1, Lbutt2; Enter presses the
+// focused button, elsewhere Lbutt1; Space the focused button; Escape Lbutt2.
+// Other keys, and keys with Ctrl or Alt, do nothing.
+class GameFilesDialog : public QWidget {
+  public:
+    GameFilesDialog(Announcer* mm, std::string word);
+    ~GameFilesDialog() override;
+
+    QListWidget* GameList() const { return m_list; }
+    QPushButton* Lbutt1() const { return m_butt1; }
+    QPushButton* Lbutt2() const { return m_butt2; }
+
+    void setItems(const QStringList& items);
+    // What the window does when it comes up: the phrase, a pause of 800 ms on
+    // `clock`, then the first item selected and named.
+    void activate(Clock& clock);
+
+    // 0 while waiting, 1 after "Да", 2 after "Нет" or a close by the window manager.
+    std::int16_t result() const { return m_result; }
+    // The selected list position, 1-based; 0 with none.
+    int chosen() const;
+    // Forgets the announcer: the window says nothing more.
+    void detach() { m_mm = nullptr; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    bool handleKey(QKeyEvent* event);
+    void moveFocus(bool forward);
+    void select(int row);
+    void sayItem();
+    void focusIn(QObject* watched);
+
+    QListWidget* m_list = nullptr;
+    QPushButton* m_butt1 = nullptr;
+    QPushButton* m_butt2 = nullptr;
+    Announcer* m_mm = nullptr;
+    std::string m_word;
+    std::int16_t m_result = 0;
+};
+
+// Shows the list `ArgListMass` under the caption `ArgText` over the active
+// window and waits for the player. `ArgWord` is the phrase said when the window
+// comes up and when the list gets the focus back. Returns the 1-based number of
+// the chosen item, 0 when cancelled.
+std::int16_t SelectGameList(DialogHost& host, const QString& ArgText,
+                            const QStringList& ArgListMass, const std::string& ArgWord,
+                            Announcer& ArgMus);
+
+// The list texts: "        Лок: 3.   Этап: 1" for a saved game (the stage left
+// empty for a file without one), "        Лок: 4." for a new slot.
+QString SavedGameItem(const SlotFile& file);
+QString NewSlotItem(int slot);
+
+// The save flow: every slot file and a new slot past the highest. Returns
+// "lok" + the chosen slot number, or empty text when cancelled.
+std::string ChooseSaveSlot(DialogHost& host, Announcer& mm);
+
+// The load flow over `files`, offering only the valid records under their own
+// slot numbers. Returns the decoded record chosen, or empty text when cancelled.
+std::string ChooseSavedGame(DialogHost& host, Announcer& mm, const std::vector<SlotFile>& files);
+
+}  // namespace korvel

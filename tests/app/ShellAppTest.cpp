@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QProcess>
+#include <QThread>
+#include <csignal>
+
+#include "TempFolder.h"
+#include "app/MainWindow.h"
+#include "app/Startup.h"
+#include "core/CommonRoutines.h"
+#include "core/IniFile.h"
+#include "core/TextCodec.h"
+#include "core/Texts.h"
+
+namespace korvel {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+const std::string kDefaultIni =
+    "[Menu]\r\nlevel=1\r\ntime=0\r\ntype=1\r\nposition=1\r\n"
+    "[Game]\r\ninterval=100\r\ngamer1=white\r\ngamer2=black\r\n"
+    "player_name=\xC8\xC3\xD0\xCE\xCA\r\nplayer_sound=player\r\n"
+    "[Music]\r\nmusic=1\r\n";
+
+TEST(MainWindowTest, CloseRunsTheShutdownOnce) {
+    MainWindow window;
+    int runs = 0;
+    window.setCloseHandler([&runs] { ++runs; });
+    window.show();
+    window.close();
+    window.show();
+    window.close();
+    EXPECT_EQ(runs, 1);
+}
+
+class OldReadMe : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(OldReadMe, IsRewritten) {
+    TempFolder dir;
+    WriteBytes(dir / "ReadMe.txt", GetParam());
+    EXPECT_EQ(HandleReadMe(dir.path(), "d"), ReadMeState::Updated);
+    EXPECT_EQ(ReadBytes(dir / "ReadMe.txt"), Utf8ToCp1251(RulesText("d")) + "\r\n");
+    EXPECT_EQ(HandleReadMe(dir.path(), "d"), ReadMeState::Current);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, OldReadMe,
+                         ::testing::Values("   KORVEL  -  1.2.9    -    beta\r\n", "no version",
+                                           ""));
+
+TEST(SingleInstance, SecondProcessIsRefusedAndACrashedOwnerDoesNotBlock) {
+    TempFolder dir;
+    const QString lock = QString::fromStdString((dir / "guard.lock").string());
+    const QString probe = QString::fromUtf8(KORVEL_GUARD_PROBE);
+
+    QProcess first;
+    first.start(probe, {lock});
+    ASSERT_TRUE(first.waitForReadyRead(30000));
+    EXPECT_EQ(first.readLine().trimmed(), "acquired");
+
+    QProcess second;
+    second.start(probe, {lock});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(second.readAllStandardOutput().trimmed(), "busy");
+    EXPECT_EQ(first.state(), QProcess::Running) << "the first copy must be untouched";
+
+    // The owner dies without releasing: its lock file stays behind.
+    ::kill(static_cast<pid_t>(first.processId()), SIGKILL);
+    ASSERT_TRUE(first.waitForFinished(30000));
+    ASSERT_TRUE(std::filesystem::exists(dir / "guard.lock"));
+
+    QProcess third;
+    third.start(probe, {lock});
+    ASSERT_TRUE(third.waitForReadyRead(30000));
+    EXPECT_EQ(third.readLine().trimmed(), "acquired");
+    third.closeWriteChannel();
+    ASSERT_TRUE(third.waitForFinished(30000));
+}
+
+// Starts a copy of the real program in `dir`, with no display or sound card and
+// its lock in `dir`, and waits (real time, bounded) until start-up has written
+// its files.
+void StartProgram(QProcess& korvel, const TempFolder& dir) {
+    const auto program = dir / "korvel";
+    std::filesystem::copy_file(KORVEL_PROGRAM, program);
+    // The recordings, effects and music the program needs to start, beside it.
+    for (const char* assets : {"Speaks", "Sounds", "Musics"}) {
+        std::filesystem::create_directory_symlink(
+            std::filesystem::path(KORVEL_PROGRAM).parent_path() / assets, dir / assets);
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir.path().string()));
+    env.insert("SDL_AUDIODRIVER", "dummy");
+    korvel.setProcessEnvironment(env);
+    korvel.start(QString::fromStdString(program.string()), {});
+    ASSERT_TRUE(korvel.waitForStarted(30000));
+    for (int i = 0; i < 600 && !std::filesystem::exists(dir / "ReadMe.txt"); ++i) {
+        QThread::msleep(50);
+    }
+}
+
+// The real program in an empty folder, with its own runtime folder for the
+// single-instance lock; `leftover` is put where the lock goes before it starts.
+// Its first start writes the settings and the rules; a signal ends it in order.
+struct Ending {
+    int signal;
+    const char* leftover;  // "empty", "garbled" or "folder"
+};
+
+class ProgramEnding : public ::testing::TestWithParam<Ending> {};
+
+TEST_P(ProgramEnding, FirstStartWritesItsFilesLeftoverLocksDoNotBlockSignalsEndInOrder) {
+    TempFolder dir;
+    const auto lock = dir / ("korvel-" + std::to_string(::getuid()) + ".lock");
+    const std::string leftover = GetParam().leftover;
+    if (leftover == "folder") {
+        std::filesystem::create_directory(lock);
+    } else {
+        WriteBytes(lock, leftover == "empty" ? "" : "\x01garbage\xff 99999\n");
+    }
+    QProcess korvel;
+    StartProgram(korvel, dir);
+    QThread::msleep(300);
+    ASSERT_EQ(korvel.state(), QProcess::Running) << "a leftover lock must not block the start";
+    const std::string settings = ReadBytes(dir / "Korvel.ini");
+    EXPECT_EQ(settings.substr(0, kDefaultIni.size()), kDefaultIni);
+    EXPECT_EQ(ReadBytes(dir / "ReadMe.txt"),
+              Utf8ToCp1251(RulesText(FileDateText(dir / "korvel"))) + "\r\n");
+    ::kill(static_cast<pid_t>(korvel.processId()), GetParam().signal);
+    ASSERT_TRUE(korvel.waitForFinished(10000));
+    EXPECT_EQ(korvel.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(korvel.exitCode(), 0);
+    EXPECT_EQ(ReadBytes(dir / "Korvel.ini"), settings);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shell, ProgramEnding,
+                         ::testing::Values(Ending{SIGTERM, "empty"}, Ending{SIGINT, "garbled"},
+                                           Ending{SIGHUP, "folder"}));
+
+}  // namespace
+}  // namespace korvel
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,222 @@
+// Many complete games of every type, against every level and between two
+// players, either player first, played by a scripted player pressing random
+// keys: legal moves, passes, reports, saves, pauses, quits and loads from the
+// menu. Every move is legal and every game not quit is ended by the rules.
+//
+// The suite plays a short round; KORVEL_SOAK_GAMES=<n> plays n sessions (the
+// long soak) and KORVEL_SOAK_SEED=<s> chooses the script; the same values
+// always play the same games.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "Session.h"
+#include "opponent/ComputerMove.h"
+
+namespace korvel::testing {
+namespace {
+
+// True when `after` is `before` with one legal move of `player` played, or
+// unchanged when the player had none.
+bool OneLegalMoveOrPass(const Board& before, const Board& after, int player) {
+    if (before == after) {
+        return !HasLegalMove(before, player);
+    }
+    for (int col = 1; col <= 8; ++col) {
+        for (int row = 1; row <= 8; ++row) {
+            FlipMask mask;
+            if (CountFlips(before, col, row, player, mask) > 0) {
+                Board played = before;
+                PlayMove(played, col, row, player, mask);
+                if (played == after) {
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
+int EnvNumber(const char* name, int otherwise) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? std::atoi(value) : otherwise;
+}
+
+struct Tally {
+    std::array<std::array<int, 5>, 5> games{};  // [type 1..4][0 two players, 1..4 level]
+    int ended = 0, quit = 0, moves = 0, replies = 0, passes = 0, timeouts = 0;
+    int saves = 0, loads = 0, pauses = 0, quits = 0, keys = 0;
+};
+
+// The keys a player presses between moves to hear about the game.
+const std::vector<std::string> kIdleKeys = {"Up", "Left", "C", "V", "W",    "T", "X",
+                                            "Z",  "B",    "G", "A", "ru:Ф", "F1"};
+
+// One session: a game chosen by `number`, played until the board is left,
+// perhaps a saved game loaded from the menu and played on, then the exit.
+void PlaySession(int number, std::uint32_t seed, Tally& tally) {
+    const int opponent = number % 5;  // 0 two players, else the computer's level
+    const auto tip = static_cast<std::int16_t>(number / 5 % 4 + 1);
+    const bool secondFirst = (number + number / 20) % 2 == 1;
+    SeededRandom dice(seed);
+    auto roll = [&dice](int n) { return static_cast<int>(dice.next() * n); };
+    Session s(seed);
+    s.setIni("Game", "interval", "0");
+    if (secondFirst) {  // the standard position, player 2 to move
+        s.writeFile("start.txt", "d4 e5 \r\ne4 d5 \r\n2\r\n");
+    }
+    ASSERT_TRUE(s.app->StartUp());
+    bool keep = false;  // the save before a quit goes into a new slot
+    auto report = s.app->dialogs().observer;
+    s.app->dialogs().observer = [&](const DialogRecord& record) {
+        report(record);
+        if (record.answer != 0) {
+            return;
+        }
+        const std::int64_t at = s.now() + 300;
+        if (record.caption == "Сохранить игру") {  // a new slot, the first, or cancel
+            ++tally.saves;
+            s.pressAll(at, 300,
+                       std::vector<std::vector<std::string>>{
+                           {"End", "Enter"}, {"Enter"}, {"Escape"}}[keep ? 0 : roll(3)]);
+        } else if (record.caption == "Загрузить игру") {
+            ++tally.loads;
+            s.pressAll(at, 300, {roll(2) ? "End" : "Home", "Enter"});
+        } else if (record.caption == "Вопрос") {  // leave the game? mostly yes
+            s.pressAll(at, 300, {roll(4) ? "Left" : "-", "Enter"});
+        } else {
+            tally.ended += record.kind == "help" ? 0 : 1;  // a game's result
+            s.press(at, record.kind == "help" ? "Escape" : "Enter");
+        }
+    };
+    Game& game = s.game();
+    auto idle = [&] { return !s.boardShown() || game.idle(); };
+    s.startGame({static_cast<std::int16_t>(opponent == 0 ? 1 : 2), tip,
+                 static_cast<std::int16_t>(tip % 2 == 0 ? 1 + roll(10) : 0),
+                 static_cast<std::int16_t>(opponent == 0 ? 1 : opponent)});
+    ++tally.games[static_cast<std::size_t>(tip)][static_cast<std::size_t>(opponent)];
+    const int quitTurn = roll(4) == 0 ? 2 + roll(60) : -1;  // a quarter save, quit and load
+    for (int turn = 0; s.boardShown() && turn < 1500; ++turn) {
+        ASSERT_TRUE(s.clock.waitUntil(idle, 700000)) << "session " << number << " hangs";
+        if (!s.boardShown()) {
+            break;
+        }
+        const int player = game.player();
+        ASSERT_TRUE(opponent == 0 || player == 1) << "session " << number;
+        keep = turn + 1 == quitTurn;
+        const int action = turn == quitTurn ? -1 : keep ? 0 : roll(100);
+        if (action < 0) {
+            ++tally.quits;
+            s.sendKey("Q");
+            ASSERT_TRUE(s.clock.waitUntil(idle, 60000)) << "session " << number << " hangs";
+            if (!s.boardShown()) {
+                ++tally.quit;
+                // The menu's load item: a game saved in this session goes on.
+                s.pressAll(s.now() + 1000, 700, {"Home", "Down", "Down", "Down", "Enter"});
+                s.clock.advance(5000);
+                ASSERT_TRUE(s.clock.waitUntil(idle, 60000));
+            }
+        } else if (action < 2) {
+            s.sendKey("F2");
+        } else if (action < 4) {
+            tally.pauses += game.setup().gameType % 2 == 0 ? 1 : 0;
+            s.sendKey("F11");
+            s.clock.advance(2000);
+            s.sendKey("F11");
+        } else if (action < 9) {
+            ++tally.keys;
+            s.sendKey(
+                kIdleKeys[static_cast<std::size_t>(roll(static_cast<int>(kIdleKeys.size())))]);
+        } else if (action < 10 && game.setup().secondsPerMove > 0) {
+            ++tally.timeouts;  // the move's time runs out
+            s.clock.advance(game.setup().secondsPerMove * 1000 + 1500);
+        } else {
+            const Board before = game.board();
+            const int tur = game.stage();
+            std::vector<int> legal;
+            for (int cell = 0; cell < 64; ++cell) {
+                if (CountFlips(before, cell % 8 + 1, cell / 8 + 1, player) > 0) {
+                    legal.push_back(cell);
+                }
+            }
+            Board played = before;
+            if (legal.empty()) {
+                ++tally.passes;
+                s.sendKey("A");
+            } else {
+                const int cell =
+                    legal[static_cast<std::size_t>(roll(static_cast<int>(legal.size())))];
+                FlipMask mask;
+                CountFlips(before, cell % 8 + 1, cell / 8 + 1, player, mask);
+                PlayMove(played, cell % 8 + 1, cell / 8 + 1, player, mask);
+                game.setCursor(cell % 8 + 1, cell / 8 + 1);
+                ++tally.moves;
+                s.sendKey("Space");
+            }
+            ASSERT_TRUE(s.clock.waitUntil(idle, 700000)) << "session " << number << " hangs";
+            const Board& after = game.board();
+            if (s.boardShown() && game.stage() == tur && !IsGameOver(CountDiscs(after), 0)) {
+                ASSERT_TRUE(after == played || OneLegalMoveOrPass(played, after, 3 - player))
+                    << "session " << number << " turn " << turn;
+                tally.replies += opponent != 0 && after != played ? 1 : 0;
+            }
+        }
+    }
+    ASSERT_FALSE(s.boardShown()) << "session " << number << " did not end";
+    s.sendKey("End");
+    s.sendKey("Enter");
+    s.clock.advance(3000);
+    ASSERT_FALSE(s.device.isOpen()) << "session " << number << " did not shut down";
+}
+
+void Report(const char* what, int sessions, std::uint32_t seed, double seconds, int failed,
+            const Tally& tally) {
+    std::printf("soak %s: %d sessions (seed %u) in %.0f s; sessions failed %d\n", what, sessions,
+                seed, seconds, failed);
+    for (int tip = 1; tip <= 4; ++tip) {
+        const auto& g = tally.games[static_cast<std::size_t>(tip)];
+        std::printf("  type %d: two players %d, levels 1-4: %d %d %d %d\n", tip, g[0], g[1], g[2],
+                    g[3], g[4]);
+    }
+    std::printf(
+        "  games ended by the rules %d, left with Q %d; moves %d, computer replies %d, passes "
+        "%d, timeouts %d; saves %d, loads %d, pauses %d, quit asked %d, other keys %d\n",
+        tally.ended, tally.quit, tally.moves, tally.replies, tally.passes, tally.timeouts,
+        tally.saves, tally.loads, tally.pauses, tally.quits, tally.keys);
+    std::fflush(stdout);
+}
+
+// KORVEL_SOAK_MINUTES=<m> stops starting sessions after m minutes of wall
+// time, for a long soak on a busy machine; the sessions played are the same
+// first ones of the seed's sequence.
+TEST(Soak, GamesOfEveryKindWithRandomKeys) {
+    const int sessions = EnvNumber("KORVEL_SOAK_GAMES", 30);
+    const auto seed = static_cast<std::uint32_t>(EnvNumber("KORVEL_SOAK_SEED", 20261207));
+    const auto budget = std::chrono::minutes(EnvNumber("KORVEL_SOAK_MINUTES", 0));
+    const auto* result = ::testing::UnitTest::GetInstance()->current_test_info()->result();
+    Tally tally;
+    int played = 0;
+    int failed = 0;
+    const auto t0 = std::chrono::steady_clock::now();
+    auto seconds = [&t0] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    };
+    for (; played < sessions && failed <= 20; ++played) {
+        if (budget.count() > 0 && std::chrono::steady_clock::now() - t0 > budget) {
+            break;
+        }
+        const int before = result->total_part_count();
+        PlaySession(played, seed + static_cast<std::uint32_t>(played), tally);
+        failed += result->total_part_count() > before ? 1 : 0;
+        if (played % 100 == 99) {
+            Report("so far", played + 1, seed, seconds(), failed, tally);
+        }
+    }
+    Report("done", played, seed, seconds(), failed, tally);
+}
+
+}  // namespace
+}  // namespace korvel::testing
