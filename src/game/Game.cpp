@@ -25,7 +25,7 @@ Game::Game(Clock& clock, Settings& settings, RandomSource& random, Folders folde
       m_random(random),
       m_folders(std::move(folders)),
       m_view(view),
-      m_sinceCreated(clock),
+      m_sinceStart(clock),
       m_steps(clock) {}
 
 Game::~Game() {
@@ -58,10 +58,12 @@ void Game::detach() {
     }
 }
 
+// The colours' phrases are shown by their Russian names; a phrase of the
+// player's own recording is shown as it is named.
 void Game::setPlayerPhrase(int player, const std::string& phrase) {
     m_playerPhrase[player - 1] = phrase;
-    m_playerName[player - 1] = phrase;
-    m_view.nameShown(player, phrase);
+    m_playerName[player - 1] = phrase == "white" ? "БЕЛЫЕ" : phrase == "black" ? "ЧЁРНЫЕ" : phrase;
+    m_view.nameShown(player, m_playerName[player - 1]);
 }
 
 void Game::setOpponent(int opponent) {
@@ -105,6 +107,7 @@ void Game::begin(const GameSetup& setup) {
 
 Step<> Game::startGame() {
     m_state = State::Busy;
+    m_sinceStart.read(0);
     m_view.turnMarksHidden();
     moveCursorTo(m_firstPlayer + 3, 4);
     m_board.clear();
@@ -156,6 +159,7 @@ void Game::load(const std::string& record) {
 
 Step<> Game::loadGame(SavedGame game) {
     m_state = State::Busy;
+    m_sinceStart.read(0);
     stopClock();
     m_view.pauseShown(false, m_player);
     m_announcer->Clear();

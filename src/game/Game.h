@@ -223,7 +223,7 @@ class Game {
     Folders m_folders;  // recordings, effects, music; start.txt
     GameView& m_view;
     Announcer* m_announcer = nullptr;
-    Stopwatch m_sinceCreated;
+    Stopwatch m_sinceStart;  // W: since this game began or was loaded
 
     GameSetup m_setup;
     Board m_board;

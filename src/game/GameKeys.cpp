@@ -260,9 +260,9 @@ void Game::sayTimeLeft() {
 }
 
 void Game::saySinceStart() {
-    const int hours = m_sinceCreated.read(1);
-    const int minutes = m_sinceCreated.read(2);
-    const int seconds = m_sinceCreated.read(3);
+    const int hours = m_sinceStart.read(1);
+    const int minutes = m_sinceStart.read(2);
+    const int seconds = m_sinceStart.read(3);
     m_announcer->Clear();
     m_announcer->AddFile("timer");
     sayDuration(hours, minutes, seconds);
