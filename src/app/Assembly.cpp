@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 
 #include "app/Startup.h"
-#include "ui/GameFilesDialog.h"
 #include "ui/HelpWindow.h"
 #include "ui/MessageDialog.h"
 #include "voice/SoundEffects.h"
@@ -25,7 +24,6 @@ Assembly::Assembly(const Services& services)
     m_board->onHelp = [this](const QString& title) {
         return AddHelp(m_dialogs, m_speech, RulesToRead(), title);
     };
-    m_board->onChooseSaveSlot = [this] { return ChooseSaveSlot(m_dialogs, *m_mm); };
     m_menu = new MenuControl(services.clock, services.folders.data, m_window.get());
     m_menu->move((MainWindow::kInnerWidth - m_menu->width()) / 2,
                  (MainWindow::kInnerHeight - m_menu->height()) / 2);

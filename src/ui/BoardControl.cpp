@@ -6,6 +6,7 @@
 
 #include "ui/BoardPicture.h"
 #include "ui/DialogHost.h"
+#include "ui/GameFilesDialog.h"
 #include "ui/MessageDialog.h"
 #include "ui/PhysicalKey.h"
 #include "ui/PlayerPanel.h"
@@ -203,7 +204,7 @@ void BoardControl::ask(const Question& question, std::function<void(int)> answer
 }
 
 void BoardControl::chooseSaveSlot(std::function<void(std::string)> answer) {
-    answer(onChooseSaveSlot ? onChooseSaveSlot() : std::string());
+    ChooseSaveSlot(m_dialogs, *m_game.announcer(), std::move(answer));
 }
 
 void BoardControl::showHelp(std::function<void(bool)> answer) {

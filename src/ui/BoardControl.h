@@ -35,8 +35,6 @@ class BoardControl : public QWidget, public GameView {
     // F1: the rules in the help window under `title`; true on a closing with
     // its button. The program's assembly knows where the rules are.
     std::function<bool(const QString& title)> onHelp;
-    // F2: the slot the player chooses to save into ("" when cancelled).
-    std::function<std::string()> onChooseSaveSlot;
 
     // GameView
     void discsChanged() override;

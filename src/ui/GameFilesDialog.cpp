@@ -12,6 +12,8 @@
 #include <QScreen>
 #include <QWindow>
 #include <array>
+#include <functional>
+#include <memory>
 
 #include "core/Clock.h"
 #include "ui/DialogHost.h"
@@ -26,8 +28,6 @@ constexpr int kHeight = 300;
 const QRect kListRect(10, 10, 440, 230);
 const QRect kButt1Rect(80, 252, 130, 36);
 const QRect kButt2Rect(250, 252, 130, 36);
-constexpr int kActivatePause = 800;
-
 const QString kLok = QStringLiteral("        Лок: ");
 
 QString ButtonStyle(const char* colour) {
@@ -84,14 +84,15 @@ void GameFilesDialog::setItems(const QStringList& items) {
     m_list->addItems(items);
 }
 
-void GameFilesDialog::activate(Clock& clock) {
+void GameFilesDialog::announce() {
     if (m_mm != nullptr) {
         m_mm->Clear();
         m_mm->AddFile(m_word);
     }
-    clock.sleep(kActivatePause);
+}
+
+void GameFilesDialog::selectFirst() {
     if (m_list->count() > 0) {
-        // The first item follows the phrase rather than cutting it short.
         m_list->setCurrentRow(0);
         sayItem();
     }
@@ -226,37 +227,76 @@ void GameFilesDialog::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
+namespace {
+
+// What lives while a game-files dialog is open; freed once it is answered.
+struct OpenList {
+    OpenList(Announcer* mm, std::string word) : form(mm, std::move(word)) {}
+    DialogOwner owner;
+    GameFilesDialog form;
+    QStringList items;
+    DialogRecord record;
+    Clock::TimerId watch = 0;
+    std::function<void()> finish;  // closes it and passes the choice on
+};
+
+std::shared_ptr<OpenList> OpenGameList(DialogHost& host, const QString& caption,
+                                       const QStringList& items, const std::string& word,
+                                       Announcer& mm, std::function<void(int)> chosen) {
+    auto open = std::make_shared<OpenList>(&mm, word);
+    GameFilesDialog& form = open->form;
+    open->items = items;
+    form.setWindowTitle(caption);
+    form.setItems(items);
+    open->owner.show(form);
+    form.GameList()->setFocus(Qt::OtherFocusReason);
+
+    open->record.kind = "gamefiles";
+    open->record.caption = caption.toStdString();
+    open->record.text = items.join(QStringLiteral("\r\n")).toStdString();
+    open->record.buttons = {{1, form.Lbutt1()->text().toStdString()},
+                            {2, form.Lbutt2()->text().toStdString()}};
+    host.report(open->record);
+
+    form.announce();
+    // The first item follows the phrase rather than cutting it short.
+    host.clock().resumeAfter(GameFilesDialog::kActivatePause, [open] {
+        if (open->form.result() == 0) {
+            open->form.selectFirst();
+        }
+    });
+    open->finish = [open = open.get(), &host, chosen = std::move(chosen)] {
+        const bool picked = open->form.result() == 1 && open->form.chosen() > 0;
+        const int answer = picked ? open->form.chosen() : 0;
+        open->form.detach();
+        open->owner.restore();
+        open->form.hide();
+        open->record.answer = picked ? 1 : 2;
+        open->record.text =
+            picked ? open->items[answer - 1].trimmed().toStdString() : std::string();
+        host.report(open->record);
+        chosen(answer);
+    };
+    open->watch = host.clock().resumeWhen([open] { return open->form.result() != 0; },
+                                          [open] { open->finish(); });
+    return open;
+}
+
+}  // namespace
+
 std::int16_t SelectGameList(DialogHost& host, const QString& ArgText,
                             const QStringList& ArgListMass, const std::string& ArgWord,
                             Announcer& ArgMus) {
-    DialogOwner owner;
-    GameFilesDialog form(&ArgMus, ArgWord);
-    form.setWindowTitle(ArgText);
-    form.setItems(ArgListMass);
-    owner.show(form);
-    form.GameList()->setFocus(Qt::OtherFocusReason);
-
-    DialogRecord record;
-    record.kind = "gamefiles";
-    record.caption = ArgText.toStdString();
-    record.text = ArgListMass.join(QStringLiteral("\r\n")).toStdString();
-    record.buttons = {{1, form.Lbutt1()->text().toStdString()},
-                      {2, form.Lbutt2()->text().toStdString()}};
-    host.report(record);
-
-    form.activate(host.clock());
-    host.clock().waitUntil([&form] { return form.result() != 0; });
-    const bool chosen = form.result() == 1 && form.chosen() > 0;
-    const auto answer = static_cast<std::int16_t>(chosen ? form.chosen() : 0);
-
-    form.detach();
-    owner.restore();
-    form.hide();
-
-    record.answer = chosen ? 1 : 2;
-    record.text = chosen ? ArgListMass[answer - 1].trimmed().toStdString() : std::string();
-    host.report(record);
-    return answer;
+    int answer = -1;
+    const std::shared_ptr<OpenList> open = OpenGameList(host, ArgText, ArgListMass, ArgWord, ArgMus,
+                                                        [&answer](int given) { answer = given; });
+    if (!host.clock().waitUntil([&answer] { return answer >= 0; })) {
+        // Nothing could ever press a button: a cancel.
+        host.clock().stopTimer(open->watch);
+        open->form.cancel();
+        open->finish();
+    }
+    return static_cast<std::int16_t>(answer);
 }
 
 QString SavedGameItem(const SlotFile& file) {
@@ -269,7 +309,7 @@ QString NewSlotItem(int slot) {
     return kLok + QString::number(slot) + QLatin1Char('.');
 }
 
-std::string ChooseSaveSlot(DialogHost& host, Announcer& mm) {
+void ChooseSaveSlot(DialogHost& host, Announcer& mm, std::function<void(std::string)> chosen) {
     const std::vector<SlotFile> files = ListSlots(host.userFolder());
     QStringList items;
     std::vector<int> numbers;
@@ -286,8 +326,10 @@ std::string ChooseSaveSlot(DialogHost& host, Announcer& mm) {
     }
     numbers.push_back(slot);
     items << NewSlotItem(numbers.back());
-    const int k = SelectGameList(host, QStringLiteral("Сохранить игру"), items, "saving", mm);
-    return k > 0 ? "lok" + std::to_string(numbers[k - 1]) : std::string();
+    OpenGameList(host, QStringLiteral("Сохранить игру"), items, "saving", mm,
+                 [numbers, chosen = std::move(chosen)](int k) {
+                     chosen(k > 0 ? "lok" + std::to_string(numbers[k - 1]) : std::string());
+                 });
 }
 
 std::string ChooseSavedGame(DialogHost& host, Announcer& mm, const std::vector<SlotFile>& files) {

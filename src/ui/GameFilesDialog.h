@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,9 +37,13 @@ class GameFilesDialog : public QWidget {
     QPushButton* Lbutt2() const { return m_butt2; }
 
     void setItems(const QStringList& items);
-    // What the window does when it comes up: the phrase, a pause of 800 ms on
-    // `clock`, then the first item selected and named.
-    void activate(Clock& clock);
+    // What the window does when it comes up: the phrase, then, kActivatePause
+    // later, the first item selected and named.
+    static constexpr int kActivatePause = 800;
+    void announce();
+    void selectFirst();
+    // Answers as "Нет" does.
+    void cancel() { m_result = 2; }
 
     // 0 while waiting, 1 after "Да", 2 after "Нет" or a close by the window manager.
     std::int16_t result() const { return m_result; }
@@ -79,9 +84,10 @@ std::int16_t SelectGameList(DialogHost& host, const QString& ArgText,
 QString SavedGameItem(const SlotFile& file);
 QString NewSlotItem(int slot);
 
-// The save flow: every slot file and a new slot past the highest. Returns
-// "lok" + the chosen slot number, or empty text when cancelled.
-std::string ChooseSaveSlot(DialogHost& host, Announcer& mm);
+// The save flow: every slot file and a new slot past the highest. The dialog
+// shows and this returns at once; `chosen` gets "lok" + the chosen slot
+// number, or empty text when cancelled, when the player answers.
+void ChooseSaveSlot(DialogHost& host, Announcer& mm, std::function<void(std::string)> chosen);
 
 // The load flow over `files`, offering only the valid records under their own
 // slot numbers. Returns the decoded record chosen, or empty text when cancelled.

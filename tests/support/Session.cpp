@@ -147,6 +147,7 @@ void Session::writeFile(const std::string& name, const std::string& bytes) {
 }
 
 void Session::sendKey(const std::string& name) {
+    QCoreApplication::processEvents();  // a key comes after the window events already pending
     QWidget* target = QApplication::focusWidget();
     device.write("key " + name + (target ? "" : " (nothing holds the keyboard)"));
     if (target != nullptr) {
