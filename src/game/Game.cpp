@@ -143,11 +143,7 @@ Step<> Game::startGame() {
     m_view.secondsLeftShown(0, m_secondsLeft);
     startClock();
     co_await m_steps.pause(GamePauses::kBeforePlay);
-    if (m_setup.opponent == 2 && m_firstPlayer == 2) {
-        co_await computerTurn();
-    } else {
-        m_state = State::Waiting;
-    }
+    co_await moverPlays();
 }
 
 void Game::load(const std::string& record) {
@@ -228,11 +224,7 @@ Step<> Game::loadGame(SavedGame game) {
     forgetTurns();
     m_view.secondsLeftShown(0, m_secondsLeft);
     startClock();
-    if (m_setup.opponent == 2 && m_player == 2) {
-        co_await computerTurn();
-    } else {
-        m_state = State::Waiting;
-    }
+    co_await moverPlays();
 }
 
 void Game::sayMoveNumber(int moveNumber) {

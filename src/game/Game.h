@@ -174,6 +174,7 @@ class Game {
     // Turns (GameTurns.cpp).
     Step<> playMove(int col, int row);
     Step<> personMoves();
+    Step<> moverPlays();
     Step<> computerTurn();
     Step<> passTurn();
     Step<> timeOut();

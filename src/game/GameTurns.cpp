@@ -65,7 +65,13 @@ Step<> Game::personMoves() {
         co_return;
     }
     nextTurn();
-    if (m_setup.opponent == 2) {
+    co_await moverPlays();
+}
+
+// The player to move now plays: the computer takes its turn, a person's keys
+// are waited for.
+Step<> Game::moverPlays() {
+    if (m_setup.opponent == 2 && m_player == 2) {
         co_await computerTurn();
     } else {
         m_state = State::Waiting;
@@ -87,11 +93,7 @@ Step<> Game::passTurn() {
         co_return;
     }
     resetMoveClock();
-    if (m_setup.opponent == 2) {
-        co_await computerTurn();
-    } else {
-        m_state = State::Waiting;
-    }
+    co_await moverPlays();
 }
 
 // The computer thinks for a time that grows with its greedy move, says a
@@ -145,18 +147,9 @@ Step<> Game::timeOut() {
     m_state = State::Busy;
     m_timeOutTurn = true;
     noteTurn(m_player, 0, 0, 0);
-    if (m_player == 2) {
-        nextTurn();
-        m_state = State::Waiting;
-    } else {
-        showPlayer(2);
-        m_secondsLeft = m_setup.secondsPerMove;
-        if (m_setup.opponent == 2) {
-            co_await computerTurn();
-        } else {
-            m_state = State::Waiting;
-        }
-    }
+    nextTurn();
+    resetMoveClock();
+    co_await moverPlays();
     m_secondsLeft = m_setup.secondsPerMove;
     m_timeOutTurn = false;
 }
