@@ -161,14 +161,27 @@ Step<> Game::loadGame(SavedGame game) {
     m_announcer->Clear();
     m_announcer->StopSound();
     m_view.turnMarksHidden();
+    co_await restoreDiscs(game.board);
+    announceLoaded(game);
+    co_await m_steps.until([this] { return m_announcer == nullptr || m_announcer->Count() <= 1; });
 
-    // The position comes back audibly, row by row, each disc at its place.
+    // A loaded game never inherits the passes of the game played before it,
+    // nor its turns: the record keeps none.
+    m_passCount = -1;
+    forgetTurns();
+    m_view.secondsLeftShown(0, m_secondsLeft);
+    startClock();
+    co_await moverPlays();
+}
+
+// The position comes back audibly, row by row, each disc at its place.
+Step<> Game::restoreDiscs(const Board& saved) {
     m_board.clear();
     m_view.discsChanged();
     const int halfPause = static_cast<int>(RoundHalfEven(m_turnPause / 2.0));
     for (int row = 1; row <= 8; ++row) {
         for (int col = 1; col <= 8; ++col) {
-            const CellCode code = game.board.at(col, row);
+            const CellCode code = saved.at(col, row);
             m_board.at(col, row) = code;
             m_view.discsChanged();
             if (code == 1 || code == 2) {
@@ -177,9 +190,12 @@ Step<> Game::loadGame(SavedGame game) {
             }
         }
     }
+}
+
+// The saved game's kind, stage, clock and score, said as they come back.
+void Game::announceLoaded(const SavedGame& game) {
     m_points = game.points;
     m_discTotals = game.discTotals;
-
     m_announcer->Clear();
     m_announcer->AddFile("velcome");
     setOpponent(game.game);
@@ -216,15 +232,6 @@ Step<> Game::loadGame(SavedGame game) {
     m_announcer->AddFile("position");
     sayCell(false);
     showPlayer(m_player);
-    co_await m_steps.until([this] { return m_announcer == nullptr || m_announcer->Count() <= 1; });
-
-    // A loaded game never inherits the passes of the game played before it,
-    // nor its turns: the record keeps none.
-    m_passCount = -1;
-    forgetTurns();
-    m_view.secondsLeftShown(0, m_secondsLeft);
-    startClock();
-    co_await moverPlays();
 }
 
 void Game::sayMoveNumber(int moveNumber) {

@@ -160,6 +160,8 @@ class Game {
     // Starting and loading (Game.cpp).
     Step<> startGame();
     Step<> loadGame(SavedGame game);
+    Step<> restoreDiscs(const Board& saved);
+    void announceLoaded(const SavedGame& game);
     void setOpponent(int opponent);
     void setLevel(int level);
     void sayMoveNumber(int moveNumber);
@@ -187,11 +189,14 @@ class Game {
 
     // The end of a game and of a match (GameEnd.cpp); true when the game ended.
     Step<bool> checkGameEnd();
+    std::pair<std::string, std::string> scoreGame(const DiscCount& count);
     void sayVictory(const char* kind, int winner);
     std::pair<std::string, std::string> matchVerdict();
     Step<> showResult(const std::string& text, const std::string& caption);
 
     // The keys (GameKeys.cpp, GameReading.cpp).
+    struct Handler;
+    static const Handler* handlerOf(Command command);
     void moveCursor(int dCol, int dRow);
     Step<> quitGame();
     Step<> showHelp();

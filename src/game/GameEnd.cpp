@@ -26,6 +26,27 @@ Step<bool> Game::checkGameEnd() {
     }
     m_state = State::Over;
     stopClock();
+    auto [caption, text] = scoreGame(count);
+    if (m_setup.gameType > 2) {
+        co_await showResult(text, caption);
+        if (m_stageCount >= m_stage) {
+            co_await startGame();
+            co_return true;
+        }
+        std::tie(caption, text) = matchVerdict();
+    }
+    m_announcer->AddFile("ok");
+    co_await showResult(text, caption);
+    co_await m_steps.until([this] { return m_announcer->Count() == 0; });
+    co_await m_steps.pause(GamePauses::kAfterGame);
+    m_view.backToMenu();
+    co_return true;
+}
+
+// The count weighted by the stage into the match's totals and points, the
+// result said; its dialog caption and text. In a staged match the score and
+// the totals follow.
+std::pair<std::string, std::string> Game::scoreGame(const DiscCount& count) {
     const int w1 = count.white * m_stage;
     const int w2 = count.black * m_stage;
     m_discTotals[0] += w1;
@@ -68,19 +89,8 @@ Step<bool> Game::checkGameEnd() {
         m_announcer->Number(m_discTotals[1]);
         m_announcer->AddFile("ok");
         text += "Всего: " + Two(m_discTotals[0], "/", m_discTotals[1]) + ".";
-        co_await showResult(text, caption);
-        if (m_stageCount >= m_stage) {
-            co_await startGame();
-            co_return true;
-        }
-        std::tie(caption, text) = matchVerdict();
     }
-    m_announcer->AddFile("ok");
-    co_await showResult(text, caption);
-    co_await m_steps.until([this] { return m_announcer->Count() == 0; });
-    co_await m_steps.pause(GamePauses::kAfterGame);
-    m_view.backToMenu();
-    co_return true;
+    return {caption, text};
 }
 
 void Game::sayVictory(const char* kind, int winner) {

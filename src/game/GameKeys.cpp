@@ -10,6 +10,63 @@
 
 namespace korvel {
 
+// What each command does, and whether it waits for the player's turn: what
+// starts a step may not start while a move, the computer's turn, a question or
+// the start of a game is under way; the cursor and the reports answer at once.
+struct Game::Handler {
+    Command command;
+    bool waitsForTurn;
+    void (*run)(Game& game);
+};
+
+const Game::Handler* Game::handlerOf(Command command) {
+    static const Handler kHandlers[] = {
+        {Command::Up, false, [](Game& g) { g.moveCursor(0, 1); }},
+        {Command::Down, false, [](Game& g) { g.moveCursor(0, -1); }},
+        {Command::Left, false, [](Game& g) { g.moveCursor(-1, 0); }},
+        {Command::Right, false, [](Game& g) { g.moveCursor(1, 0); }},
+        {Command::UpLeft, false, [](Game& g) { g.moveCursor(-1, 1); }},
+        {Command::UpRight, false, [](Game& g) { g.moveCursor(1, 1); }},
+        {Command::DownLeft, false, [](Game& g) { g.moveCursor(-1, -1); }},
+        {Command::DownRight, false, [](Game& g) { g.moveCursor(1, -1); }},
+        {Command::Quiet, false, [](Game& g) { g.m_announcer->Clear(); }},
+        {Command::FreeCells, false, [](Game& g) { g.sayFreeCells(); }},
+        {Command::ToggleAnnouncer, false, [](Game& g) { g.toggleAnnouncer(); }},
+        {Command::ToggleMusic, false, [](Game& g) { g.toggleMusic(); }},
+        {Command::TimeOfDay, false, [](Game& g) { g.sayTimeOfDay(); }},
+        {Command::TimeLeft, false, [](Game& g) { g.sayTimeLeft(); }},
+        {Command::SinceStart, false, [](Game& g) { g.saySinceStart(); }},
+        {Command::DiscCounts, false, [](Game& g) { g.sayDiscCounts(); }},
+        {Command::SayCell, false,
+         [](Game& g) {
+             g.m_announcer->Clear();
+             g.sayCell(false);
+         }},
+        {Command::Play, true, [](Game& g) { g.m_steps.start(g.personMoves()); }},
+        {Command::Pass, true, [](Game& g) { g.m_steps.start(g.passTurn()); }},
+        {Command::Quit, true, [](Game& g) { g.m_steps.start(g.quitGame()); }},
+        {Command::Help, true, [](Game& g) { g.m_steps.start(g.showHelp()); }},
+        {Command::Save, true, [](Game& g) { g.m_steps.start(g.saveGame()); }},
+        {Command::Pause, true, [](Game& g) { g.pauseGame(); }},
+        {Command::Row, true, [](Game& g) { g.sayLine(true); }},
+        {Command::Column, true, [](Game& g) { g.sayLine(false); }},
+        {Command::LegalMoves, true, [](Game& g) { g.sayLegalMoves(); }},
+        {Command::LastTurns, true, [](Game& g) { g.sayLastTurns(); }},
+        {Command::Hint, true, [](Game& g) { g.sayHint(); }},
+        {Command::Slower, true, [](Game& g) { g.stepRate(-1); }},
+        {Command::Faster, true, [](Game& g) { g.stepRate(1); }},
+        {Command::Quieter, true, [](Game& g) { g.stepMusicVolume(-1); }},
+        {Command::Louder, true, [](Game& g) { g.stepMusicVolume(1); }},
+        {Command::TakeBack, true, [](Game& g) { g.takeBack(); }},
+    };
+    for (const Handler& handler : kHandlers) {
+        if (handler.command == command) {
+            return &handler;
+        }
+    }
+    return nullptr;
+}
+
 void Game::command(Command command) {
     if (m_announcer == nullptr) {
         return;
@@ -20,85 +77,9 @@ void Game::command(Command command) {
         }
         return;
     }
-    switch (command) {
-        case Command::Up:
-            return moveCursor(0, 1);
-        case Command::Down:
-            return moveCursor(0, -1);
-        case Command::Left:
-            return moveCursor(-1, 0);
-        case Command::Right:
-            return moveCursor(1, 0);
-        case Command::UpLeft:
-            return moveCursor(-1, 1);
-        case Command::UpRight:
-            return moveCursor(1, 1);
-        case Command::DownLeft:
-            return moveCursor(-1, -1);
-        case Command::DownRight:
-            return moveCursor(1, -1);
-        case Command::Quiet:
-            return m_announcer->Clear();
-        case Command::FreeCells:
-            return sayFreeCells();
-        case Command::ToggleAnnouncer:
-            return toggleAnnouncer();
-        case Command::ToggleMusic:
-            return toggleMusic();
-        case Command::TimeOfDay:
-            return sayTimeOfDay();
-        case Command::TimeLeft:
-            return sayTimeLeft();
-        case Command::SinceStart:
-            return saySinceStart();
-        case Command::DiscCounts:
-            return sayDiscCounts();
-        case Command::SayCell:
-            m_announcer->Clear();
-            return sayCell(false);
-        default:
-            break;
-    }
-    // The rest waits for the player's turn: none of them may start while a
-    // move, the computer's turn, a question or the start of a game is under way.
-    if (!idle()) {
-        return;
-    }
-    switch (command) {
-        case Command::Play:
-            return m_steps.start(personMoves());
-        case Command::Pass:
-            return m_steps.start(passTurn());
-        case Command::Quit:
-            return m_steps.start(quitGame());
-        case Command::Help:
-            return m_steps.start(showHelp());
-        case Command::Save:
-            return m_steps.start(saveGame());
-        case Command::Pause:
-            return pauseGame();
-        case Command::Row:
-            return sayLine(true);
-        case Command::Column:
-            return sayLine(false);
-        case Command::LegalMoves:
-            return sayLegalMoves();
-        case Command::LastTurns:
-            return sayLastTurns();
-        case Command::Hint:
-            return sayHint();
-        case Command::Slower:
-            return stepRate(-1);
-        case Command::Faster:
-            return stepRate(1);
-        case Command::Quieter:
-            return stepMusicVolume(-1);
-        case Command::Louder:
-            return stepMusicVolume(1);
-        case Command::TakeBack:
-            return takeBack();
-        default:
-            return;
+    const Handler* handler = handlerOf(command);
+    if (handler != nullptr && (!handler->waitsForTurn || idle())) {
+        handler->run(*this);
     }
 }
 
