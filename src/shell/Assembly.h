@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "AccessPolicy.h"
 #include "AudioDevice.h"
 #include "Clock.h"
 #include "DialogHost.h"
@@ -84,6 +85,8 @@ class Assembly {
 
     Services m_services;
     Settings m_settings;
+    // Before the window: no widget may be asked for its accessible object first.
+    AccessPolicy m_access;
     DialogHost m_dialogs;
     SpeechLayer m_speech;
     std::unique_ptr<MusicList> m_mm;
