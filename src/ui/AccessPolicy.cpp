@@ -10,6 +10,8 @@ namespace korvel {
 namespace {
 
 bool g_quiet = false;
+// The focus came back to the main window from one of the game's own dialogs.
+bool g_backFromDialog = false;
 
 // The game's own window, not one of its dialogs.
 bool IsMainWindow(const QWidget* w) {
@@ -18,9 +20,10 @@ bool IsMainWindow(const QWidget* w) {
 
 // A widget as the game gives it while it speaks alone. The main window is an
 // empty window named by its title (a screen reader names the game by it when
-// the game takes the focus); a dialog is a nameless empty window, as the game
-// says what it asks; any other widget a nameless, invisible object outside the
-// tree.
+// the game takes the focus), but nameless when the focus comes back to it
+// from a dialog of the game's own; its role is one a screen reader does not
+// say. A dialog is a nameless empty window, as the game says what it asks;
+// any other widget a nameless, invisible object outside the tree.
 class QuietWidget : public QAccessibleObject {
   public:
     explicit QuietWidget(QWidget* widget) : QAccessibleObject(widget) {}
@@ -39,10 +42,12 @@ class QuietWidget : public QAccessibleObject {
 
     QString text(QAccessible::Text t) const override {
         const QWidget* w = widget();
-        return t == QAccessible::Name && IsMainWindow(w) ? w->windowTitle().trimmed() : QString();
+        return t == QAccessible::Name && IsMainWindow(w) && !g_backFromDialog
+                   ? w->windowTitle().trimmed()
+                   : QString();
     }
     QAccessible::Role role() const override {
-        return widget()->isWindow() ? QAccessible::Window : QAccessible::NoRole;
+        return widget()->isWindow() ? QAccessible::Client : QAccessible::NoRole;
     }
     // A dialog is not shown either: a screen reader passes over its window when
     // it opens, and finds the main window still its own when it closes.
@@ -77,6 +82,21 @@ QAccessibleInterface* QuietFactory(const QString&, QObject* object) {
 // Nothing the widgets do is told: no focus, name, text or selection change.
 void DropEvent(QAccessibleEvent*) {}
 
+// Notes where the focus went: a window of the game loses it before the next
+// one gets it (and a screen reader asks that one's name).
+class ActivationWatch : public QObject {
+  public:
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (event->type() == QEvent::WindowDeactivate && target->isWidgetType()) {
+            const auto* w = static_cast<const QWidget*>(target);
+            if (w->isWindow()) {
+                g_backFromDialog = !IsMainWindow(w);
+            }
+        }
+        return false;
+    }
+};
+
 }  // namespace
 
 AccessPolicy::AccessPolicy(bool ordinaryTree) : m_quiet(!ordinaryTree) {
@@ -84,6 +104,9 @@ AccessPolicy::AccessPolicy(bool ordinaryTree) : m_quiet(!ordinaryTree) {
         return;
     }
     g_quiet = true;
+    g_backFromDialog = false;
+    m_watch = std::make_unique<ActivationWatch>();
+    qApp->installEventFilter(m_watch.get());
     QAccessible::installFactory(QuietFactory);
     m_previous = QAccessible::installUpdateHandler(DropEvent);
 }

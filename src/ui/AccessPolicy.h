@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAccessible>
+#include <QObject>
+#include <memory>
 
 namespace korvel {
 
@@ -11,9 +13,10 @@ class Settings;
 // read its widgets would talk over the game's own voice. So while the game is
 // alone, every widget is given to them as a nameless, invisible object with no
 // children, and no change of focus, text or selection is sent; each window is
-// an empty window with no children, the main window keeping its title as its
-// name. The screen reader's own commands still reach it (the key events go to
-// it as before), and other programs are not touched.
+// an empty window, the main window named by its title when the game takes the
+// focus, so that a screen reader names the game once. The screen reader's own
+// commands still reach it (the key events go to it as before), and other
+// programs are not touched.
 //
 // With the ordinary tree (`[Access] screenreader=1` in the settings file) Qt's
 // own accessible objects and events are given: a magnifier that follows the
@@ -34,6 +37,7 @@ class AccessPolicy {
   private:
     bool m_quiet;
     QAccessible::UpdateHandler m_previous = nullptr;
+    std::unique_ptr<QObject> m_watch;  // where the focus goes among the game's windows
 };
 
 }  // namespace korvel
