@@ -50,7 +50,7 @@ class QuietWidget : public QAccessibleObject {
         return widget()->isWindow() ? QAccessible::Client : QAccessible::NoRole;
     }
     // A dialog is not shown either: a screen reader passes over its window when
-    // it opens, and finds the main window still its own when it closes.
+    // it opens.
     QAccessible::State state() const override {
         QAccessible::State s;
         const QWidget* w = widget();
