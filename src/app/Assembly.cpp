@@ -12,6 +12,7 @@ namespace korvel {
 Assembly::Assembly(const Services& services)
     : m_services(services),
       m_settings(SettingsPath(services.folders.user)),
+      m_access(AccessPolicy::OrdinaryTreeWanted(m_settings)),
       m_dialogs(services.clock, services.folders),
       m_speech(services.speech, m_settings),
       m_mm(std::make_unique<Announcer>(services.clock, m_settings, services.device)),

@@ -11,6 +11,7 @@
 #include "core/IniFile.h"
 #include "core/ProgramFolders.h"
 #include "opponent/RandomSource.h"
+#include "ui/AccessPolicy.h"
 #include "ui/BoardControl.h"
 #include "ui/DialogHost.h"
 #include "ui/MenuControl.h"
@@ -85,6 +86,8 @@ class Assembly {
 
     Services m_services;
     Settings m_settings;
+    // Before the window: no widget may be asked for its accessible object first.
+    AccessPolicy m_access;
     DialogHost m_dialogs;
     SpeechLayer m_speech;
     std::unique_ptr<Announcer> m_mm;
