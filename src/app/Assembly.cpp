@@ -111,14 +111,14 @@ void Assembly::GameChoice(int choice) {
     ShowMenu(false);
     game().setPlayerPhrase(1, m_settings.GetIni("Game", "gamer1"));
     game().setPlayerPhrase(2, m_settings.GetIni("Game", "gamer2"));
-    m_settings.SetNumber("Menu", "level", menu.Level);
-    m_settings.SetNumber("Menu", "position", menu.Menu);
-    m_settings.SetNumber("Menu", "time", menu.Times);
-    m_settings.SetNumber("Menu", "type", menu.Tip);
+    m_settings.SetNumber("Menu", "level", menu.level);
+    m_settings.SetNumber("Menu", "position", menu.opponent);
+    m_settings.SetNumber("Menu", "time", menu.minutes);
+    m_settings.SetNumber("Menu", "type", menu.gameType);
     m_board->show();
     m_window->activateWindow();
     m_board->focusBoard();
-    game().begin(GameSetup{menu.Tip, menu.Menu, menu.Level, menu.Times * 60});
+    game().begin(GameSetup{menu.gameType, menu.opponent, menu.level, menu.minutes * 60});
 }
 
 void Assembly::BackToMenu() {
@@ -169,10 +169,10 @@ void LoadIni(const Settings& settings, MenuControl& menu, Game& game) {
         const int value = settings.GetNumber("Menu", key);
         return static_cast<std::int16_t>(value >= 1 && value <= high ? value : 0);
     };
-    menu.Level = stored("level", 4);
-    menu.Menu = stored("position", 2);
-    menu.Times = stored("time", 10);
-    menu.Tip = stored("type", 4);
+    menu.level = stored("level", 4);
+    menu.opponent = stored("position", 2);
+    menu.minutes = stored("time", 10);
+    menu.gameType = stored("type", 4);
     const int interval = settings.GetNumber("Game", "interval");
     game.setTurnPause(std::clamp(interval, 0, 1000));
     game.setMusicOn(settings.GetNumber("Music", "music") != 0);

@@ -59,11 +59,11 @@ GameFilesDialog::GameFilesDialog(Announcer* mm, std::string word)
         " font-size: 16pt; font-weight: bold; }"
         " QListWidget::item:selected { background-color: rgb(255, 255, 0); color: black; }"));
     m_butt1 = new QPushButton(QStringLiteral("Да"), this);
-    m_butt1->setObjectName(QStringLiteral("Lbutt1"));
+    m_butt1->setObjectName(QStringLiteral("yesButton"));
     m_butt1->setGeometry(kButt1Rect);
     m_butt1->setStyleSheet(ButtonStyle("rgb(255, 255, 0)"));
     m_butt2 = new QPushButton(QStringLiteral("Нет"), this);
-    m_butt2->setObjectName(QStringLiteral("Lbutt2"));
+    m_butt2->setObjectName(QStringLiteral("noButton"));
     m_butt2->setGeometry(kButt2Rect);
     m_butt2->setStyleSheet(ButtonStyle("rgb(255, 255, 255)"));
     for (QPushButton* button : {m_butt1, m_butt2}) {
@@ -249,13 +249,13 @@ std::shared_ptr<OpenList> OpenGameList(DialogHost& host, const QString& caption,
     form.setWindowTitle(caption);
     form.setItems(items);
     open->owner.show(form);
-    form.GameList()->setFocus(Qt::OtherFocusReason);
+    form.list()->setFocus(Qt::OtherFocusReason);
 
     open->record.kind = "gamefiles";
     open->record.caption = caption.toStdString();
     open->record.text = items.join(QStringLiteral("\r\n")).toStdString();
-    open->record.buttons = {{1, form.Lbutt1()->text().toStdString()},
-                            {2, form.Lbutt2()->text().toStdString()}};
+    open->record.buttons = {{1, form.yesButton()->text().toStdString()},
+                            {2, form.noButton()->text().toStdString()}};
     host.report(open->record);
 
     form.announce();
@@ -284,11 +284,10 @@ std::shared_ptr<OpenList> OpenGameList(DialogHost& host, const QString& caption,
 
 }  // namespace
 
-std::int16_t SelectGameList(DialogHost& host, const QString& ArgText,
-                            const QStringList& ArgListMass, const std::string& ArgWord,
-                            Announcer& ArgMus) {
+std::int16_t SelectGameList(DialogHost& host, const QString& caption, const QStringList& items,
+                            const std::string& word, Announcer& announcer) {
     int answer = -1;
-    const std::shared_ptr<OpenList> open = OpenGameList(host, ArgText, ArgListMass, ArgWord, ArgMus,
+    const std::shared_ptr<OpenList> open = OpenGameList(host, caption, items, word, announcer,
                                                         [&answer](int given) { answer = given; });
     if (!host.clock().waitUntil([&answer] { return answer >= 0; })) {
         // Nothing could ever press a button: a cancel.

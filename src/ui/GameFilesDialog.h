@@ -19,22 +19,22 @@ class Clock;
 class DialogHost;
 class Announcer;
 
-// The window frmGameFiles: the list GameList of saved games and free slots with
-// the buttons Lbutt1 ("Да") and Lbutt2 ("Нет"), built afresh by SelectGameList
+// The game-files window: the list of saved games and free slots with the
+// buttons "Да" and "Нет", built afresh by SelectGameList
 // for each choice. It owns its controls; the announcer is borrowed while open.
 //
 // The window handles its keys itself: Up, Down, Home and End move through the
-// list; Tab and Shift+Tab go round GameList, Lbutt1, Lbutt2; Enter presses the
-// focused button, elsewhere Lbutt1; Space the focused button; Escape Lbutt2.
+// list; Tab and Shift+Tab go round the list and the two buttons; Enter presses the
+// focused button, elsewhere yesButton; Space the focused button; Escape noButton.
 // Other keys, and keys with Ctrl or Alt, do nothing.
 class GameFilesDialog : public QWidget {
   public:
     GameFilesDialog(Announcer* mm, std::string word);
     ~GameFilesDialog() override;
 
-    QListWidget* GameList() const { return m_list; }
-    QPushButton* Lbutt1() const { return m_butt1; }
-    QPushButton* Lbutt2() const { return m_butt2; }
+    QListWidget* list() const { return m_list; }
+    QPushButton* yesButton() const { return m_butt1; }
+    QPushButton* noButton() const { return m_butt2; }
 
     void setItems(const QStringList& items);
     // What the window does when it comes up: the phrase, then, kActivatePause
@@ -71,13 +71,12 @@ class GameFilesDialog : public QWidget {
     std::int16_t m_result = 0;
 };
 
-// Shows the list `ArgListMass` under the caption `ArgText` over the active
-// window and waits for the player. `ArgWord` is the phrase said when the window
+// Shows the list `items` under the caption `caption` over the active
+// window and waits for the player. `word` is the phrase said when the window
 // comes up and when the list gets the focus back. Returns the 1-based number of
 // the chosen item, 0 when cancelled.
-std::int16_t SelectGameList(DialogHost& host, const QString& ArgText,
-                            const QStringList& ArgListMass, const std::string& ArgWord,
-                            Announcer& ArgMus);
+std::int16_t SelectGameList(DialogHost& host, const QString& caption, const QStringList& items,
+                            const std::string& word, Announcer& announcer);
 
 // The list texts: "        Лок: 3.   Этап: 1" for a saved game (the stage left
 // empty for a file without one), "        Лок: 4." for a new slot.

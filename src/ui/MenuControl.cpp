@@ -83,7 +83,7 @@ class MenuControl::KeyPrompt : public QWidget {
         if (m_menu.m_mm) {
             m_menu.m_mm->StopSound();
         }
-        m_menu.Label1->hide();
+        m_menu.m_promptLabel->hide();
     }
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
@@ -120,22 +120,21 @@ MenuControl::MenuControl(Clock& clock, const std::filesystem::path& programFolde
     setPalette(pal);
     setAutoFillBackground(true);
 
-    GlavMenu = new QLabel(this);
-    GlavMenu->setGeometry(10 * kScale, 0, 300 * kScale, 25 * kScale);
-    MenuList = new List(*this);
-    MenuList->setObjectName(QStringLiteral("MenuList"));
-    MenuList->setGeometry(10 * kScale, 26 * kScale, 300 * kScale, 147 * kScale);
-    MenuList->setSelectionMode(QAbstractItemView::SingleSelection);
-    KeyTip = new KeyPrompt(*this);
-    KeyTip->setObjectName(QStringLiteral("KeyTip"));
-    KeyTip->setGeometry(10 * kScale, 175 * kScale, 300 * kScale, 65 * kScale);
-    Label1 = new QLabel(QStringLiteral("Нажмите  цифру  0 - 9"), this);
-    Label1->setGeometry(0, 0, 300 * kScale, 25 * kScale);
-    Label1->setAutoFillBackground(true);
-    Label1->hide();
-    connect(MenuList, &QListWidget::currentRowChanged, this,
-            [this](int row) { itemSelected(row); });
-    FillMenu();
+    m_title = new QLabel(this);
+    m_title->setGeometry(10 * kScale, 0, 300 * kScale, 25 * kScale);
+    m_list = new List(*this);
+    m_list->setObjectName(QStringLiteral("m_list"));
+    m_list->setGeometry(10 * kScale, 26 * kScale, 300 * kScale, 147 * kScale);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_prompt = new KeyPrompt(*this);
+    m_prompt->setObjectName(QStringLiteral("m_prompt"));
+    m_prompt->setGeometry(10 * kScale, 175 * kScale, 300 * kScale, 65 * kScale);
+    m_promptLabel = new QLabel(QStringLiteral("Нажмите  цифру  0 - 9"), this);
+    m_promptLabel->setGeometry(0, 0, 300 * kScale, 25 * kScale);
+    m_promptLabel->setAutoFillBackground(true);
+    m_promptLabel->hide();
+    connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) { itemSelected(row); });
+    fillPage();
 }
 
 MenuControl::~MenuControl() {
@@ -152,31 +151,31 @@ void MenuControl::UnInit() {
     ReleaseEffect(m_not);
 }
 
-void MenuControl::FillMenu() {
+void MenuControl::fillPage() {
     m_filling = true;
-    GlavMenu->setText(kTitles[m_page - 1]);
-    MenuList->clear();
-    MenuList->addItems(kItems[m_page - 1]);
-    MenuList->setCurrentRow(-1);
+    m_title->setText(kTitles[m_page - 1]);
+    m_list->clear();
+    m_list->addItems(kItems[m_page - 1]);
+    m_list->setCurrentRow(-1);
     m_filling = false;
 }
 
 void MenuControl::ShowAndListen() {
     show();
-    MenuList_GotFocus();
+    listTakesKeyboard();
 }
 
-void MenuControl::MenuList_GotFocus() {
-    MenuList->setFocus();
+void MenuControl::listTakesKeyboard() {
+    m_list->setFocus();
     if (m_mm == nullptr) {
         return;
     }
     m_mm->AddFile(std::string(kPrefixes[m_page - 1]) + "0");
     m_clock.waitUntil([this] { return m_mm == nullptr || m_mm->Count() == 0; });
-    const std::array<std::int16_t, 3> stored = {Menu, Tip, Level};
+    const std::array<std::int16_t, 3> stored = {opponent, gameType, level};
     const int position = stored[m_page - 1];
-    if (position >= 1 && position <= MenuList->count()) {
-        MenuList->setCurrentRow(position - 1);
+    if (position >= 1 && position <= m_list->count()) {
+        m_list->setCurrentRow(position - 1);
     }
 }
 
@@ -196,19 +195,19 @@ void MenuControl::playItem(int position) {
 
 void MenuControl::toPage(int page) {
     m_page = static_cast<std::int16_t>(page);
-    FillMenu();
-    MenuList_GotFocus();
+    fillPage();
+    listTakesKeyboard();
 }
 
 void MenuControl::activate(int code) {
-    playItem(MenuList->currentRow() + 1);
+    playItem(m_list->currentRow() + 1);
     if (onChoice) {
         onChoice(code);
     }
 }
 
 void MenuControl::enterPressed() {
-    const int n = MenuList->currentRow() + 1;
+    const int n = m_list->currentRow() + 1;
     if (n < 1 || m_mm == nullptr) {
         return;
     }
@@ -216,7 +215,7 @@ void MenuControl::enterPressed() {
         switch (n) {
             case 1:
             case 2:
-                Menu = static_cast<std::int16_t>(n);
+                opponent = static_cast<std::int16_t>(n);
                 return toPage(2);
             case 3:
                 m_mm->PlaySound("unavailable");
@@ -224,7 +223,7 @@ void MenuControl::enterPressed() {
             case 4:
                 return activate(3);
             case 5:
-                if (Menu == 2) {
+                if (opponent == 2) {
                     return toPage(3);
                 }
                 return activate(4);
@@ -234,34 +233,34 @@ void MenuControl::enterPressed() {
     }
     if (m_page == 2) {
         if (n == 1 || n == 3) {
-            Tip = static_cast<std::int16_t>(n);
-            Times = 0;
+            gameType = static_cast<std::int16_t>(n);
+            minutes = 0;
             return toPage(1);
         }
         if (n == 2 || n == 4) {
-            Tip = static_cast<std::int16_t>(n);
+            gameType = static_cast<std::int16_t>(n);
             return openPrompt();
         }
         return toPage(1);
     }
-    if (n == 4 && Tip % 2 == 0) {
+    if (n == 4 && gameType % 2 == 0) {
         m_mm->PlaySound("unavailable");
         return;
     }
-    Level = static_cast<std::int16_t>(n);
+    level = static_cast<std::int16_t>(n);
     m_page = 1;
     if (onChoice) {
         onChoice(4);
     }
-    FillMenu();
+    fillPage();
 }
 
 void MenuControl::openPrompt() {
-    MenuList->setFocusPolicy(Qt::NoFocus);
-    KeyTip->setFocusPolicy(Qt::StrongFocus);
-    KeyTip->setFocus();
-    Label1->show();
-    Label1->raise();
+    m_list->setFocusPolicy(Qt::NoFocus);
+    m_prompt->setFocusPolicy(Qt::StrongFocus);
+    m_prompt->setFocus();
+    m_promptLabel->show();
+    m_promptLabel->raise();
     m_mm->PlaySound("keynum");
 }
 
@@ -278,13 +277,13 @@ void MenuControl::promptKey(QKeyEvent* event) {
         PlayEffect(m_not, pan, volume, frequency);
         return;
     }
-    Times = static_cast<std::int16_t>(c == QLatin1Char('0') ? 10 : c.digitValue());
-    m_mm->AddFile(std::to_string(Times));
+    minutes = static_cast<std::int16_t>(c == QLatin1Char('0') ? 10 : c.digitValue());
+    m_mm->AddFile(std::to_string(minutes));
     m_page = 1;
-    FillMenu();
-    MenuList->setFocusPolicy(Qt::StrongFocus);
-    KeyTip->setFocusPolicy(Qt::NoFocus);
-    MenuList_GotFocus();
+    fillPage();
+    m_list->setFocusPolicy(Qt::StrongFocus);
+    m_prompt->setFocusPolicy(Qt::NoFocus);
+    listTakesKeyboard();
 }
 
 }  // namespace korvel

@@ -13,7 +13,7 @@ namespace korvel {
 class Clock;
 class Announcer;
 
-// The spoken menu, Menu: three pages of a list (main page, game type, the
+// The spoken menu: three pages of a list (main page, game type, the
 // computer's level) that name every item through the announcer as the player
 // moves, and a minutes prompt for the timed types. It keeps the player's four
 // choices and hands a choice code (3 load, 4 start, 5 exit) to `onChoice`; it
@@ -28,17 +28,17 @@ class MenuControl : public QWidget {
     void UnInit();
 
     // The player's choices.
-    std::int16_t Menu = 1;   // 1 two players, 2 against the computer
-    std::int16_t Tip = 1;    // game type 1..4
-    std::int16_t Times = 0;  // minutes per move, 1..10; 0 untimed
-    std::int16_t Level = 0;  // 1..4
+    std::int16_t opponent = 1;  // 1 two players, 2 against the computer
+    std::int16_t gameType = 1;  // 1..4
+    std::int16_t minutes = 0;   // minutes per move, 1..10; 0 untimed
+    std::int16_t level = 0;     // 1..4
 
-    std::int16_t MenuPage() const { return m_page; }
+    std::int16_t page() const { return m_page; }
     // Shows the menu and gives the list the keyboard: the page's title is
     // said, then the stored choice of the page is selected and named.
     void ShowAndListen();
     // The list takes the keyboard (after a page change or when shown).
-    void MenuList_GotFocus();
+    void listTakesKeyboard();
 
     std::function<void(int)> onChoice;
 
@@ -46,7 +46,7 @@ class MenuControl : public QWidget {
     class List;
     class KeyPrompt;
 
-    void FillMenu();
+    void fillPage();
     void itemSelected(int row);
     void playItem(int position);
     void enterPressed();
@@ -62,10 +62,10 @@ class MenuControl : public QWidget {
     std::int16_t m_page = 1;
     bool m_filling = false;
 
-    QLabel* GlavMenu;
-    List* MenuList;
-    KeyPrompt* KeyTip;
-    QLabel* Label1;
+    QLabel* m_title;
+    List* m_list;
+    KeyPrompt* m_prompt;
+    QLabel* m_promptLabel;
 };
 
 }  // namespace korvel

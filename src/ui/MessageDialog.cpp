@@ -41,7 +41,7 @@ constexpr std::array<int, 4> kButtonLeft{15, 142, 269, 396};
 constexpr std::array<int, 4> kButtonWidth{107, 107, 107, 108};
 constexpr int kTextMargin = 2;
 
-// Background colours of Mbutt1..Mbutt4. A focused button turns navy with
+// Background colours of buttons 1..4. A focused button turns navy with
 // yellow text, like the text area, so the focus is plain to a weak eye.
 const std::array<const char*, 4> kButtonColour{"rgb(255, 255, 0)", "rgb(255, 255, 0)",
                                                "rgb(255, 255, 255)", "rgb(0, 255, 0)"};
@@ -100,7 +100,7 @@ MessageDialog::MessageDialog() : QWidget(nullptr, Qt::Dialog) {
     setAutoFillBackground(true);
 
     m_text = new QPlainTextEdit(this);
-    m_text->setObjectName(QStringLiteral("Mtext"));
+    m_text->setObjectName(QStringLiteral("textArea"));
     m_text->setGeometry(kTextRect);
     m_text->setReadOnly(true);
     m_text->setFrameShape(QFrame::NoFrame);
@@ -121,7 +121,7 @@ MessageDialog::MessageDialog() : QWidget(nullptr, Qt::Dialog) {
                                           QStringLiteral("Помощь")};
     for (int i = 0; i < 4; ++i) {
         auto* button = new QPushButton(captions[i], this);
-        button->setObjectName(QStringLiteral("Mbutt%1").arg(i + 1));
+        button->setObjectName(QStringLiteral("button%1").arg(i + 1));
         button->setGeometry(kButtonLeft[i], kButtonTop, kButtonWidth[i], kButtonHeight);
         button->setAutoDefault(false);
         button->setStyleSheet(
@@ -185,7 +185,7 @@ void MessageDialog::ApplyOptions(int options) {
 
     int focus = 1;
     if (o < 16) {
-        // The old program focused the hidden Mbutt1 here; the first shown button takes it.
+        // The first shown button takes the focus, never a hidden one.
         while (!m_shown[focus - 1]) {
             ++focus;
         }
@@ -325,7 +325,7 @@ void MessageDialog::press(int n) {
 
 // The "Да" and "Нет" buttons name themselves on every arrival but the first;
 // leaving any button cuts the announcer short, except the first leaving of
-// Mbutt1 and Mbutt2, which only marks them as seen.
+// buttons 1 and 2, which only marks them as seen.
 void MessageDialog::buttonFocusIn(int n) {
     if (n > 2 || m_mm == nullptr || !m_seen[n - 1]) {
         return;
@@ -361,7 +361,7 @@ DialogRecord makeRecord(const MessageDialog& form, const QString& text) {
     record.text = text.toStdString();
     for (int n = 1; n <= 4; ++n) {
         if (form.isShown(n)) {
-            record.buttons.emplace_back(n, form.Mbutt(n)->text().toStdString());
+            record.buttons.emplace_back(n, form.button(n)->text().toStdString());
         }
     }
     record.focus = form.focusedButton();
@@ -386,7 +386,7 @@ std::shared_ptr<OpenDialog> Open(DialogHost& host, const QString& text, const QS
                                  int style, Announcer* mm, std::function<void(int)> answered) {
     auto open = std::make_shared<OpenDialog>();
     MessageDialog& form = open->form;
-    form.setTIVMus(mm);
+    form.setAnnouncer(mm);
 
     if (style < 0 || style > 159) {
         style = 97;
@@ -395,12 +395,12 @@ std::shared_ptr<OpenDialog> Open(DialogHost& host, const QString& text, const QS
     QString shownText = text;
     shownText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shownText.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    form.Mtext()->setFont(fittingFont(form.Mtext()->font(), shownText));
-    form.Mtext()->setPlainText(shownText);
+    form.textArea()->setFont(fittingFont(form.textArea()->font(), shownText));
+    form.textArea()->setPlainText(shownText);
 
     open->owner.show(form);
-    form.Mtext()->show();
-    form.Mtext()->setFocus(Qt::OtherFocusReason);
+    form.textArea()->show();
+    form.textArea()->setFocus(Qt::OtherFocusReason);
 
     if (LoadEffect(open->beep, host.dataFolder(), beepEffect(style / 2 + 16))) {
         std::int32_t pan = 0;
@@ -416,7 +416,7 @@ std::shared_ptr<OpenDialog> Open(DialogHost& host, const QString& text, const QS
     form.clearResult();
     open->finish = [open = open.get(), &host, answered = std::move(answered)](int answer) {
         open->owner.restore();
-        open->form.setTIVMus(nullptr);
+        open->form.setAnnouncer(nullptr);
         open->form.hide();
         ReleaseEffect(open->beep);
         open->record.answer = answer;

@@ -15,26 +15,26 @@ namespace korvel {
 class DialogHost;
 class Announcer;
 
-// The window frmMessage: a read-only text area Mtext over a black strip Mbkont
-// with up to four buttons Mbutt1..Mbutt4, built afresh by ShowMessage for each
-// message. It owns its controls; the announcer TIVMus is borrowed while open.
+// The message window: a read-only text area over a black strip with up to
+// four buttons, numbered 1..4, built afresh by ShowMessage for each
+// message. It owns its controls; the announcer announcer is borrowed while open.
 //
 // The window handles its keys itself, the same in every button and in the text:
-// Enter presses the focused button (elsewhere Mbutt1, when shown), Space the
-// focused button, Escape Mbutt3 when shown; Tab, Shift+Tab and the arrows move
+// Enter presses the focused button (elsewhere button 1, when shown), Space the
+// focused button, Escape button 3 when shown; Tab, Shift+Tab and the arrows move
 // between the shown buttons, round the row; keys with Ctrl or Alt do nothing.
 class MessageDialog : public QWidget {
   public:
     MessageDialog();
     ~MessageDialog() override;
 
-    QPlainTextEdit* Mtext() const { return m_text; }
+    QPlainTextEdit* textArea() const { return m_text; }
     // Buttons by number, 1..4.
-    QPushButton* Mbutt(int n) const { return m_butt[n - 1]; }
+    QPushButton* button(int n) const { return m_butt[n - 1]; }
 
     // The announcer the buttons speak through; null keeps them silent.
-    Announcer* TIVMus() const { return m_mm; }
-    void setTIVMus(Announcer* mm) { m_mm = mm; }
+    Announcer* announcer() const { return m_mm; }
+    void setAnnouncer(Announcer* mm) { m_mm = mm; }
 
     // Sets captions, shown buttons and the first focus from the options (style
     // mod 32). While this runs, focus changes are not the player's and say nothing.
@@ -43,7 +43,7 @@ class MessageDialog : public QWidget {
     // The number of the button pressed, 0 while none has been.
     std::int16_t result() const { return m_result; }
     void clearResult() { m_result = 0; }
-    // The answer of a window closed other than by its buttons: Mbutt3 when
+    // The answer of a window closed other than by its buttons: button 3 when
     // shown, otherwise the highest-numbered shown button.
     std::int16_t closeAnswer() const;
     // The button number holding the window's focus, 0 for the text area.
@@ -66,7 +66,7 @@ class MessageDialog : public QWidget {
     QLabel* m_kont = nullptr;
     std::array<QPushButton*, 4> m_butt{};
     std::array<bool, 4> m_shown{};
-    // The "first focus seen" flags of Mbutt1 and Mbutt2.
+    // The "first focus seen" flags of buttons 1 and 2.
     std::array<bool, 2> m_seen{};
     Announcer* m_mm = nullptr;
     std::int16_t m_result = 0;

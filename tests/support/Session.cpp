@@ -162,10 +162,10 @@ void Session::sendKey(const std::string& name) {
 
 void Session::startGame(const GameChoiceValues& choice) {
     MenuControl& menu = app->menu();
-    menu.Menu = choice.menu;
-    menu.Tip = choice.tip;
-    menu.Times = choice.minutes;
-    menu.Level = choice.level;
+    menu.opponent = choice.menu;
+    menu.gameType = choice.tip;
+    menu.minutes = choice.minutes;
+    menu.level = choice.level;
     app->GameChoice(4);
 }
 
