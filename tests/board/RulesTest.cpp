@@ -10,6 +10,7 @@
 #include "Golden.h"
 #include "Rules.h"
 #include "TempFolder.h"
+#include "Texts.h"
 
 namespace korvel {
 namespace {
@@ -97,6 +98,55 @@ TEST(Rules, AsRecorded) {
         }
     }
     testing::ExpectGolden(out, "rules");
+}
+
+// The cells named in `text` after `marker` up to `end`, as (column, row).
+std::vector<std::pair<int, int>> CellsAfter(const std::string& text, const std::string& marker,
+                                            char end) {
+    const std::size_t from = text.find(marker);
+    EXPECT_NE(from, std::string::npos) << marker;
+    const std::string part = text.substr(
+        from + marker.size(), text.find(end, from + marker.size()) - from - marker.size());
+    std::vector<std::pair<int, int>> cells;
+    for (std::size_t i = 0; i + 1 < part.size(); ++i) {
+        if (part[i] >= 'a' && part[i] <= 'h' && part[i + 1] >= '1' && part[i + 1] <= '8') {
+            cells.emplace_back(part[i] - 'a' + 1, part[i + 1] - '0');
+        }
+    }
+    return cells;
+}
+
+// The rules text a player learns the game from by ear tells the truth about
+// this board: the start position, the worked example and the move it forbids,
+// and the example that turns every disc it names.
+TEST(Rules, TextTellsTheBoardAsItIs) {
+    const std::string text = RulesText("d");
+    ASSERT_TRUE(text.starts_with(VersionTitle() + "\r\n"));
+    EXPECT_TRUE(ReadMeIsCurrent(text));
+    const auto place = [&text](Board& board, const char* marker, char end, CellCode code) {
+        for (const auto& [col, row] : CellsAfter(text, marker, end)) {
+            board.at(col, row) = code;
+        }
+    };
+    Board start, told, example;
+    SetStandardPosition(start);
+    place(told, "такова:\r\nбелые ", ',', 1);
+    place(told, ", а черные ", '.', 2);
+    EXPECT_EQ(told, start);
+    const auto move = CellsAfter(text, "фишку на поле ", '.').at(0);
+    const auto turned = CellsAfter(text, "фишка противника на ", ' ').at(0);
+    FlipMask mask;
+    EXPECT_EQ(CountFlips(start, move.first, move.second, 1, mask), 1);
+    EXPECT_EQ(mask.at(turned.first, turned.second), 1);
+    EXPECT_EQ(CellsAfter(text, "А именно ", ',').at(0), move);
+    const auto far = CellsAfter(text, "поставили и ", ',').at(0);
+    EXPECT_EQ(start.at(far.first, far.second), 1);
+    const auto forbidden = CellsAfter(text, "белым ходить на ", '.').at(0);
+    EXPECT_EQ(CountFlips(start, forbidden.first, forbidden.second, 1), 0);
+    place(example, "такова:\r\nчерные ", ',', 2);
+    place(example, "позиция белых: ", '.', 1);
+    const auto a8 = CellsAfter(text, "белую фишку на поле ", ' ').at(0);
+    EXPECT_EQ(CountFlips(example, a8.first, a8.second, 1), CountDiscs(example).black);
 }
 
 }  // namespace
