@@ -100,17 +100,15 @@ TEST(Rules, AsRecorded) {
     testing::ExpectGolden(out, "rules");
 }
 
-// The cells named in `text` after `marker` up to `end`, as (column, row).
-std::vector<std::pair<int, int>> CellsAfter(const std::string& text, const std::string& marker,
-                                            char end) {
-    const std::size_t from = text.find(marker);
-    EXPECT_NE(from, std::string::npos) << marker;
-    const std::string part = text.substr(
-        from + marker.size(), text.find(end, from + marker.size()) - from - marker.size());
-    std::vector<std::pair<int, int>> cells;
-    for (std::size_t i = 0; i + 1 < part.size(); ++i) {
-        if (part[i] >= 'a' && part[i] <= 'h' && part[i + 1] >= '1' && part[i + 1] <= '8') {
-            cells.emplace_back(part[i] - 'a' + 1, part[i + 1] - '0');
+// The cells named in the text after `marker` up to `end`, as board indices.
+std::vector<std::size_t> CellsAfter(const std::string& text, const std::string& marker, char end) {
+    EXPECT_NE(text.find(marker), std::string::npos) << marker;
+    std::vector<std::size_t> cells;
+    for (std::size_t i = text.find(marker) + marker.size(); i + 1 < text.size() && text[i] != end;
+         ++i) {
+        if (text[i] >= 'a' && text[i] <= 'h' && text[i + 1] >= '1' && text[i + 1] <= '8') {
+            cells.push_back(
+                static_cast<std::size_t>(CellIndex(text[i] - 'a' + 1, text[i + 1] - '0')));
         }
     }
     return cells;
@@ -123,30 +121,33 @@ TEST(Rules, TextTellsTheBoardAsItIs) {
     const std::string text = RulesText("d");
     ASSERT_TRUE(text.starts_with(VersionTitle() + "\r\n"));
     EXPECT_TRUE(ReadMeIsCurrent(text));
-    const auto place = [&text](Board& board, const char* marker, char end, CellCode code) {
-        for (const auto& [col, row] : CellsAfter(text, marker, end)) {
-            board.at(col, row) = code;
-        }
+    const auto cells = [&text](const char* marker, char end) {
+        return CellsAfter(text, marker, end);
+    };
+    const auto whiteFlips = [](const Board& board, std::size_t cell, FlipMask& mask) {
+        return CountFlips(board, static_cast<int>(cell % 8 + 1), static_cast<int>(cell / 8 + 1), 1,
+                          mask);
     };
     Board start, told, example;
-    SetStandardPosition(start);
-    place(told, "такова:\r\nбелые ", ',', 1);
-    place(told, ", а черные ", '.', 2);
-    EXPECT_EQ(told, start);
-    const auto move = CellsAfter(text, "фишку на поле ", '.').at(0);
-    const auto turned = CellsAfter(text, "фишка противника на ", ' ').at(0);
     FlipMask mask;
-    EXPECT_EQ(CountFlips(start, move.first, move.second, 1, mask), 1);
-    EXPECT_EQ(mask.at(turned.first, turned.second), 1);
-    EXPECT_EQ(CellsAfter(text, "А именно ", ',').at(0), move);
-    const auto far = CellsAfter(text, "поставили и ", ',').at(0);
-    EXPECT_EQ(start.at(far.first, far.second), 1);
-    const auto forbidden = CellsAfter(text, "белым ходить на ", '.').at(0);
-    EXPECT_EQ(CountFlips(start, forbidden.first, forbidden.second, 1), 0);
-    place(example, "такова:\r\nчерные ", ',', 2);
-    place(example, "позиция белых: ", '.', 1);
-    const auto a8 = CellsAfter(text, "белую фишку на поле ", ' ').at(0);
-    EXPECT_EQ(CountFlips(example, a8.first, a8.second, 1), CountDiscs(example).black);
+    SetStandardPosition(start);
+    for (const auto& [marker, end, board, code] : {std::tuple{"такова:\r\nбелые ", ',', &told, 1},
+                                                   {", а черные ", '.', &told, 2},
+                                                   {"такова:\r\nчерные ", ',', &example, 2},
+                                                   {"позиция белых: ", '.', &example, 1}}) {
+        for (const std::size_t cell : cells(marker, end)) {
+            board->cells[cell] = static_cast<CellCode>(code);
+        }
+    }
+    EXPECT_EQ(told, start);
+    const std::size_t move = cells("фишку на поле ", '.').at(0);
+    EXPECT_EQ(whiteFlips(start, move, mask), 1);
+    EXPECT_EQ(mask.cells[cells("фишка противника на ", ' ').at(0)], 1);
+    EXPECT_EQ(cells("А именно ", ',').at(0), move);
+    EXPECT_EQ(start.cells[cells("поставили и ", ',').at(0)], 1);
+    EXPECT_EQ(whiteFlips(start, cells("белым ходить на ", '.').at(0), mask), 0);
+    const std::size_t sweep = cells("белую фишку на поле ", ' ').at(0);
+    EXPECT_EQ(whiteFlips(example, sweep, mask), CountDiscs(example).black);
 }
 
 }  // namespace
