@@ -11,6 +11,7 @@
 #include <QVoice>
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <mutex>
 #include <optional>
 
@@ -225,7 +226,12 @@ std::unique_ptr<SpeechService> QtSpeechEngine::ConnectQt(const QString& engine) 
 }
 
 QtSpeechEngine::QtSpeechEngine(const QString& engine)
-    : QtSpeechEngine([engine] { return ConnectQt(engine); }, kStopWaitMs) {}
+    : QtSpeechEngine([engine] { return ConnectQt(engine); }, kStopWaitMs) {
+    // libspeechd writes to the service's socket without guarding against a
+    // closed one: a service that dies under a call must make the write fail,
+    // not end the program with SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 QtSpeechEngine::QtSpeechEngine(SpeechServiceFactory connect, int stopWaitMs)
     : m_stopWaitMs(stopWaitMs),
