@@ -51,7 +51,7 @@ void QtClock::processEvents() {
 // wake-up, a few times a second.
 namespace {
 
-constexpr int kWakeUpMs = 50;
+constexpr int kWakeUpMs = 100;
 
 }  // namespace
 
