@@ -41,39 +41,23 @@ bool Assembly::StartUp() {
     // The sound device falls back to a silent output when there is no sound
     // card, so the game can still be played; it fails only when even that fails.
     if (!OpenSoundDevice(m_services.device)) {
-        ShowMessage(m_dialogs,
-                    QStringLiteral("Немогу инициализировать DirectX. Программа будет закрыта.\r\n"
-                                   "Установите DirectX не ниже 8."),
-                    QStringLiteral("Error"), 1, nullptr);
+        const std::string error = m_services.device.openError();
+        SayWhyAndStop("Не удаётся открыть звуковое устройство. Программа будет закрыта.",
+                      QStringLiteral("Не удаётся открыть звуковое устройство:\r\n%1\r\n"
+                                     "Программа будет закрыта.")
+                          .arg(error.empty() ? QStringLiteral("нет ответа от SDL")
+                                             : QString::fromStdString(error)));
         return false;
     }
     EnsureSettingsFile(m_settings);
-    if (!m_mm->Init(20)) {
-        ShowMessage(m_dialogs,
-                    QStringLiteral("Неудаётся найти DirectX.\r\nПроверьте наличее файла: \r\n"
-                                   "WINDOWS\\system32\\quartz.dll\r\n"
-                                   "Сожалею, но программа будет закрыта."),
-                    QStringLiteral("Error System32 DirectX"), 1, nullptr);
-        CloseSoundDevice();
-        return false;
-    }
+    m_mm->Init(20);
     m_mm->setPhraseFolder((m_services.folders.data / "Speaks").string());
     if (!VoiceFound()) {
-        // Without its recorded voice the game is a silent window: the speech
-        // synthesizer says why, the message shows where the voice was looked for.
-        m_speech.Bind();
-        m_services.clock.waitUntil([this] { return !m_speech.connecting(); }, 5000);
-        if (m_speech.FindRussianEngine() != 0) {
-            m_speech.SpeakVoice(
-                "Не найдены записи голоса игры. Переустановите игру. Программа будет закрыта.");
-        }
-        ShowMessage(m_dialogs,
-                    QStringLiteral("Не найдены записи голоса игры в папке:\r\n%1\r\n"
-                                   "Переустановите игру. Программа будет закрыта.")
-                        .arg(QString::fromStdString(m_mm->Folder())),
-                    QStringLiteral("Error"), 1, nullptr);
-        m_speech.Unbind();
-        CloseSoundDevice();
+        SayWhyAndStop(
+            "Не найдены записи голоса игры. Переустановите игру. Программа будет закрыта.",
+            QStringLiteral("Не найдены записи голоса игры в папке:\r\n%1\r\n"
+                           "Переустановите игру. Программа будет закрыта.")
+                .arg(QString::fromStdString(m_mm->Folder())));
         return false;
     }
     game().attach(*m_mm);
@@ -81,6 +65,19 @@ bool Assembly::StartUp() {
     LoadIni(m_settings, *m_menu, game());
     m_started = true;
     return true;
+}
+
+// Without the recorded voice, or without any sound output, the game is a
+// silent window: the speech synthesizer says why, the message shows it.
+void Assembly::SayWhyAndStop(const std::string& spoken, const QString& shown) {
+    m_speech.Bind();
+    m_services.clock.waitUntil([this] { return !m_speech.connecting(); }, 5000);
+    if (m_speech.FindRussianEngine() != 0) {
+        m_speech.SpeakVoice(spoken);
+    }
+    ShowMessage(m_dialogs, shown, QStringLiteral("Error"), 1, nullptr);
+    m_speech.Unbind();
+    CloseSoundDevice();
 }
 
 bool Assembly::VoiceFound() {

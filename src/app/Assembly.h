@@ -78,6 +78,8 @@ class Assembly {
     std::function<void()> onShutDown;
 
   private:
+    // The start cannot go on: says why (speech synthesizer), shows it, closes the sound.
+    void SayWhyAndStop(const std::string& spoken, const QString& shown);
     // Whether the recorded voice can be heard: some phrase of the menu opens.
     bool VoiceFound();
     // The rules the help window reads: ReadMe.txt, or this version's own text

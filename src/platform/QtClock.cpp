@@ -46,27 +46,50 @@ void QtClock::processEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+// The waits sleep in the event loop until an event comes: a key, a window
+// timer (the announcer's tick among them), the end of the wait. What other
+// threads change without an event of ours (a sound that ends on the audio
+// device's thread, the speech service answering) is looked at by a coarse
+// wake-up, a few times a second.
+namespace {
+
+constexpr int kWakeUpMs = 100;
+
+}  // namespace
+
 void QtClock::waitFor(int ms) {
     const std::int64_t end = tickCount() + ms;
-    while (tickCount() < end) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        const std::int64_t left = end - tickCount();
-        if (left > 0) {
-            QThread::msleep(static_cast<unsigned long>(left < 2 ? left : 2));
-        }
+    if (ms <= 0) {
+        return;
+    }
+    QTimer deadline;
+    deadline.setTimerType(Qt::PreciseTimer);
+    deadline.setSingleShot(true);
+    for (std::int64_t left = ms; left > 0; left = end - tickCount()) {
+        deadline.start(static_cast<int>(left));
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
 }
 
 bool QtClock::waitUntil(const std::function<bool()>& done, std::int64_t timeoutMs) {
     const std::int64_t end = timeoutMs < 0 ? -1 : tickCount() + timeoutMs;
+    QTimer wakeUp;
+    wakeUp.setTimerType(Qt::CoarseTimer);
+    wakeUp.start(kWakeUpMs);
+    QTimer deadline;
+    deadline.setTimerType(Qt::PreciseTimer);
+    deadline.setSingleShot(true);
     while (!done()) {
-        if (end >= 0 && tickCount() >= end) {
-            return false;
+        if (end >= 0) {
+            const std::int64_t left = end - tickCount();
+            if (left <= 0) {
+                return false;
+            }
+            if (left < kWakeUpMs) {
+                deadline.start(static_cast<int>(left));
+            }
         }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (!done()) {
-            QThread::msleep(1);
-        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     return true;
 }

@@ -161,6 +161,8 @@ struct SdlAudioDevice::Impl {
     std::map<Handle, Player> players;
     Mix_Music* music = nullptr;
 
+    std::string openError;  // of the last open that failed
+
     bool tryOpen(const char* driver);
     static void postMix(void* self, Uint8* stream, int len);
     void mix(Sint16* out, int frames);
@@ -283,9 +285,10 @@ bool SdlAudioDevice::open() {
     Mix_Init(MIX_INIT_MP3 | MIX_INIT_MID);
     if (d.tryOpen(nullptr)) {
         d.silent = false;
-    } else if (d.tryOpen("dummy")) {
+    } else if (const std::string error = SDL_GetError(); d.tryOpen("dummy")) {
         d.silent = true;
     } else {
+        d.openError = error;
         Mix_Quit();
         return false;
     }
@@ -308,6 +311,10 @@ bool SdlAudioDevice::open() {
         Mix_SetPostMix(&Impl::postMix, &d);
     }
     return true;
+}
+
+std::string SdlAudioDevice::openError() const {
+    return m_impl->openError;
 }
 
 void SdlAudioDevice::close() {

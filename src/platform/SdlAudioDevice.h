@@ -37,6 +37,7 @@ class SdlAudioDevice : public AudioDevice {
     SdlAudioDevice& operator=(const SdlAudioDevice&) = delete;
 
     bool open() override;
+    std::string openError() const override;
     void close() override;
     bool isOpen() const;
     bool isSilent() const;

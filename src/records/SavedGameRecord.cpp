@@ -186,6 +186,11 @@ std::optional<int> SlotNumber(std::string_view fileName) {
     return slot;
 }
 
+bool SlotFile::valid() const {
+    const std::optional<SavedGame> game = ParseRecord(record);
+    return game.has_value() && !IsGameOver(CountDiscs(game->board), 0);
+}
+
 char SlotFile::stage() const {
     return record.size() >= 3 && record[2] >= '0' && record[2] <= '9' ? record[2] : 0;
 }

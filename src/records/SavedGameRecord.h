@@ -70,7 +70,9 @@ struct SlotFile {
     // The stage digit (the record's third character), or 0 when the text has
     // no digit there.
     char stage() const;
-    bool valid() const { return ParseRecord(record).has_value(); }
+    // A record that parses and holds a game still to be played: one already
+    // over (no disc of one player, or no empty cell) is damaged as well.
+    bool valid() const;
 };
 
 // The slot files in the user folder, sorted by slot number; files without a

@@ -32,6 +32,12 @@ int ReadStartPosition(const std::filesystem::path& file, Board& board) {
             }
         }
     }
+    // Without a disc of each player the game would be over before it starts:
+    // such a file is damaged, and the standard position is played instead.
+    if (IsGameOver(CountDiscs(board), 0)) {
+        SetStandardPosition(board);
+        return 1;
+    }
     const int first = IniNumber(lines[2]);
     return first == 2 ? 2 : 1;
 }

@@ -11,6 +11,9 @@ namespace korvel {
 // first and last character count; names off the board are skipped), line 3
 // the player who moves first. Fills `board`, which the caller has emptied.
 // Returns 1 or 2; a third line that is missing, empty or not 1 or 2 gives 1.
+// A position in which the game is already over (no disc of one player, or
+// no empty cell) is damaged: the board gets the standard position, white
+// first, as when there is no file.
 int ReadStartPosition(const std::filesystem::path& file, Board& board);
 
 }  // namespace korvel

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 namespace korvel {
 
@@ -28,6 +29,8 @@ class AudioDevice {
 
     // Opens the output. True when some output is open (possibly a silent one).
     virtual bool open() = 0;
+    // Why the last open failed, in the sound system's words; empty when unknown.
+    virtual std::string openError() const { return {}; }
     // Stops and frees everything; all handles become unknown.
     virtual void close() = 0;
 

@@ -29,6 +29,10 @@ class SpeechEngine {
 
     virtual bool connecting() const = 0;
     virtual std::vector<SpeechVoice> voices() const = 0;
+    // Speech is about to be needed (the help window opens): when the service
+    // has gone away a new connection is made, and `connecting` is true until
+    // it answers. Speech that fails on the way is silent.
+    virtual void revive() = 0;
     // `index` into voices().
     virtual void select(int index) = 0;
     virtual void setSpeed(int speed) = 0;

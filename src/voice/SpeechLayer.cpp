@@ -63,6 +63,11 @@ bool IsRussianLocale(const std::string& locale) {
 SpeechLayer::SpeechLayer(SpeechEngine& engine, Settings& settings)
     : m_engine(engine), m_settings(settings) {}
 
+void SpeechLayer::Bind() {
+    m_bound = true;
+    m_engine.revive();
+}
+
 void SpeechLayer::Unbind() {
     if (m_bound) {
         m_engine.stop();

@@ -31,8 +31,9 @@ class SpeechLayer {
 
     SpeechLayer(SpeechEngine& engine, Settings& settings);
 
-    // Takes the reference to the engine; Unbind drops it and cuts speech short.
-    void Bind() { m_bound = true; }
+    // Takes the reference to the engine (reviving a service that went away);
+    // Unbind drops it and cuts speech short.
+    void Bind();
     void Unbind();
     bool bound() const { return m_bound; }
     // The engine's service is still being reached.

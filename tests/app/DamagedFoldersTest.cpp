@@ -202,5 +202,17 @@ std::vector<Row> Rows() {
 INSTANTIATE_TEST_SUITE_P(Files, DamagedFolders, ::testing::ValuesIn(Rows()),
                          [](const auto& info) { return info.param.name; });
 
+// No sound output at all, not even a silent one: the start ends, and the
+// player hears and sees why in the sound system's words.
+TEST(SoundDevice, ThatCannotOpenEndsTheStartSaidAndShown) {
+    Session s;
+    s.device.setOpenResult(false);
+    EXPECT_FALSE(s.app->StartUp());
+    EXPECT_TRUE(s.heard("speak Не удаётся открыть звуковое устройство. Программа", true) &&
+                s.heard("dialog [Error] Не удаётся открыть звуковое устройство: | no audio "
+                        "device | ",
+                        true));
+}
+
 }  // namespace
 }  // namespace korvel::testing

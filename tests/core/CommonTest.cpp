@@ -129,18 +129,6 @@ TEST(Common, CasesAsWritten) {
     RunCaseFile("common", [&](auto& command, auto& args) { return cases.run(command, args); });
 }
 
-TEST(Common, RulesTextAsWritten) {
-    const std::string text = RulesText("01.02.2026 03:04:05");
-    std::vector<std::string> lines;
-    for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos;
-         at = end + 2) {
-        lines.push_back(text.substr(at, end - at));
-    }
-    ASSERT_TRUE(text.ends_with("\r\n"));
-    ExpectGolden(lines, "RulesText.golden");
-    EXPECT_TRUE(ReadMeIsCurrent(text));
-}
-
 // Day first, then month: a day past the twelfth shows a swap.
 TEST(Common, FileDateIsDayMonthYearLocalTime) {
     TempFolder dir;

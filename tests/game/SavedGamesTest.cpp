@@ -102,8 +102,11 @@ std::vector<std::string> Save(std::vector<std::string> dialogKeys) {
     return keys;
 }
 
-// A game of a staged match (type 3) at its stage.
-const std::string kStage1 = Slot("13100000000001111"), kStage3 = Slot("13300000000001111");
+// A game of a staged match (type 3) at its stage, on kBoard.
+std::string Staged(char stage, std::size_t length = kRecordLength) {
+    return Slot(std::string("13") + stage + "0000000000111100000000000" + kBoard, length);
+}
+const std::string kStage1 = Staged('1'), kStage3 = Staged('3');
 
 INSTANTIATE_TEST_SUITE_P(
     Slots, SavedGames,
@@ -131,8 +134,9 @@ INSTANTIATE_TEST_SUITE_P(
         Flow{"load_damaged_left_out",
              {{"lok1.rsg", kStage1},
               {"lok2.rsg", kStage3},
-              {"lok10.rsg", Slot("13400000000001111", kRecordLength + 1)},
-              {"lok11.rsg", Slot("13500000000001111")},
+              {"lok10.rsg", Staged('4', kRecordLength + 1)},
+              {"lok11.rsg", Staged('5')},
+              {"lok12.rsg", Slot("13600000000001111")},  // an empty board: over at once
               {"lokx.rsg", kStage1}},
              true,
              {"Down", "Down", "Up", "Escape"}}),

@@ -44,6 +44,8 @@ std::string RunCase(const TempFolder& dir, const std::string& c, const Args& a) 
             out += field ? std::to_string(*field) + " " : "";
         }
         return game ? out + Cells(game->board) : "rejected";
+    } else if (c == "offered") {  // whether the load list offers a slot file of the record
+        return SlotFile{1, a.empty() ? "" : a[0]}.valid() ? "offered" : "damaged";
     } else if (c == "file") {  // the record in a slot's file, its bytes and read back
         const auto file = GamesFolder(dir.path()) / SlotFileName(std::stoi(a[0]));
         std::filesystem::create_directories(file.parent_path());

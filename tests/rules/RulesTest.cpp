@@ -9,6 +9,7 @@
 
 #include "Golden.h"
 #include "TempFolder.h"
+#include "core/Texts.h"
 #include "rules/Rules.h"
 
 namespace korvel {
@@ -97,6 +98,53 @@ TEST(Rules, AsRecorded) {
         }
     }
     testing::ExpectGolden(out, "rules");
+}
+
+// The cells named in the text after `marker` up to `end`, as board indices.
+std::vector<std::size_t> CellsAfter(const std::string& text, const std::string& marker, char end) {
+    EXPECT_NE(text.find(marker), std::string::npos) << marker;
+    std::vector<std::size_t> cells;
+    for (std::size_t i = text.find(marker) + marker.size(); i + 1 < text.size() && text[i] != end;
+         ++i) {
+        if (text[i] >= 'a' && text[i] <= 'h' && text[i + 1] >= '1' && text[i + 1] <= '8') {
+            cells.push_back(
+                static_cast<std::size_t>(CellIndex(text[i] - 'a' + 1, text[i + 1] - '0')));
+        }
+    }
+    return cells;
+}
+
+// The rules text a player learns the game from by ear tells the truth about
+// this board: the start position, the worked example and the move it forbids,
+// and the example that turns every disc it names.
+TEST(Rules, TextTellsTheBoardAsItIs) {
+    const std::string text = RulesText("d");
+    ASSERT_TRUE(text.starts_with(VersionTitle() + "\r\n"));
+    EXPECT_TRUE(ReadMeIsCurrent(text));
+    const auto cells = [&text](const char* m, char end) { return CellsAfter(text, m, end); };
+    const auto whiteFlips = [](const Board& board, std::size_t cell, FlipMask& mask) {
+        return CountFlips(board, static_cast<int>(cell % 8 + 1), static_cast<int>(cell / 8 + 1), 1,
+                          mask);
+    };
+    Board start, told, example;
+    FlipMask mask;
+    SetStandardPosition(start);
+    for (const auto& [marker, end, board, code] : {std::tuple{"такова:\r\nбелые ", ',', &told, 1},
+                                                   {", а черные ", '.', &told, 2},
+                                                   {"такова:\r\nчерные ", ',', &example, 2},
+                                                   {"позиция белых: ", '.', &example, 1}}) {
+        for (const std::size_t cell : cells(marker, end)) {
+            board->cells[cell] = static_cast<CellCode>(code);
+        }
+    }
+    EXPECT_EQ(told, start);
+    const std::size_t move = cells("фишку на поле ", '.').at(0);
+    EXPECT_EQ(whiteFlips(start, move, mask), 1);
+    EXPECT_EQ(mask.cells[cells("фишка противника на ", ' ').at(0)], 1);
+    EXPECT_EQ(start.cells[cells("поставили и ", ',').at(0)], 1);  // "А именно <move>, ... и d4"
+    EXPECT_EQ(whiteFlips(start, cells("белым ходить на ", '.').at(0), mask), 0);
+    const std::size_t sweep = cells("белую фишку на поле ", ' ').at(0);
+    EXPECT_EQ(whiteFlips(example, sweep, mask), CountDiscs(example).black);
 }
 
 }  // namespace

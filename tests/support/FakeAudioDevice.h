@@ -42,6 +42,7 @@ class TranscriptDevice : public AudioDevice {
     void write(const std::string& what);
 
     bool open() override { return m_open = m_openResult; }
+    std::string openError() const override { return m_openResult ? "" : "no audio device"; }
     void close() override;
 
     Handle loadEffect(const std::filesystem::path& wavFile) override;

@@ -29,6 +29,7 @@ class FakeSpeech : public SpeechEngine {
 
     bool connecting() const override { return stillConnecting; }
     std::vector<SpeechVoice> voices() const override { return voiceList; }
+    void revive() override {}
     void select(int index) override { selected = index; }
     void setSpeed(int value) override { speed = value; }
     void setPitch(int value) override { pitch = value; }

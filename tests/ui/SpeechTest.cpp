@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QKeySequence>
 #include <QThread>
+#include <future>
 #include <sstream>
 
 #include "Session.h"
@@ -79,6 +80,90 @@ TEST(Speech, ReadsAsRecorded) {
                       std::to_string(QtSpeechEngine::QtPitch(speech.pitch)));
     }
     ExpectGolden(out, "speech");
+}
+
+// A connection that logs its calls as "<n> <call>" and fails, as a killed
+// service does, once it has said `lastWords`.
+struct ScriptedService : SpeechService {
+    ScriptedService(int n, std::function<void(const std::string&)> add, std::string lastWords)
+        : log([n, add](const std::string& s) { add(std::to_string(n) + " " + s); }),
+          lastWords(std::move(lastWords)) {}
+    ~ScriptedService() override { log("closed"); }
+    State state() const override { return failed ? State::Failed : State::Ready; }
+    std::vector<SpeechVoice> voices() override {
+        return log("voices"), std::vector<SpeechVoice>{{"English", "en"}, {"Anna", "ru_RU"}};
+    }
+    void select(int index) override { log("select " + std::to_string(index)); }
+    void setRate(double rate) override { log("rate " + std::to_string(rate)); }
+    void setPitch(double pitch) override { log("pitch " + std::to_string(pitch)); }
+    void say(const std::string& text) override { log("say " + text), failed = text == lastWords; }
+    void stop() override { log("stop"); }
+    std::function<void(const std::string&)> log;
+    std::string lastWords;
+    bool failed = false;
+};
+
+// The service dies in the middle of the help window's reading: the dead
+// connection is never called again, and the next utterance gets a new one
+// with the voice, speed and pitch chosen before.
+TEST(QtSpeechEngine, ConnectsAnewAfterTheServiceDied) {
+    StartQt();
+    std::vector<std::string> log;  // written on the speech thread, read after it ended
+    const auto add = [&log](const std::string& line) { log.push_back(line); };
+    {
+        QtSpeechEngine engine(
+            [&, made = 0]() mutable {
+                add(std::to_string(++made) + " connect");
+                return std::make_unique<ScriptedService>(made, add, made == 1 ? "два" : "");
+            },
+            20000);
+        for (int i = 0; i < 20000 && engine.connecting(); ++i) {
+            QThread::msleep(1);
+        }
+        engine.select(1);
+        engine.setSpeed(150);
+        engine.setPitch(0);
+        engine.say("один");
+        engine.say("два");
+        engine.setSpeed(250);
+        engine.stop();
+        engine.say("три");
+    }
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "1 connect", "1 voices", "1 select 1", "1 rate 0.000000", "1 pitch 0.000000",
+                       "1 stop", "1 say один", "1 stop", "1 say два", "1 closed", "2 connect",
+                       "2 voices", "2 select 1", "2 rate 1.000000", "2 pitch 0.000000", "2 stop",
+                       "2 say три", "2 closed"}));
+}
+
+// A service that never answers holds up neither the calls nor the engine's
+// end; when it answers at last, the calls left queued run without the engine.
+TEST(QtSpeechEngine, ServiceThatNeverAnswersHoldsNothingUp) {
+    StartQt();
+    std::vector<std::string> log;
+    std::promise<void> answer, closed;
+    const auto add = [&](const std::string& line) {
+        log.push_back(line);
+        if (line == "1 closed") {
+            closed.set_value();
+        }
+    };
+    {
+        QtSpeechEngine engine(
+            [&add, later = answer.get_future().share()] {
+                later.wait();
+                return std::make_unique<ScriptedService>(1, add, "");
+            },
+            50);
+        engine.revive();
+        engine.setSpeed(50);
+        engine.say("один");
+        EXPECT_TRUE(engine.connecting() && engine.voices().empty());
+    }
+    answer.set_value();
+    ASSERT_EQ(closed.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    EXPECT_EQ(log, (std::vector<std::string>{"1 voices", "1 rate -1.000000", "1 stop", "1 say один",
+                                             "1 closed"}));
 }
 
 // The real service, where there is one: its voice list gives a Russian voice
