@@ -208,7 +208,10 @@ void BoardControl::chooseSaveSlot(std::function<void(std::string)> answer) {
 }
 
 void BoardControl::showHelp(std::function<void(bool)> answer) {
-    answer(onHelp && onHelp(QStringLiteral("Помощь!")));
+    if (!onHelp) {
+        return answer(false);
+    }
+    onHelp(QStringLiteral("Помощь!"), [answer = std::move(answer)] { answer(true); });
 }
 
 void BoardControl::backToMenu() {

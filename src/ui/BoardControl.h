@@ -32,9 +32,9 @@ class BoardControl : public QWidget, public GameView {
 
     // Where the board hands control back to the program.
     std::function<void()> onBackToMenu;
-    // F1: the rules in the help window under `title`; true on a closing with
-    // its button. The program's assembly knows where the rules are.
-    std::function<bool(const QString& title)> onHelp;
+    // F1: shows the rules in the help window under `title` and calls `closed`
+    // once the player closes it. The program's assembly knows where the rules are.
+    std::function<void(const QString& title, std::function<void()> closed)> onHelp;
 
     // GameView
     void discsChanged() override;

@@ -13,6 +13,8 @@
 #include <QTextBlock>
 #include <QWindow>
 #include <array>
+#include <functional>
+#include <memory>
 
 #include "core/Clock.h"
 #include "core/IniFile.h"
@@ -82,9 +84,7 @@ void HelpWindow::setHelpText(const QString& text) {
     m_text->setPlainText(shown);
 }
 
-void HelpWindow::Load(DialogHost& host) {
-    m_speech.Bind();
-    host.clock().waitUntil([this] { return !m_speech.connecting(); }, kConnectTimeoutMs);
+void HelpWindow::chooseVoice() {
     m_speechOn = m_speech.FindRussianEngine() != 0;
     if (!m_speechOn) {
         return;
@@ -236,28 +236,75 @@ DialogRecord MakeRecord(const HelpWindow& form, const QString& text) {
 
 }  // namespace
 
-bool AddHelp(DialogHost& host, SpeechLayer& speech, const QString& Argt, const QString& Argf) {
+namespace {
+
+// What lives while a help window is open; freed once it is closed.
+struct OpenHelpWindow {
+    explicit OpenHelpWindow(SpeechLayer& speech) : form(speech) {}
     DialogOwner owner;
-    HelpWindow form(speech);
-    form.setWindowTitle(Argf);
-    form.setHelpText(Argt);
+    HelpWindow form;
+    DialogRecord record;
+    // The waits for the speech service (its answer, or the time it is given)
+    // and for the window's closing.
+    Clock::TimerId connected = 0, connectTimeout = 0, closed = 0;
+    std::function<void()> finish;
+};
+
+std::shared_ptr<OpenHelpWindow> OpenHelp(DialogHost& host, SpeechLayer& speech, const QString& text,
+                                         const QString& caption, std::function<void()> closed) {
+    auto open = std::make_shared<OpenHelpWindow>(speech);
+    HelpWindow& form = open->form;
+    form.setWindowTitle(caption);
+    form.setHelpText(text);
     form.setOpen(true);
-    owner.show(form);
+    open->owner.show(form);
     form.Lhelp()->setFocus(Qt::OtherFocusReason);
+    open->record = MakeRecord(form, text);
+    host.report(open->record);
 
-    DialogRecord record = MakeRecord(form, Argt);
-    host.report(record);
-    form.Load(host);
-    form.Activated();
+    // The reading starts once the speech service has answered, or has had its
+    // time: without it the window reads silently.
+    speech.Bind();
+    Clock& clock = host.clock();
+    auto start = [open = open.get(), &clock] {
+        clock.stopTimer(open->connected);
+        clock.stopTimer(open->connectTimeout);
+        open->form.chooseVoice();
+        open->form.Activated();
+    };
+    open->connected = clock.resumeWhen([&speech] { return !speech.connecting(); }, start);
+    open->connectTimeout = clock.resumeAfter(kConnectTimeoutMs, start);
+    open->finish = [open = open.get(), &host, &speech, closed = std::move(closed)] {
+        host.clock().stopTimer(open->connected);
+        host.clock().stopTimer(open->connectTimeout);
+        open->form.setOpen(false);
+        speech.Unbind();
+        open->owner.restore();
+        open->form.hide();
+        open->record.answer = 1;
+        host.report(open->record);
+        closed();
+    };
+    open->closed =
+        clock.resumeWhen([open] { return !open->form.isOpen(); }, [open] { open->finish(); });
+    return open;
+}
 
-    host.clock().waitUntil([&form] { return !form.isOpen(); });
+}  // namespace
 
-    form.setOpen(false);
-    speech.Unbind();
-    owner.restore();
-    form.hide();
-    record.answer = 1;
-    host.report(record);
+void ShowHelp(DialogHost& host, SpeechLayer& speech, const QString& text, const QString& caption,
+              std::function<void()> closed) {
+    OpenHelp(host, speech, text, caption, std::move(closed));
+}
+
+bool AddHelp(DialogHost& host, SpeechLayer& speech, const QString& Argt, const QString& Argf) {
+    bool done = false;
+    const std::shared_ptr<OpenHelpWindow> open =
+        OpenHelp(host, speech, Argt, Argf, [&done] { done = true; });
+    if (!host.clock().waitUntil([&done] { return done; })) {
+        host.clock().stopTimer(open->closed);
+        open->finish();
+    }
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 
 class QPlainTextEdit;
 class QPushButton;
@@ -27,9 +28,8 @@ class HelpWindow : public QWidget {
     QPushButton* Chelp() const { return m_button; }
 
     void setHelpText(const QString& text);
-    // Binds the speech layer and finds a Russian voice, a preferred one first.
-    // Waits (letting events run) while the speech service is still being reached.
-    void Load(DialogHost& host);
+    // Finds a Russian voice of the bound speech layer, a preferred one first.
+    void chooseVoice();
     // The window became active: the caption, then line 0 spoken as it stands.
     void Activated();
     void Lhelp_KeyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -61,8 +61,12 @@ class HelpWindow : public QWidget {
 };
 
 // Shows `Argt` under the caption `Argf` in the help window over the active
-// window, which stays disabled until the player closes it (Chelp, Enter,
+// window, which stays disabled until the player closes it (its button, Enter,
 // Escape in the text, or the window manager). Returns true.
 bool AddHelp(DialogHost& host, SpeechLayer& speech, const QString& Argt, const QString& Argf);
+// The same window for a caller that does not wait in place: it shows and
+// returns at once, and `closed` runs when the player closes it.
+void ShowHelp(DialogHost& host, SpeechLayer& speech, const QString& text, const QString& caption,
+              std::function<void()> closed);
 
 }  // namespace korvel

@@ -58,7 +58,8 @@ TEST(Speech, ReadsAsRecorded) {
         HelpWindow form(layer);
         form.setWindowTitle("Помощь!");
         form.setHelpText(QString::fromStdString(text));
-        form.Load(host);
+        layer.Bind();
+        form.chooseVoice();
         if (field.at(4) == " line") {
             speech.log.clear();
             layer.SpeakLine(text);
