@@ -1,14 +1,16 @@
 #include "CommonRoutines.h"
 
+#if !defined(_WIN32)
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <fstream>
-#include <random>
-#include <sstream>
+#include <optional>
 #include <system_error>
 
 namespace korvel {
@@ -42,7 +44,8 @@ std::vector<std::string> SplitLines(const std::string& data) {
     return lines;
 }
 
-bool ReadWholeFile(const fs::path& path, std::string& out) {
+bool ReadWholeFile(const fs::path& path, std::string& out, std::size_t maxBytes) {
+    out.clear();
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) {
         return false;
@@ -51,15 +54,33 @@ bool ReadWholeFile(const fs::path& path, std::string& out) {
     if (!in) {
         return false;
     }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    out = std::move(bytes).str();
-    return !in.bad();
+    // The size is looked at before anything is read, and the read itself stops
+    // one byte past the bound, should the file grow meanwhile.
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (!ec && size > maxBytes) {
+        return false;
+    }
+    std::string bytes;
+    bytes.reserve(ec ? 0 : static_cast<std::size_t>(size));
+    char chunk[16384];
+    while (in) {
+        in.read(chunk,
+                static_cast<std::streamsize>(std::min(sizeof chunk, maxBytes - bytes.size() + 1)));
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+        if (bytes.size() > maxBytes) {
+            return false;
+        }
+    }
+    if (in.bad()) {
+        return false;
+    }
+    out = std::move(bytes);
+    return true;
 }
 
-std::string ReadTextFile(const fs::path& path) {
+std::string ReadTextFile(const fs::path& path, std::size_t maxBytes) {
     std::string data;
-    if (!ReadWholeFile(path, data)) {
+    if (!ReadWholeFile(path, data, maxBytes)) {
         return {};
     }
     std::string text;
@@ -72,6 +93,33 @@ std::string ReadTextFile(const fs::path& path) {
     }
     return text;
 }
+
+namespace {
+
+// The file a write replaces: the path itself, or, following links, the end of
+// its chain of links. Nothing for a chain that does not end.
+std::optional<fs::path> WriteTarget(const fs::path& path, AtLink atLink) {
+    fs::path target = path;
+    for (int hops = 0; atLink == AtLink::Follow; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(target, ec))) {
+            break;
+        }
+        const fs::path next = fs::read_symlink(target, ec);
+        if (ec || hops == 40) {
+            return std::nullopt;
+        }
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target;
+}
+
+}  // namespace
+
+// The replacement of a file through a temporary one beside it is the only
+// part of these routines that speaks to the system directly; a system without
+// the POSIX calls gets a plainer one from the standard library.
+#if !defined(_WIN32)
 
 namespace {
 
@@ -103,38 +151,93 @@ bool SyncFolder(const fs::path& folder) {
     return synced;
 }
 
-}  // namespace
-
-bool WriteFileAtomically(const fs::path& path, std::string_view bytes) {
-    // One temporary name per file: a write cut short leaves at most one
-    // stray file beside it, which the next write reuses.
-    const fs::path temp = path.parent_path() / (path.filename().string() + ".tmp");
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+bool ReplaceFile(const fs::path& target, std::string_view bytes) {
+    struct stat old {};
+    const bool replacing = ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    if (replacing && (old.st_mode & 0222) == 0) {
+        return false;  // made read-only on purpose: it stays as it is
+    }
+    // One temporary name per file: a write cut short leaves at most one stray
+    // file beside it, which the next write removes. Whatever lies there (a
+    // link planted by someone else) is removed, never written through, and the
+    // new file is created exclusively: a name planted again meanwhile fails it.
+    const fs::path temp = target.parent_path() / (target.filename().string() + ".tmp");
+    if (::unlink(temp.c_str()) != 0 && errno != ENOENT) {
+        return false;
+    }
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          replacing ? 0600 : 0666);
     if (fd < 0) {
         return false;
     }
     // The new content is on the disk before it takes the old file's name, and
     // the name is on the disk before success is reported: after a power cut
     // the file is either the old one or the new one, whole.
-    bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    bool written = (!replacing || ::fchmod(fd, old.st_mode & 0777) == 0) && WriteAll(fd, bytes) &&
+                   ::fsync(fd) == 0;
     written = ::close(fd) == 0 && written;
-    if (!written || ::rename(temp.c_str(), path.c_str()) != 0) {
+    if (!written || ::rename(temp.c_str(), target.c_str()) != 0) {
         ::unlink(temp.c_str());
         return false;
     }
-    return SyncFolder(path.parent_path());
+    return SyncFolder(target.parent_path());
 }
 
-bool WriteTextFile(const fs::path& path, std::string_view text) {
+}  // namespace
+
+#else
+
+namespace {
+
+bool ReplaceFile(const fs::path& target, std::string_view bytes) {
+    std::error_code ec;
+    const auto old = fs::symlink_status(target, ec);
+    if (fs::is_regular_file(old) &&
+        (old.permissions() & fs::perms::owner_write) == fs::perms::none) {
+        return false;
+    }
+    const fs::path temp = target.parent_path() / (target.filename().string() + ".tmp");
+    fs::remove(temp, ec);
+    if (ec) {
+        return false;
+    }
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            fs::remove(temp, ec);
+            return false;
+        }
+    }
+    fs::rename(temp, target, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+#endif
+
+bool WriteFileAtomically(const fs::path& path, std::string_view bytes, AtLink atLink) {
+    const auto target = WriteTarget(path, atLink);
+    return target && ReplaceFile(*target, bytes);
+}
+
+bool WriteTextFile(const fs::path& path, std::string_view text, AtLink atLink) {
     std::string bytes(text);
     bytes += "\r\n";
-    return WriteFileAtomically(path, bytes);
+    return WriteFileAtomically(path, bytes, atLink);
 }
 
-void ReadTextLines(const fs::path& path, std::vector<std::string>& lines) {
+void ReadTextLines(const fs::path& path, std::vector<std::string>& lines, std::size_t maxBytes) {
     std::string data;
     std::vector<std::string> read;
-    if (ReadWholeFile(path, data)) {
+    if (ReadWholeFile(path, data, maxBytes)) {
         read = SplitLines(data);
     }
     for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -24,7 +25,9 @@ Folders ChooseFolders(const FolderFacts& facts) {
     if (!facts.home.empty()) {
         return Folders(data, std::filesystem::path(facts.home) / ".local" / "share" / "korvel");
     }
-    return Folders(data, facts.tempFolder / "korvel");
+    Folders folders(data, facts.tempFolder / "korvel");
+    folders.userInSharedFolder = true;
+    return folders;
 }
 
 namespace {
@@ -60,10 +63,21 @@ FolderFacts LookUpFolderFacts(const std::filesystem::path& programFolder) {
     return facts;
 }
 
-bool MakeUserFolder(const Folders& folders) {
+UserFolderState MakeUserFolder(const Folders& folders) {
+    if (folders.userInSharedFolder) {
+        // Made by this process or found: it is used only when it is our own.
+        ::mkdir(folders.user.c_str(), 0700);
+        struct stat st {};
+        if (::lstat(folders.user.c_str(), &st) != 0) {
+            return UserFolderState::NotMade;
+        }
+        const bool own = S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 022) == 0;
+        return own ? UserFolderState::Ready : UserFolderState::NotPrivate;
+    }
     std::error_code ec;
     std::filesystem::create_directories(folders.user, ec);
-    return std::filesystem::is_directory(folders.user, ec);
+    return std::filesystem::is_directory(folders.user, ec) ? UserFolderState::Ready
+                                                           : UserFolderState::NotMade;
 }
 
 }  // namespace korvel

@@ -18,6 +18,9 @@ struct Folders {
 
     std::filesystem::path data;
     std::filesystem::path user;
+    // The user folder lies in a folder that every user may write in (the
+    // temporary one): it must be the player's own, which MakeUserFolder checks.
+    bool userInSharedFolder = false;
 };
 
 // What the folder choice depends on, looked up at start-up by
@@ -49,7 +52,16 @@ Folders ChooseFolders(const FolderFacts& facts);
 // whether the program folder holds the data and can be written.
 FolderFacts LookUpFolderFacts(const std::filesystem::path& programFolder);
 
-// Creates the user folder when it is missing; false when that failed.
-bool MakeUserFolder(const Folders& folders);
+enum class UserFolderState {
+    Ready,       // there, or made now
+    NotMade,     // missing, and it could not be made
+    NotPrivate,  // in a shared folder, but not the player's own: another user
+                 // made it, it is a link, or others may write in it
+};
+
+// Creates the user folder when it is missing. One in a shared folder is made
+// private (0700) and must be a folder of this user's that no one else can
+// write in: anything else there was planted and is not used.
+UserFolderState MakeUserFolder(const Folders& folders);
 
 }  // namespace korvel
