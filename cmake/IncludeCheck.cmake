@@ -15,14 +15,6 @@ set(uses_ui game voice records core)
 set(uses_app core rules records opponent voice game net platform ui)
 set(standard_only core rules records opponent voice game net)
 
-# Files that still lean on what their floor may not use, each with its reason.
-# The list only shrinks.
-set(allowed_exceptions
-  # the atomic write and the folders' checks still call the operating system
-  "core/CommonRoutines.cpp:<fcntl.h>" "core/CommonRoutines.cpp:<unistd.h>"
-  "core/ProgramFolders.cpp:<fcntl.h>" "core/ProgramFolders.cpp:<pwd.h>"
-  "core/ProgramFolders.cpp:<unistd.h>")
-
 file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}/src" "${SOURCE_DIR}/src/*.cpp" "${SOURCE_DIR}/src/*.h")
 set(faults "")
 foreach(source IN LISTS sources)
@@ -35,17 +27,14 @@ foreach(source IN LISTS sources)
   foreach(line IN LISTS lines)
     if(line MATCHES "#[ \t]*include[ \t]*\"([^\"/]+)/[^\"]+\"")
       set(used "${CMAKE_MATCH_1}")
-      set(pair "${source}:${used}")
-      if(NOT used STREQUAL floor AND NOT used IN_LIST uses_${floor}
-         AND NOT pair IN_LIST allowed_exceptions)
+      if(NOT used STREQUAL floor AND NOT used IN_LIST uses_${floor})
         list(APPEND faults "${source}: ${floor} may not use ${used} (${line})")
       endif()
     elseif(line MATCHES "#[ \t]*include[ \t]*\"")
       list(APPEND faults "${source}: an include without its folder (${line})")
     elseif(floor IN_LIST standard_only AND line MATCHES "#[ \t]*include[ \t]*<([^>]+)>")
       # The C++ standard headers are lower-case words without extension or folder.
-      set(pair "${source}:<${CMAKE_MATCH_1}>")
-      if(NOT CMAKE_MATCH_1 MATCHES "^[a-z_0-9]+$" AND NOT pair IN_LIST allowed_exceptions)
+      if(NOT CMAKE_MATCH_1 MATCHES "^[a-z_0-9]+$")
         list(APPEND faults "${source}: ${floor} uses the standard library only (${line})")
       endif()
     endif()

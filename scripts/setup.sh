@@ -12,6 +12,7 @@ PACKAGES=(
   espeak-ng lame sox
   libgtest-dev libgmock-dev googletest libbenchmark-dev clang-format
   clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64-posix
   "$@"
 )
 

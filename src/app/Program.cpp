@@ -1,5 +1,6 @@
 #include "app/Program.h"
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -8,9 +9,12 @@
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <functional>
+#include <memory>
 
 #include "app/Assembly.h"
 #include "app/Startup.h"
@@ -21,6 +25,7 @@
 #include "platform/QtSpeechEngine.h"
 #include "platform/SdlAudioDevice.h"
 #include "platform/SingleInstanceGuard.h"
+#include "platform/SystemFiles.h"
 
 namespace korvel {
 namespace {
@@ -37,12 +42,22 @@ std::uint32_t SystemTickCount() {
 int g_signalPipe[2] = {-1, -1};
 
 void OnSignal(int) {
+    // The interrupted code may be about to read errno. The write end never
+    // blocks: when it is full, a wake-up is already waiting to be read.
+    const int savedErrno = errno;
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+    errno = savedErrno;
 }
 
+// Without a channel (only when the process has run out of descriptors) the
+// signals keep their usual action: they end the program at once, as they end
+// any program, rather than be caught and never heard.
 bool InstallSignalHandlers() {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalPipe) != 0 &&
+        ::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        g_signalPipe[0] = g_signalPipe[1] = -1;
+        std::fprintf(stderr, "korvel: cannot watch for signals; a signal ends the game at once\n");
         return false;
     }
     struct sigaction action {};
@@ -55,17 +70,42 @@ bool InstallSignalHandlers() {
     return true;
 }
 
+// Runs `onSignal` on the window thread for each signal caught; nothing when
+// the signals could not be caught.
+std::unique_ptr<QSocketNotifier> WatchSignals(QObject* context,
+                                              const std::function<void()>& onSignal) {
+    if (g_signalPipe[0] < 0) {
+        return nullptr;
+    }
+    auto notifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, context, [onSignal] {
+        char bytes[16];
+        while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        onSignal();
+    });
+    return notifier;
+}
+
+// A box that stops the start, closed by the player or by a signal.
+void ShowRefusal(const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok);
+    const auto watch = WatchSignals(&box, [&box] { box.reject(); });
+    box.exec();
+}
+
 // The refusal of a second copy, said as well as shown: a player without a
 // screen reader hears why nothing else happened.
 void RefuseSecondCopy(const std::filesystem::path& dataFolder) {
+    std::fprintf(stderr, "korvel: another copy is already running\n");
     SdlAudioDevice device;
     AudioDevice::Handle phrase = 0;
     if (device.open()) {
         phrase = device.openPlayer(dataFolder / "Speaks" / "running.mp3");
         device.startPlayer(phrase);
     }
-    QMessageBox::critical(nullptr, QStringLiteral("Ошибка пользователя!"),
-                          QStringLiteral("Ты чо делаешь?\r\nИгра \"корвел\" уже запущена!"));
+    ShowRefusal(QStringLiteral("Ошибка пользователя!"),
+                QStringLiteral("Ты чо делаешь?\r\nИгра \"корвел\" уже запущена!"));
     device.close();
 }
 
@@ -77,9 +117,28 @@ int RunProgram(int argc, char** argv) {
         QString::fromUtf8(kProgramTitle.data(), static_cast<int>(kProgramTitle.size())));
     const std::filesystem::path executable = QCoreApplication::applicationFilePath().toStdString();
     const Folders folders = ChooseFolders(LookUpFolderFacts(AppFolder(executable)));
-    if (!MakeUserFolder(folders)) {
-        std::fprintf(stderr, "korvel: cannot create %s; settings and saved games are not kept\n",
-                     folders.user.c_str());
+    InstallSignalHandlers();
+    switch (MakeUserFolder(folders)) {
+        case UserFolderState::NotMade:
+            std::fprintf(stderr,
+                         "korvel: cannot create %s; settings and saved games are not kept\n",
+                         folders.user.c_str());
+            break;
+        case UserFolderState::NotPrivate:
+            // With no home folder the files go to the temporary folder, which
+            // every user can write in: one found there that is not the
+            // player's own was planted, and nothing is read from it or written to it.
+            std::fprintf(stderr,
+                         "korvel: %s belongs to another user or others may write in it; "
+                         "set HOME to a folder of your own\n",
+                         folders.user.c_str());
+            ShowRefusal(QStringLiteral("Ошибка!"),
+                        QStringLiteral("Папка %1 чужая или открыта для записи другим.\r\n"
+                                       "Игра не запущена: задайте свою домашнюю папку (HOME).")
+                            .arg(QString::fromStdString(folders.user.string())));
+            return 1;
+        case UserFolderState::Ready:
+            break;
     }
 
     SingleInstanceGuard guard;
@@ -95,7 +154,6 @@ int RunProgram(int argc, char** argv) {
         case SingleInstanceGuard::Result::Acquired:
             break;
     }
-    InstallSignalHandlers();
 
     // The program's one random generator, seeded from the system tick count.
     SeededRandom random(SystemTickCount());
@@ -113,13 +171,8 @@ int RunProgram(int argc, char** argv) {
         std::fflush(stderr);
         std::_Exit(0);
     };
-    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&program] {
-        char byte = 0;
-        [[maybe_unused]] const auto got = ::read(g_signalPipe[0], &byte, 1);
-        // A signal must end the program within a second: the farewell is cut short.
-        program.Shutdown(500);
-    });
+    // A signal must end the program within a second: the farewell is cut short.
+    const auto signalWatch = WatchSignals(&app, [&program] { program.Shutdown(500); });
 
     program.window().show();
     if (!program.StartUp()) {

@@ -18,10 +18,7 @@ void EnsureSettingsFile(Settings& settings) {
 }
 
 std::string ReadReadMe(const std::filesystem::path& userFolder) {
-    const auto path = userFolder / "ReadMe.txt";
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    return !ec && size <= kMaxReadMeBytes ? ReadTextFile(path) : std::string();
+    return ReadTextFile(userFolder / "ReadMe.txt", kMaxReadMeBytes);
 }
 
 ReadMeState HandleReadMe(const std::filesystem::path& userFolder, const std::string& creationDate) {

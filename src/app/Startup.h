@@ -24,7 +24,7 @@ void EnsureSettingsFile(Settings& settings);
 // The read-me file's text, in the 8-bit code page; empty when it cannot be
 // read or is far longer than any rules (the help window would labour over it
 // for minutes).
-inline constexpr std::uintmax_t kMaxReadMeBytes = 256 * 1024;
+inline constexpr std::size_t kMaxReadMeBytes = 256 * 1024;
 std::string ReadReadMe(const std::filesystem::path& userFolder);
 
 // Writes the rules text into ReadMe.txt (in the 8-bit code page) when it is

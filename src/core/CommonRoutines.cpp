@@ -1,14 +1,14 @@
 #include "core/CommonRoutines.h"
+#include "core/SystemFiles.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#if !defined(_WIN32)
+#endif
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <fstream>
-#include <random>
-#include <sstream>
+#include <optional>
 #include <system_error>
 
 namespace korvel {
@@ -42,7 +42,8 @@ std::vector<std::string> SplitLines(const std::string& data) {
     return lines;
 }
 
-bool ReadWholeFile(const fs::path& path, std::string& out) {
+bool ReadWholeFile(const fs::path& path, std::string& out, std::size_t maxBytes) {
+    out.clear();
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) {
         return false;
@@ -51,15 +52,33 @@ bool ReadWholeFile(const fs::path& path, std::string& out) {
     if (!in) {
         return false;
     }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    out = std::move(bytes).str();
-    return !in.bad();
+    // The size is looked at before anything is read, and the read itself stops
+    // one byte past the bound, should the file grow meanwhile.
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (!ec && size > maxBytes) {
+        return false;
+    }
+    std::string bytes;
+    bytes.reserve(ec ? 0 : static_cast<std::size_t>(size));
+    char chunk[16384];
+    while (in) {
+        in.read(chunk,
+                static_cast<std::streamsize>(std::min(sizeof chunk, maxBytes - bytes.size() + 1)));
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+        if (bytes.size() > maxBytes) {
+            return false;
+        }
+    }
+    if (in.bad()) {
+        return false;
+    }
+    out = std::move(bytes);
+    return true;
 }
 
-std::string ReadTextFile(const fs::path& path) {
+std::string ReadTextFile(const fs::path& path, std::size_t maxBytes) {
     std::string data;
-    if (!ReadWholeFile(path, data)) {
+    if (!ReadWholeFile(path, data, maxBytes)) {
         return {};
     }
     std::string text;
@@ -75,66 +94,41 @@ std::string ReadTextFile(const fs::path& path) {
 
 namespace {
 
-// Writes all of `bytes` to `fd`, through short writes and interrupted calls.
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
+// The file a write replaces: the path itself, or, following links, the end of
+// its chain of links. Nothing for a chain that does not end.
+std::optional<fs::path> WriteTarget(const fs::path& path, AtLink atLink) {
+    fs::path target = path;
+    for (int hops = 0; atLink == AtLink::Follow; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(target, ec))) {
+            break;
         }
-        if (written <= 0) {
-            return false;
+        const fs::path next = fs::read_symlink(target, ec);
+        if (ec || hops == 40) {
+            return std::nullopt;
         }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+        target = next.is_absolute() ? next : target.parent_path() / next;
     }
-    return true;
-}
-
-// Commits a folder's entries (a rename into it) to the disk. A file system
-// that cannot sync folders (EINVAL) has nothing more to do.
-bool SyncFolder(const fs::path& folder) {
-    const int fd =
-        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
-    ::close(fd);
-    return synced;
+    return target;
 }
 
 }  // namespace
 
-bool WriteFileAtomically(const fs::path& path, std::string_view bytes) {
-    // One temporary name per file: a write cut short leaves at most one
-    // stray file beside it, which the next write reuses.
-    const fs::path temp = path.parent_path() / (path.filename().string() + ".tmp");
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return false;
-    }
-    // The new content is on the disk before it takes the old file's name, and
-    // the name is on the disk before success is reported: after a power cut
-    // the file is either the old one or the new one, whole.
-    bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    written = ::close(fd) == 0 && written;
-    if (!written || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return SyncFolder(path.parent_path());
+bool WriteFileAtomically(const fs::path& path, std::string_view bytes, AtLink atLink) {
+    const auto target = WriteTarget(path, atLink);
+    return target && ReplaceFile(*target, bytes);
 }
 
-bool WriteTextFile(const fs::path& path, std::string_view text) {
+bool WriteTextFile(const fs::path& path, std::string_view text, AtLink atLink) {
     std::string bytes(text);
     bytes += "\r\n";
-    return WriteFileAtomically(path, bytes);
+    return WriteFileAtomically(path, bytes, atLink);
 }
 
-void ReadTextLines(const fs::path& path, std::vector<std::string>& lines) {
+void ReadTextLines(const fs::path& path, std::vector<std::string>& lines, std::size_t maxBytes) {
     std::string data;
     std::vector<std::string> read;
-    if (ReadWholeFile(path, data)) {
+    if (ReadWholeFile(path, data, maxBytes)) {
         read = SplitLines(data);
     }
     for (std::size_t i = 0; i < lines.size(); ++i) {

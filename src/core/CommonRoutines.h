@@ -15,20 +15,33 @@ namespace korvel {
 // settings, read-me and start-position files, raw bytes for saved games);
 // callers convert with TextCodec where they need UTF-8.
 
-// The whole file, lines joined by CR LF, without a final CR LF. A missing or
-// unreadable file gives an empty text. Lines end at CR LF, a lone CR or a lone LF.
-std::string ReadTextFile(const std::filesystem::path& path);
+// Every read is bounded by what its file can hold: a file above `maxBytes` is
+// not one of ours (a stray film named like a saved game, a runaway settings
+// file) and reads as unreadable, without the program's memory following its size.
+
+// The whole file, lines joined by CR LF, without a final CR LF. A missing,
+// unreadable or oversized file gives an empty text. Lines end at CR LF, a lone
+// CR or a lone LF.
+std::string ReadTextFile(const std::filesystem::path& path, std::size_t maxBytes);
 
 // The lines of a file's bytes; lines end at CR LF, a lone CR or a lone LF.
 std::vector<std::string> SplitLines(const std::string& data);
 
-// The whole file as bytes; false when it is missing, not a regular file or unreadable.
-bool ReadWholeFile(const std::filesystem::path& path, std::string& out);
+// The whole file as bytes; false when it is missing, not a regular file,
+// unreadable or longer than `maxBytes` (then `out` is left empty).
+bool ReadWholeFile(const std::filesystem::path& path, std::string& out, std::size_t maxBytes);
+
+// What a write does when the file's own name is a symbolic link.
+enum class AtLink {
+    Replace,  // the link is replaced by the new file (the target is left alone)
+    Follow,   // the link's target is replaced, in its own folder; the link stays
+};
 
 // Writes `text` followed by CR LF, creating or replacing the file. The old file
 // stays whole until the new one is complete (written beside it, then renamed
 // over it). Returns false when the file could not be written.
-bool WriteTextFile(const std::filesystem::path& path, std::string_view text);
+bool WriteTextFile(const std::filesystem::path& path, std::string_view text,
+                   AtLink atLink = AtLink::Replace);
 
 // Writes `bytes` exactly and durably: into "<name>.tmp" beside the file,
 // synced to the disk, renamed over the file, and the folder synced. A crash or
@@ -36,11 +49,19 @@ bool WriteTextFile(const std::filesystem::path& path, std::string_view text);
 // when any step fails; a failure before the rename leaves the old file
 // untouched and no temporary file behind; a failure to sync the folder after
 // it means the new content is in place but may not survive a power cut.
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+//
+// Whatever lies at the temporary name is removed first and the temporary file
+// is then created anew, never through a link planted there. A file that is
+// replaced keeps its permission bits; one without any write permission (made
+// read-only on purpose) is not replaced and the write fails.
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         AtLink atLink = AtLink::Replace);
 
 // Reads one line into each element of `lines`, from the first element on. A
-// short file leaves the remaining elements empty.
-void ReadTextLines(const std::filesystem::path& path, std::vector<std::string>& lines);
+// short file leaves the remaining elements empty; so does an unreadable one or
+// one above `maxBytes`.
+void ReadTextLines(const std::filesystem::path& path, std::vector<std::string>& lines,
+                   std::size_t maxBytes);
 
 // Names (without the folder) of the regular files in `folder` that match
 // `pattern` ("*" any run, "?" one character; ASCII letters match without

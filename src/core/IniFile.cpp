@@ -49,7 +49,8 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 
 std::vector<std::string> ReadLines(const fs::path& path) {
     std::string data;
-    return ReadWholeFile(path, data) ? SplitLines(data) : std::vector<std::string>{};
+    return ReadWholeFile(path, data, kMaxSettingsBytes) ? SplitLines(data)
+                                                        : std::vector<std::string>{};
 }
 
 // The section name of a header line, or nothing.
@@ -115,14 +116,15 @@ bool WriteIni(const fs::path& path, std::string_view section, std::string_view k
     const std::string keyCp = Utf8ToCp1251(key);
     const std::string newLine = keyCp + "=" + Utf8ToCp1251(clean);
 
-    // A file that is there but cannot be read is never replaced: every
-    // setting in it would be lost. The game goes on with its values in memory.
+    // A file that is there but cannot be read (or is too large to be read) is
+    // never replaced: every setting in it would be lost. The game goes on with
+    // its values in memory.
     std::vector<std::string> lines;
     std::string data;
     std::error_code error;
     const bool existed = fs::exists(path, error);
     if (existed) {
-        if (!ReadWholeFile(path, data)) {
+        if (!ReadWholeFile(path, data, kMaxSettingsBytes)) {
             return false;
         }
         lines = SplitLines(data);
@@ -167,7 +169,9 @@ bool WriteIni(const fs::path& path, std::string_view section, std::string_view k
         bytes += "\r\n";
     }
     // A value already stored as it is costs no write (each is synced to the disk).
-    return (existed && bytes == data) || WriteFileAtomically(path, bytes);
+    // A settings file kept elsewhere behind a link (a folder of dotfiles) is
+    // written where it lies, and the link stays.
+    return (existed && bytes == data) || WriteFileAtomically(path, bytes, AtLink::Follow);
 }
 
 std::int16_t IniNumber(std::string_view value) {

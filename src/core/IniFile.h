@@ -16,6 +16,12 @@ namespace korvel {
 // its section and a new section at the end of the file, and never leaves a
 // half-written file behind. Texts in and out are UTF-8.
 
+// The largest settings file read, 1 MiB: the program's own file is under
+// 200 bytes and a hand-kept one with every key, a 254-character value each and
+// comments stays far below; a larger file reads as unreadable (every key "0")
+// and is never replaced. Reading it whole for each key stays cheap.
+inline constexpr std::size_t kMaxSettingsBytes = 1024 * 1024;
+
 std::string GetIni(const std::filesystem::path& path, std::string_view section,
                    std::string_view key);
 

@@ -1,10 +1,5 @@
 #include "core/ProgramFolders.h"
 
-#include <fcntl.h>
-#include <pwd.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <system_error>
 
 namespace korvel {
@@ -24,46 +19,9 @@ Folders ChooseFolders(const FolderFacts& facts) {
     if (!facts.home.empty()) {
         return Folders(data, std::filesystem::path(facts.home) / ".local" / "share" / "korvel");
     }
-    return Folders(data, facts.tempFolder / "korvel");
-}
-
-namespace {
-
-std::string Environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : "";
-}
-
-}  // namespace
-
-FolderFacts LookUpFolderFacts(const std::filesystem::path& programFolder) {
-    FolderFacts facts;
-    facts.programFolder = programFolder;
-    std::error_code ec;
-    facts.programHasData = std::filesystem::is_directory(programFolder / "Speaks", ec);
-    facts.installedHasData =
-        std::filesystem::is_directory(programFolder / kInstalledDataRelative / "Speaks", ec);
-    // The rights this process writes with (its effective ones), not those of
-    // its real user: a root whose rights have been narrowed is refused too.
-    facts.programWritable = ::faccessat(AT_FDCWD, programFolder.c_str(), W_OK, AT_EACCESS) == 0;
-    facts.xdgDataHome = Environment("XDG_DATA_HOME");
-    facts.home = Environment("HOME");
-    if (facts.home.empty()) {
-        if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir) {
-            facts.home = entry->pw_dir;
-        }
-    }
-    facts.tempFolder = std::filesystem::temp_directory_path(ec);
-    if (ec) {
-        facts.tempFolder = "/tmp";
-    }
-    return facts;
-}
-
-bool MakeUserFolder(const Folders& folders) {
-    std::error_code ec;
-    std::filesystem::create_directories(folders.user, ec);
-    return std::filesystem::is_directory(folders.user, ec);
+    Folders folders(data, facts.tempFolder / "korvel");
+    folders.userInSharedFolder = true;
+    return folders;
 }
 
 }  // namespace korvel

@@ -18,6 +18,9 @@ struct Folders {
 
     std::filesystem::path data;
     std::filesystem::path user;
+    // The user folder lies in a folder that every user may write in (the
+    // temporary one): it must be the player's own, which MakeUserFolder checks.
+    bool userInSharedFolder = false;
 };
 
 // What the folder choice depends on, looked up at start-up by
@@ -44,12 +47,5 @@ inline constexpr const char* kInstalledDataRelative = "../share/games/korvel";
 // (an absolute value only), else $HOME/.local/share/korvel, else, with no home
 // at all, in korvel under the temporary folder.
 Folders ChooseFolders(const FolderFacts& facts);
-
-// The facts of this process: the environment, the password database and
-// whether the program folder holds the data and can be written.
-FolderFacts LookUpFolderFacts(const std::filesystem::path& programFolder);
-
-// Creates the user folder when it is missing; false when that failed.
-bool MakeUserFolder(const Folders& folders);
 
 }  // namespace korvel

@@ -146,10 +146,12 @@ std::string FileDateText(const std::filesystem::path& file) {
     const auto system = std::chrono::file_clock::to_sys(written);
     const std::time_t seconds = std::chrono::system_clock::to_time_t(
         std::chrono::time_point_cast<std::chrono::system_clock::duration>(system));
-    std::tm local{};
-    if (localtime_r(&seconds, &local) == nullptr) {
+    // std::localtime's buffer is shared; it is copied at once, on the window thread.
+    const std::tm* shared = std::localtime(&seconds);
+    if (shared == nullptr) {
         return {};
     }
+    const std::tm local = *shared;
     std::array<char, 32> buffer{};
     const std::size_t n = std::strftime(buffer.data(), buffer.size(), "%d.%m.%Y %H:%M:%S", &local);
     return std::string(buffer.data(), n);

@@ -5,16 +5,17 @@
 namespace korvel {
 
 // Keeps a second copy of the program from running beside the first: an
-// advisory lock (flock) on a per-user file in the runtime folder, or in the
-// temporary folder when there is none. The system drops the lock when the
-// process ends, however it ends, so whatever a crashed copy left behind never
-// blocks the next start.
+// advisory lock (flock) on a per-user file in a folder only this user can
+// write in: the runtime folder, else the user's cache folder. The system drops
+// the lock when the process ends, however it ends, so whatever a crashed copy
+// left behind never blocks the next start.
 class SingleInstanceGuard {
   public:
     enum class Result {
         Acquired,        // this process is the one copy
         AlreadyRunning,  // another copy holds the lock
-        Unavailable,     // no lock can be made here: the guard cannot work
+        Unavailable,     // no safe lock can be made (no private folder, or what lies
+                         // at its name is not this user's own file): the guard cannot work
     };
 
     // `lockPath`: the lock file; by default one per user (see defaultLockPath).
@@ -26,6 +27,8 @@ class SingleInstanceGuard {
     Result tryAcquire();
     void release();
 
+    // The lock in the first private folder of: $XDG_RUNTIME_DIR,
+    // $XDG_CACHE_HOME, ~/.cache (made 0700 when missing). Empty when there is none.
     static QString defaultLockPath();
 
   private:

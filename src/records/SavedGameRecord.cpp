@@ -158,7 +158,7 @@ std::string EncodeRecord(std::string_view record) {
 }
 
 std::string ReadSlotFile(const std::filesystem::path& file) {
-    return SwapCodes(ReadTextFile(file));
+    return SwapCodes(ReadTextFile(file, kMaxSlotFileBytes));
 }
 
 bool WriteSlotFile(const std::filesystem::path& file, std::string_view record) {

@@ -52,7 +52,12 @@ std::string SlotFileName(int slot);
 
 // File bytes of a record (SwapCodes of it; WriteTextFile adds CR LF) and back.
 std::string EncodeRecord(std::string_view record);
-// Reads a slot file and decodes it; the text may be of any length.
+// The largest slot file read: a record with its line end is 94 bytes, and a
+// few hundred leave room for stray blank lines. A larger file is not a saved
+// game (it reads as empty, which no record is) and is never loaded whole.
+inline constexpr std::size_t kMaxSlotFileBytes = 512;
+
+// Reads a slot file and decodes it; the text may be of any length up to the bound.
 std::string ReadSlotFile(const std::filesystem::path& file);
 // Writes the record into the file; false when it could not be written.
 bool WriteSlotFile(const std::filesystem::path& file, std::string_view record);

@@ -10,7 +10,7 @@ namespace korvel {
 
 int ReadStartPosition(const std::filesystem::path& file, Board& board) {
     std::vector<std::string> lines(3);
-    ReadTextLines(file, lines);
+    ReadTextLines(file, lines, kMaxStartPositionBytes);
     for (int player = 1; player <= 2; ++player) {
         const std::string& line = lines[static_cast<std::size_t>(player - 1)];
         std::size_t start = 0;

@@ -1,10 +1,16 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 
 #include "rules/Rules.h"
 
 namespace korvel {
+
+// The largest start position read, 64 KiB: all 64 cells named on its lines
+// take under 200 bytes, so this leaves any hand-written spacing room; a larger
+// file reads as an unreadable one (no line at all).
+inline constexpr std::size_t kMaxStartPositionBytes = 64 * 1024;
 
 // Reads a hand-written start position: line 1 the white cells, line 2 the
 // black cells (names such as "d4" separated by single spaces; only a name's

@@ -9,6 +9,7 @@
 
 #include "Session.h"
 #include "core/TextCodec.h"
+#include "platform/SystemFiles.h"
 
 namespace korvel::testing {
 namespace {

@@ -80,10 +80,47 @@ TEST(SingleInstance, SecondProcessIsRefusedAndACrashedOwnerDoesNotBlock) {
     ASSERT_TRUE(third.waitForFinished(30000));
 }
 
+// What the guard probe prints with `args`, its home being `home` and its
+// runtime folder home/shared.
+std::string Probe(const QStringList& args, const std::filesystem::path& home) {
+    QProcess probe;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(home / "shared"));
+    env.insert("HOME", QString::fromStdString(home));
+    env.remove("XDG_CACHE_HOME");
+    probe.setProcessEnvironment(env);
+    probe.start(QString::fromUtf8(KORVEL_GUARD_PROBE), args);
+    probe.waitForFinished(30000);
+    return probe.readAllStandardOutput().trimmed().toStdString();
+}
+
+// Locks planted by another user, one open to others' writes and a link (whose
+// target must not be made), are not taken and keep no one out. Without a
+// private runtime folder the lock goes to the cache folder, made private.
+TEST(SingleInstance, PlantedLocksAreNeitherTakenNorFollowed) {
+    TempFolder dir;
+    const auto lock = dir / "guard.lock";
+    WriteBytes(lock, "");
+    std::filesystem::permissions(lock, std::filesystem::perms::all);
+    std::string seen = Probe({QString::fromStdString(lock)}, dir.path());
+    std::filesystem::remove(lock);
+    std::filesystem::create_symlink(dir / "chosen", lock);
+    seen += " " + Probe({QString::fromStdString(lock)}, dir.path());
+    EXPECT_EQ(seen, "unavailable unavailable");
+    EXPECT_FALSE(std::filesystem::exists(dir / "chosen"));
+    std::filesystem::create_directory(dir / "shared");
+    std::filesystem::permissions(dir / "shared", std::filesystem::perms::all);
+    EXPECT_EQ(Probe({}, dir.path()),
+              "default " +
+                  (dir / ".cache" / ("korvel-" + std::to_string(::getuid()) + ".lock")).string());
+    EXPECT_EQ(std::filesystem::status(dir / ".cache").permissions(),
+              std::filesystem::perms::owner_all);
+}
+
 // Starts a copy of the real program in `dir`, with no display or sound card and
 // its lock in `dir`, and waits (real time, bounded) until start-up has written
 // its files.
-void StartProgram(QProcess& korvel, const TempFolder& dir) {
+void StartProgram(QProcess& korvel, const TempFolder& dir, bool waitForFiles = true) {
     const auto program = dir / "korvel";
     std::filesystem::copy_file(KORVEL_PROGRAM, program);
     // The recordings, effects and music the program needs to start, beside it.
@@ -98,7 +135,7 @@ void StartProgram(QProcess& korvel, const TempFolder& dir) {
     korvel.setProcessEnvironment(env);
     korvel.start(QString::fromStdString(program.string()), {});
     ASSERT_TRUE(korvel.waitForStarted(30000));
-    for (int i = 0; i < 600 && !std::filesystem::exists(dir / "ReadMe.txt"); ++i) {
+    for (int i = 0; waitForFiles && i < 600 && !std::filesystem::exists(dir / "ReadMe.txt"); ++i) {
         QThread::msleep(50);
     }
 }
@@ -135,6 +172,34 @@ TEST_P(ProgramEnding, FirstStartWritesItsFilesLeftoverLocksDoNotBlockSignalsEndI
     EXPECT_EQ(korvel.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(korvel.exitCode(), 0);
     EXPECT_EQ(ReadBytes(dir / "Korvel.ini"), settings);
+}
+
+// The real program started while another copy holds the lock: it says so,
+// touches none of the player's files, and a signal closes its box.
+TEST(SingleInstance, TheRealProgramRefusesASecondCopy) {
+    TempFolder dir;
+    QProcess holder;
+    holder.start(
+        QString::fromUtf8(KORVEL_GUARD_PROBE),
+        {QString::fromStdString(dir / ("korvel-" + std::to_string(::getuid()) + ".lock"))});
+    ASSERT_TRUE(holder.waitForReadyRead(30000));
+    ASSERT_EQ(holder.readLine().trimmed(), "acquired");
+    QProcess korvel;
+    StartProgram(korvel, dir, false);
+    QByteArray said;
+    korvel.setReadChannel(QProcess::StandardError);
+    while (!said.contains("already running") && korvel.waitForReadyRead(30000)) {
+        said += korvel.readAllStandardError();
+    }
+    EXPECT_TRUE(said.contains("korvel: another copy is already running")) << said.toStdString();
+    ::kill(static_cast<pid_t>(korvel.processId()), SIGTERM);
+    ASSERT_TRUE(korvel.waitForFinished(10000));
+    EXPECT_EQ(korvel.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(korvel.exitCode(), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "Korvel.ini"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "ReadMe.txt"));
+    holder.closeWriteChannel();
+    ASSERT_TRUE(holder.waitForFinished(30000));
 }
 
 INSTANTIATE_TEST_SUITE_P(Shell, ProgramEnding,

@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <array>
 #include <chrono>
 #include <csignal>
 #include <ctime>
@@ -17,6 +18,7 @@
 #include "core/ProgramFolders.h"
 #include "core/TextCodec.h"
 #include "core/Texts.h"
+#include "platform/SystemFiles.h"
 
 namespace korvel {
 namespace {
@@ -69,16 +71,16 @@ struct Cases {
             for (const auto& name : ListFiles(folder, a[0])) {
                 out += name + " ";
             }
-        } else if (c == "read-text") {  // without bytes, of a folder
+        } else if (c == "read-text") {  // at most 16 bytes; without bytes, of a folder
             WriteBytes(dir / "t.txt", a.empty() ? "" : a[0]);
-            return Escape(ReadTextFile(a.empty() ? dir.path() : dir / "t.txt"));
+            return Escape(ReadTextFile(a.empty() ? dir.path() : dir / "t.txt", 16));
         } else if (c == "write-text") {
             const bool written = WriteTextFile(dir / "w.txt", a[0]);
             return (written ? "" : "refused ") + Escape(ReadBytes(dir / "w.txt"));
         } else if (c == "read-lines") {  // into three lines; "none": a missing file
             std::vector<std::string> lines(3, "junk");
             WriteBytes(dir / "l.txt", a[0]);
-            ReadTextLines(a[0] == "none" ? dir / "none.txt" : dir / "l.txt", lines);
+            ReadTextLines(a[0] == "none" ? dir / "none.txt" : dir / "l.txt", lines, 16);
             for (const auto& line : lines) {
                 out += Escape(line) + " ";
             }
@@ -89,6 +91,31 @@ struct Cases {
             } else if (!a.empty()) {
                 WriteBytes(ini, a[0]);
             }
+        } else if (c == "ini-size") {  // a key, then comment lines up to a[0] bytes
+            std::string bytes = "[A]\r\nk=1\r\n";
+            bytes.resize(std::stoul(a[0]), ';');
+            std::filesystem::remove_all(ini);
+            WriteBytes(ini, bytes);
+        } else if (c == "put") {  // a file of the test folder
+            std::filesystem::create_directories((dir / a[0]).parent_path());
+            WriteBytes(dir / a[0], a.size() > 1 ? a[1] : "");
+        } else if (c == "plant") {  // a link to a[1] at a[0]
+            std::filesystem::create_symlink(a[1], dir / a[0]);
+        } else if (c == "chmod") {
+            chmod((dir / a[0]).c_str(), static_cast<mode_t>(std::stoul(a[1], nullptr, 8)));
+        } else if (c == "look") {  // what lies at each name: none, a link, or mode:bytes
+            return each([&](auto& name) -> std::string {
+                const auto path = dir / name;
+                struct stat st {};
+                if (lstat(path.c_str(), &st) != 0) {
+                    return "none";
+                }
+                char mode[8];
+                std::snprintf(mode, sizeof mode, "%03o", st.st_mode & 0777);
+                return S_ISLNK(st.st_mode) ? "link:" + std::filesystem::read_symlink(path).string()
+                       : S_ISDIR(st.st_mode) ? mode + std::string(":folder")
+                                             : mode + (":" + Escape(ReadBytes(path)));
+            });
         } else if (c == "defaults") {
             Settings(ini).CreateIni();
             return Escape(ReadBytes(ini));
@@ -96,8 +123,9 @@ struct Cases {
             return Escape(GetIni(ini, a[0], a[1]));
         } else if (c == "set") {
             const bool written = WriteIni(ini, a[0], a[1], a[2]);
+            const std::string bytes = std::filesystem::is_regular_file(ini) ? ReadBytes(ini) : "";
             return (written ? "" : "refused ") +
-                   Escape(std::filesystem::is_regular_file(ini) ? ReadBytes(ini) : "");
+                   (bytes.size() > 1000 ? std::to_string(bytes.size()) + " bytes" : Escape(bytes));
         } else if (c == "lock" || c == "unlock") {  // the folder read-only, as for a player
             asAPlayer.reset();
             if (c == "lock") {
@@ -107,7 +135,13 @@ struct Cases {
         } else if (c == "folders") {
             const Folders f =
                 ChooseFolders({a[0], a[1] == "1", a[2] == "1", a[3] == "1", a[4], a[5], "/tmp"});
-            return f.data.string() + " " + f.user.string();
+            return f.data.string() + " " + f.user.string() +
+                   (f.userInSharedFolder ? " (own only)" : "");
+        } else if (c == "user-folder") {  // the user folder a[0], in a shared folder
+            Folders folders(dir.path(), dir / a[0]);
+            folders.userInSharedFolder = true;
+            return std::array{"ready", "not-made",
+                              "not-private"}[static_cast<int>(MakeUserFolder(folders))];
         } else if (c == "readme") {
             return each([](auto& t) { return std::to_string(ReadMeIsCurrent(t)); });
         } else if (c == "stopwatch") {  // moves the clock on by each number of ms and reads
@@ -125,8 +159,10 @@ struct Cases {
 };
 
 TEST(Common, CasesAsWritten) {
+    const mode_t mask = umask(022);  // the permission bits of new files, as the cases show them
     Cases cases;
     RunCaseFile("common", [&](auto& command, auto& args) { return cases.run(command, args); });
+    umask(mask);
 }
 
 // Day first, then month: a day past the twelfth shows a swap.
@@ -156,7 +192,7 @@ TEST(Common, FailedWriteLeavesTheOldFileWhole) {
     setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(written);
-    EXPECT_EQ(ReadTextFile(dir / "keep.txt"), "old");
+    EXPECT_EQ(ReadBytes(dir / "keep.txt"), "old\r\n");
     EXPECT_EQ(ListFiles(dir.path(), "*").size(), 1u);
 }
 

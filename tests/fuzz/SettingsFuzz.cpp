@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(i == written || get(i) == before[i], "other keys are unchanged");
     }
     std::string after;
-    korvel::ReadWholeFile(path, after);
+    korvel::ReadWholeFile(path, after, korvel::kMaxSettingsBytes);
     Check(korvel::SplitLines(after).size() <= linesBefore + 2, "at most a key and a header added");
     return 0;
 }

@@ -55,12 +55,21 @@ std::string RunCase(const TempFolder& dir, const std::string& c, const Args& a) 
     } else if (c == "read-slot") {  // without bytes, a missing file
         WriteBytes(dir / "slot.rsg", a.empty() ? "" : a[0]);
         return Escape(ReadSlotFile(a.empty() ? dir / "none.rsg" : dir / "slot.rsg"));
+    } else if (c == "read-slot-size") {  // a record padded to each size: what is read of it
+        for (const auto& size : a) {
+            std::string bytes = EncodeRecord(std::string(kRecordLength, '0')) + "\r\n";
+            bytes.resize(std::stoul(size), ' ');
+            WriteBytes(dir / "slot.rsg", bytes);
+            out += std::to_string(ReadSlotFile(dir / "slot.rsg").size()) + " ";
+        }
     } else if (c == "slot") {
         for (const auto& name : a) {
             out += std::to_string(SlotNumber(name).value_or(0)) + " ";
         }
-    } else if (c == "start") {  // the first player and the board; without bytes, no file
-        WriteBytes(dir / "start.txt", a.empty() ? "" : a[0]);
+    } else if (c == "start" || c == "start-size") {  // a[1]: padded with blanks to that size
+        std::string bytes = a.empty() ? "" : a[0];
+        bytes.resize(c == "start" ? bytes.size() : std::stoul(a[1]), ' ');
+        WriteBytes(dir / "start.txt", bytes);
         Board board;
         const int first =
             ReadStartPosition(a.empty() ? dir / "none.txt" : dir / "start.txt", board);

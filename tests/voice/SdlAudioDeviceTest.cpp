@@ -70,7 +70,8 @@ std::vector<std::pair<std::size_t, std::size_t>> Bursts(const Capture& c, std::s
 // same pitch. Then effects: pan -350 attenuates the right side by 3.5 dB;
 // twice the rate is an octave up and half as long; a sounding effect is not
 // restarted but moves to its new pan; two effects near full scale at once add
-// up past it, and the mixer holds the sum at its ceiling, never wrapping.
+// up past it, and the mixer holds the sum at its ceiling, never wrapping; and
+// it lets go again: a click after them sounds as loud as one before.
 TEST(DiskDevice, PhrasesAndEffectsAreHeardAsPlayed) {
     static int argc = 1;
     static char name[] = "audio_tests", *argv[] = {name, nullptr};
@@ -109,7 +110,7 @@ TEST(DiskDevice, PhrasesAndEffectsAreHeardAsPlayed) {
     const std::tuple<EffectBuffer*, std::int32_t, std::int32_t, int> plays[] = {
         {&click, -350, 22050, 400},   {&click, 0, 22050, 350},     {&click, 0, 44100, 400},
         {&click, -10000, 22050, 120}, {&click, 10000, 22050, 400}, {&one, 0, 22050, 0},
-        {&two, 0, 22050, 400}};
+        {&two, 0, 22050, 400},        {&click, 0, 22050, 400}};
     for (auto [effect, pan, frequency, thenMs] : plays) {
         std::int32_t volume = 0;
         PlayEffect(*effect, pan, volume, frequency);
@@ -118,7 +119,7 @@ TEST(DiskDevice, PhrasesAndEffectsAreHeardAsPlayed) {
     CloseSoundDevice();
     const Capture c = Capture::read(folder / "capture.raw", kRate);
     const auto b = Bursts(c, 50);
-    ASSERT_EQ(b.size(), 9u);
+    ASSERT_EQ(b.size(), 10u);
     const auto ms = [&](std::size_t i) { return double(b[i].second - b[i].first) * 1000 / kRate; };
     const auto pitch = [&](std::size_t i) { return Pitch(c.left, b[i].first, b[i].second); };
     const auto balance = [&](std::size_t at) {  // (left - right) / (left + right) over 40 ms
@@ -132,8 +133,8 @@ TEST(DiskDevice, PhrasesAndEffectsAreHeardAsPlayed) {
         EXPECT_NEAR(ms(i) / ms(1), share, 0.05 * share) << rates[i - 1] << "%";
         EXPECT_NEAR(pitch(i), 440, 13) << rates[i - 1] << "%";
     }
-    const double lengths[] = {200, 200, 100, 200, 200};
-    for (std::size_t i = 4; i < 9; ++i) {
+    const double lengths[] = {200, 200, 100, 200, 200, 200};
+    for (std::size_t i = 4; i < 10; ++i) {
         EXPECT_NEAR(ms(i), lengths[i - 4], 5) << i;
     }
     EXPECT_NEAR(balance(b[4].first), 0.199, 0.02);
@@ -144,6 +145,8 @@ TEST(DiskDevice, PhrasesAndEffectsAreHeardAsPlayed) {
     const auto loud = c.left.samples.begin() + std::ptrdiff_t(b[8].first);
     EXPECT_GT(Peak({kRate, {loud, loud + kRate / 10}}), 0.85);
     EXPECT_GE(*std::min_element(loud, loud + kRate / 10), 0);
+    EXPECT_NEAR(Rms(c.left, b[9].first, b[9].second) / Rms(c.left, b[5].first, b[5].second), 1,
+                0.03);
     // With SDL's silent output, or none SDL can open at all, the device opens,
     // and phrases still take their time, so that the game's waits end.
     for (const std::string driver : {"dummy", "no-such-audio-driver"}) {
