@@ -153,6 +153,9 @@ struct Cases {
                                  ":" + std::to_string(watch.read(3)) + "(" +
                                  std::to_string(watch.read(4) + watch.read(-1)) + ")";
             });
+        } else {
+            ADD_FAILURE() << "no such case command: " << c;  // a misspelt case never passes
+            return "unknown command";
         }
         return out;
     }

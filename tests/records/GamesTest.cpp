@@ -74,6 +74,9 @@ std::string RunCase(const TempFolder& dir, const std::string& c, const Args& a) 
         const int first =
             ReadStartPosition(a.empty() ? dir / "none.txt" : dir / "start.txt", board);
         return std::to_string(first) + " " + Cells(board);
+    } else {
+        ADD_FAILURE() << "no such case command: " << c;  // a misspelt case never passes
+        return "unknown command";
     }
     return out;
 }
