@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "core/IniFile.h"
+#include "game/BoardReader.h"
 #include "records/StartPosition.h"
 #include "voice/Announcer.h"
 
@@ -264,16 +265,11 @@ void Game::sayCell(bool withEffect) {
         m_announcer->Clear();
         cellEffect(m_cursor, m_cursorCol, m_cursorRow, -500, 16000, 2000);
     }
-    sayCellName(m_cursorCol, m_cursorRow);
-    const CellCode code = m_board.at(m_cursorCol, m_cursorRow);
-    if (code == 1 || code == 2) {
-        m_announcer->AddFile("fishka" + std::to_string(code));
-    }
+    reader().cell(m_cursorCol, m_cursorRow);
 }
 
-void Game::sayCellName(int col, int row) {
-    m_announcer->AddFile(std::string(1, static_cast<char>('A' + col - 1)));
-    m_announcer->Number(row);
+BoardReader Game::reader() {
+    return BoardReader(*m_announcer, m_board);
 }
 
 // Pan by column, pitch by row: the player hears where on the board it was.

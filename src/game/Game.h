@@ -20,6 +20,7 @@
 namespace korvel {
 
 class Announcer;
+class BoardReader;
 class RandomSource;
 class Settings;
 
@@ -167,6 +168,7 @@ class Game {
     void sayMoveNumber(int moveNumber);
     void showPlayer(int player);
     void sayCell(bool withEffect);
+    BoardReader reader();
     void moveCursorTo(int col, int row);
     void cellEffect(const EffectBuffer& effect, int col, int row, int volume, int freqBase,
                     int freqStep);
@@ -208,17 +210,12 @@ class Game {
     void sayTimeLeft();
     void saySinceStart();
     void sayTimeOfDay();
-    void sayDiscCounts();
-    void sayFreeCells();
     void sayDuration(int hours, int minutes, int seconds);
-    void sayLegalMoves();
     void sayLastTurns();
-    void sayLine(bool row);
     void sayHint();
     void stepRate(int direction);
     void stepMusicVolume(int direction);
     void takeBack();
-    void sayCellName(int col, int row);
     void noteTurn(int player, int col, int row, int flips);
     void noteTakeBackPoint();
     void forgetTurns();

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/CommonRoutines.h"
+#include "game/BoardReader.h"
 #include "game/Game.h"
 #include "voice/Announcer.h"
 
@@ -30,13 +31,13 @@ const Game::Handler* Game::handlerOf(Command command) {
         {Command::DownLeft, false, [](Game& g) { g.moveCursor(-1, -1); }},
         {Command::DownRight, false, [](Game& g) { g.moveCursor(1, -1); }},
         {Command::Quiet, false, [](Game& g) { g.m_announcer->Clear(); }},
-        {Command::FreeCells, false, [](Game& g) { g.sayFreeCells(); }},
+        {Command::FreeCells, false, [](Game& g) { g.reader().freeCells(); }},
         {Command::ToggleAnnouncer, false, [](Game& g) { g.toggleAnnouncer(); }},
         {Command::ToggleMusic, false, [](Game& g) { g.toggleMusic(); }},
         {Command::TimeOfDay, false, [](Game& g) { g.sayTimeOfDay(); }},
         {Command::TimeLeft, false, [](Game& g) { g.sayTimeLeft(); }},
         {Command::SinceStart, false, [](Game& g) { g.saySinceStart(); }},
-        {Command::DiscCounts, false, [](Game& g) { g.sayDiscCounts(); }},
+        {Command::DiscCounts, false, [](Game& g) { g.reader().discCounts(); }},
         {Command::SayCell, false,
          [](Game& g) {
              g.m_announcer->Clear();
@@ -48,9 +49,10 @@ const Game::Handler* Game::handlerOf(Command command) {
         {Command::Help, true, [](Game& g) { g.m_steps.start(g.showHelp()); }},
         {Command::Save, true, [](Game& g) { g.m_steps.start(g.saveGame()); }},
         {Command::Pause, true, [](Game& g) { g.pauseGame(); }},
-        {Command::Row, true, [](Game& g) { g.sayLine(true); }},
-        {Command::Column, true, [](Game& g) { g.sayLine(false); }},
-        {Command::LegalMoves, true, [](Game& g) { g.sayLegalMoves(); }},
+        {Command::Row, true, [](Game& g) { g.reader().line(g.m_cursorCol, g.m_cursorRow, true); }},
+        {Command::Column, true,
+         [](Game& g) { g.reader().line(g.m_cursorCol, g.m_cursorRow, false); }},
+        {Command::LegalMoves, true, [](Game& g) { g.reader().legalMoves(g.m_player); }},
         {Command::LastTurns, true, [](Game& g) { g.sayLastTurns(); }},
         {Command::Hint, true, [](Game& g) { g.sayHint(); }},
         {Command::Slower, true, [](Game& g) { g.stepRate(-1); }},
@@ -92,13 +94,6 @@ void Game::moveCursor(int dCol, int dRow) {
     }
     moveCursorTo(col, row);
     sayCell(true);
-}
-
-// C: the free cells, counted only: the game's end is the move's to find.
-void Game::sayFreeCells() {
-    m_announcer->Clear();
-    m_announcer->AddFile("free");
-    m_announcer->Number(64 - CountDiscs(m_board).total(), Gender::Feminine);
 }
 
 void Game::toggleAnnouncer() {
@@ -263,15 +258,6 @@ void Game::sayDuration(int hours, int minutes, int seconds) {
         m_announcer->Number(seconds, Gender::Feminine);
         m_announcer->AddFile("sek" + std::to_string(PluralForm(seconds)));
     }
-}
-
-void Game::sayDiscCounts() {
-    const DiscCount count = CountDiscs(m_board);
-    m_announcer->Clear();
-    m_announcer->AddFile("color1");
-    m_announcer->Number(count.white, Gender::Feminine);
-    m_announcer->AddFile("color2");
-    m_announcer->Number(count.black, Gender::Feminine);
 }
 
 }  // namespace korvel

@@ -1,34 +1,13 @@
-// The reading keys and controls beyond the original key set: legal moves (L),
-// last turns (R), the cursor's row and column (E, H), a hint (S), the
-// announcer's speed ([ and ]), the music's level (- and =) and taking a move
-// back (Backspace). Each cuts the announcer first.
+// The keys beyond the original key set that the board's reader does not
+// answer alone: last turns (R), a hint (S), the announcer's speed ([ and ]),
+// the music's level (- and =) and taking a move back (Backspace). Each cuts
+// the announcer first.
 #include "core/CommonRoutines.h"
+#include "game/BoardReader.h"
 #include "game/Game.h"
-#include "opponent/ComputerMove.h"
 #include "voice/Announcer.h"
 
 namespace korvel {
-
-void Game::sayLegalMoves() {
-    m_announcer->Clear();
-    std::vector<std::pair<int, int>> cells;
-    for (int col = 1; col <= kBoardSize; ++col) {
-        for (int row = 1; row <= kBoardSize; ++row) {
-            if (CountFlips(m_board, col, row, m_player) > 0) {
-                cells.emplace_back(col, row);
-            }
-        }
-    }
-    if (cells.empty()) {
-        m_announcer->AddFile("nomoves");
-        return;
-    }
-    m_announcer->AddFile("moves");
-    m_announcer->Number(static_cast<std::int32_t>(cells.size()));
-    for (const auto& [col, row] : cells) {
-        sayCellName(col, row);
-    }
-}
 
 void Game::sayLastTurns() {
     m_announcer->Clear();
@@ -46,39 +25,9 @@ void Game::sayLastTurns() {
             m_announcer->AddFile("passed");
             continue;
         }
-        sayCellName(note->col, note->row);
+        BoardReader(*m_announcer, m_board).cellName(note->col, note->row);
         m_announcer->AddFile("flipped");
         m_announcer->Number(note->flips, Gender::Feminine);
-    }
-}
-
-void Game::sayLine(bool row) {
-    m_announcer->Clear();
-    if (row) {
-        m_announcer->AddFile("row");
-        m_announcer->Number(m_cursorRow);
-    } else {
-        m_announcer->AddFile("column");
-        m_announcer->AddFile(std::string(1, static_cast<char>('A' + m_cursorCol - 1)));
-    }
-    bool any = false;
-    for (int k = 1; k <= kBoardSize; ++k) {
-        const int col = row ? k : m_cursorCol;
-        const int r = row ? m_cursorRow : k;
-        const CellCode code = m_board.at(col, r);
-        if (code != 1 && code != 2) {
-            continue;
-        }
-        any = true;
-        if (row) {
-            m_announcer->AddFile(std::string(1, static_cast<char>('A' + col - 1)));
-        } else {
-            m_announcer->Number(r);
-        }
-        m_announcer->AddFile("fishka" + std::to_string(code));
-    }
-    if (!any) {
-        m_announcer->AddFile("empty");
     }
 }
 
@@ -89,17 +38,7 @@ void Game::sayHint() {
         m_announcer->AddFile("unavailable");
         return;
     }
-    const std::string cell = MasterHint(m_board, m_player, m_moveNumber);
-    if (cell.size() != 2) {
-        m_announcer->AddFile("nomoves");
-        return;
-    }
-    const int col = cell[0] - '0';
-    const int row = cell[1] - '0';
-    m_announcer->AddFile("hint");
-    sayCellName(col, row);
-    m_announcer->AddFile("hintflips");
-    m_announcer->Number(CountFlips(m_board, col, row, m_player), Gender::Feminine);
+    BoardReader(*m_announcer, m_board).hint(m_player, m_moveNumber);
 }
 
 void Game::stepRate(int direction) {
