@@ -98,8 +98,7 @@ void Game::begin(const GameSetup& setup) {
     m_setup.secondsPerMove = setup.secondsPerMove;
     m_view.clockShown(setup.secondsPerMove != 0);
     setOpponent(setup.opponent);
-    m_points = {0, 0};
-    m_discTotals = {0, 0};
+    m_score.clear();
     if (setup.opponent == 2) {
         setLevel(setup.level);
     }
@@ -195,8 +194,7 @@ Step<> Game::restoreDiscs(const Board& saved) {
 
 // The saved game's kind, stage, clock and score, said as they come back.
 void Game::announceLoaded(const SavedGame& game) {
-    m_points = game.points;
-    m_discTotals = game.discTotals;
+    m_score.restore(game.points, game.discTotals);
     m_announcer->Clear();
     m_announcer->AddFile("velcome");
     setOpponent(game.game);
@@ -220,11 +218,11 @@ void Game::announceLoaded(const SavedGame& game) {
         sayDuration(0, m_setup.secondsPerMove / 60, m_setup.secondsPerMove % 60);
     }
     m_announcer->AddFile("schet");
-    m_announcer->Number(m_points[0]);
-    m_announcer->Number(m_points[1]);
+    m_announcer->Number(m_score.points()[0]);
+    m_announcer->Number(m_score.points()[1]);
     m_announcer->AddFile("alls");
-    m_announcer->Number(m_discTotals[0]);
-    m_announcer->Number(m_discTotals[1]);
+    m_announcer->Number(m_score.discTotals()[0]);
+    m_announcer->Number(m_score.discTotals()[1]);
 
     sayMoveNumber(game.hod);
     m_player = game.curPlayer;

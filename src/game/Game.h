@@ -12,6 +12,7 @@
 #include "core/CommonRoutines.h"
 #include "core/ProgramFolders.h"
 #include "game/GameView.h"
+#include "game/MatchScore.h"
 #include "game/Steps.h"
 #include "records/SavedGameRecord.h"
 #include "rules/Rules.h"
@@ -191,9 +192,6 @@ class Game {
 
     // The end of a game and of a match (GameEnd.cpp); true when the game ended.
     Step<bool> checkGameEnd();
-    std::pair<std::string, std::string> scoreGame(const DiscCount& count);
-    void sayVictory(const char* kind, int winner);
-    std::pair<std::string, std::string> matchVerdict();
     Step<> showResult(const std::string& text, const std::string& caption);
 
     // The keys (GameKeys.cpp, GameReading.cpp).
@@ -248,8 +246,7 @@ class Game {
     bool m_timeOutTurn = false;  // a turn started by a time-out is under way
     std::array<std::string, 2> m_playerPhrase{"white", "black"};
     std::array<std::string, 2> m_playerName{"БЕЛЫЙ", "ЧЁРНЫЙ"};
-    std::array<int, 2> m_points{};
-    std::array<int, 2> m_discTotals{};
+    MatchScore m_score;
 
     // What Backspace restores: the game just before a person's move.
     struct TakeBackPoint {

@@ -114,8 +114,8 @@ SavedGame Game::savedState() const {
     game.curPlayer = m_player;
     game.cursorCol = m_cursorCol;
     game.cursorRow = m_cursorRow;
-    game.points = m_points;
-    game.discTotals = m_discTotals;
+    game.points = m_score.points();
+    game.discTotals = m_score.discTotals();
     // A two-player game keeps no level: loading one would rename player 2.
     game.level = m_setup.opponent == 2 ? m_setup.level : 0;
     game.board = m_board;
