@@ -109,21 +109,14 @@ void RefuseSecondCopy(const std::filesystem::path& dataFolder) {
     device.close();
 }
 
-}  // namespace
-
-int RunProgram(int argc, char** argv) {
-    QApplication app(argc, argv);
-    app.setApplicationName(
-        QString::fromUtf8(kProgramTitle.data(), static_cast<int>(kProgramTitle.size())));
-    const std::filesystem::path executable = QCoreApplication::applicationFilePath().toStdString();
-    const Folders folders = ChooseFolders(LookUpFolderFacts(AppFolder(executable)));
-    InstallSignalHandlers();
+// The user folder, made when missing: false when the start must stop there.
+bool UserFolderUsable(const Folders& folders) {
     switch (MakeUserFolder(folders)) {
         case UserFolderState::NotMade:
             std::fprintf(stderr,
                          "korvel: cannot create %s; settings and saved games are not kept\n",
                          folders.user.c_str());
-            break;
+            return true;
         case UserFolderState::NotPrivate:
             // With no home folder the files go to the temporary folder, which
             // every user can write in: one found there that is not the
@@ -136,16 +129,19 @@ int RunProgram(int argc, char** argv) {
                         QStringLiteral("Папка %1 чужая или открыта для записи другим.\r\n"
                                        "Игра не запущена: задайте свою домашнюю папку (HOME).")
                             .arg(QString::fromStdString(folders.user.string())));
-            return 1;
+            return false;
         case UserFolderState::Ready:
             break;
     }
+    return true;
+}
 
-    SingleInstanceGuard guard;
+// One copy at a time: false, after the player has been told, when another runs.
+bool MayRun(SingleInstanceGuard& guard, const Folders& folders) {
     switch (guard.tryAcquire()) {
         case SingleInstanceGuard::Result::AlreadyRunning:
             RefuseSecondCopy(folders.data);
-            return 1;
+            return false;
         case SingleInstanceGuard::Result::Unavailable:
             std::fprintf(stderr,
                          "korvel: cannot make the lock that keeps a second copy from running; "
@@ -153,6 +149,25 @@ int RunProgram(int argc, char** argv) {
             break;
         case SingleInstanceGuard::Result::Acquired:
             break;
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunProgram(int argc, char** argv) {
+    QApplication app(argc, argv);
+    app.setApplicationName(
+        QString::fromUtf8(kProgramTitle.data(), static_cast<int>(kProgramTitle.size())));
+    const std::filesystem::path executable = QCoreApplication::applicationFilePath().toStdString();
+    const Folders folders = ChooseFolders(LookUpFolderFacts(AppFolder(executable)));
+    InstallSignalHandlers();
+    if (!UserFolderUsable(folders)) {
+        return 1;
+    }
+    SingleInstanceGuard guard;
+    if (!MayRun(guard, folders)) {
+        return 1;
     }
 
     // The program's one random generator, seeded from the system tick count.
