@@ -120,7 +120,7 @@ Step<> Game::startGame() {
     }
     // A game never inherits the passes that ended the one before it, nor its turns.
     m_passCount = -1;
-    forgetTurns();
+    m_history.forget();
     m_view.discsChanged();
     co_await m_steps.pause(GamePauses::kSetUp);
     if (m_stage == 1) {
@@ -168,7 +168,7 @@ Step<> Game::loadGame(SavedGame game) {
     // A loaded game never inherits the passes of the game played before it,
     // nor its turns: the record keeps none.
     m_passCount = -1;
-    forgetTurns();
+    m_history.forget();
     m_view.secondsLeftShown(0, m_secondsLeft);
     startClock();
     co_await moverPlays();

@@ -14,6 +14,7 @@
 #include "game/GameView.h"
 #include "game/MatchScore.h"
 #include "game/Steps.h"
+#include "game/TurnHistory.h"
 #include "records/SavedGameRecord.h"
 #include "rules/Rules.h"
 #include "voice/SoundEffects.h"
@@ -137,23 +138,11 @@ class Game {
     bool clockRunning() const { return m_tick != 0; }
     // No move, computer turn, question or pause is under way: a move may start.
     bool idle() const { return clockRunning() && m_state == State::Waiting; }
-    std::size_t takeBackDepth() const { return m_takeBack.size(); }
+    std::size_t takeBackDepth() const { return m_history.depth(); }
     // The values a saved game keeps, as the game holds them now.
     SavedGame savedState() const;
 
-    // A player's latest turn, for R: the cell played and the discs it turned;
-    // column 0 for a pass (a move lost to the clock counts as one).
-    struct TurnNote {
-        int col = 0;
-        int row = 0;
-        int flips = 0;
-        bool operator==(const TurnNote&) const = default;
-    };
-    struct TurnNotes {
-        std::array<std::optional<TurnNote>, 2> byPlayer;
-        int lastPlayer = 0;  // who turned most recently, 0 before the first turn
-    };
-    const TurnNotes& lastTurns() const { return m_turns; }
+    const TurnHistory::Notes& lastTurns() const { return m_history.notes(); }
 
   private:
     // Who holds the game: the player to move, or a step under way.
@@ -209,14 +198,10 @@ class Game {
     void saySinceStart();
     void sayTimeOfDay();
     void sayDuration(int hours, int minutes, int seconds);
-    void sayLastTurns();
     void sayHint();
     void stepRate(int direction);
     void stepMusicVolume(int direction);
     void takeBack();
-    void noteTurn(int player, int col, int row, int flips);
-    void noteTakeBackPoint();
-    void forgetTurns();
 
     Clock& m_clock;
     Settings& m_settings;
@@ -248,19 +233,7 @@ class Game {
     std::array<std::string, 2> m_playerName{"БЕЛЫЙ", "ЧЁРНЫЙ"};
     MatchScore m_score;
 
-    // What Backspace restores: the game just before a person's move.
-    struct TakeBackPoint {
-        Board board;
-        int moveNumber = 1;
-        int player = 1;
-        int passCount = 0;
-        int secondsLeft = 0;
-        int cursorCol = 4;
-        int cursorRow = 4;
-        TurnNotes turns;
-    };
-    TurnNotes m_turns;
-    std::vector<TakeBackPoint> m_takeBack;
+    TurnHistory m_history;  // the turns for R, the points for Backspace
 
     // Effects, loaded by attach.
     std::array<EffectBuffer, 4> m_clockCues;

@@ -1,5 +1,5 @@
-// The keys beyond the original key set that the board's reader does not
-// answer alone: last turns (R), a hint (S), the announcer's speed ([ and ]),
+// The keys beyond the original key set that the board's reader and the turn
+// history do not answer alone: a hint (S), the announcer's speed ([ and ]),
 // the music's level (- and =) and taking a move back (Backspace). Each cuts
 // the announcer first.
 #include "core/CommonRoutines.h"
@@ -8,28 +8,6 @@
 #include "voice/Announcer.h"
 
 namespace korvel {
-
-void Game::sayLastTurns() {
-    m_announcer->Clear();
-    if (m_turns.lastPlayer == 0) {
-        m_announcer->AddFile("nolast");
-        return;
-    }
-    for (const int player : {m_turns.lastPlayer, 3 - m_turns.lastPlayer}) {
-        const std::optional<TurnNote>& note = m_turns.byPlayer[player - 1];
-        if (!note) {
-            continue;
-        }
-        m_announcer->AddFile(m_playerPhrase[player - 1]);
-        if (note->col == 0) {
-            m_announcer->AddFile("passed");
-            continue;
-        }
-        BoardReader(*m_announcer, m_board).cellName(note->col, note->row);
-        m_announcer->AddFile("flipped");
-        m_announcer->Number(note->flips, Gender::Feminine);
-    }
-}
 
 void Game::sayHint() {
     m_announcer->Clear();
@@ -68,16 +46,16 @@ void Game::stepMusicVolume(int direction) {
 void Game::takeBack() {
     m_announcer->Clear();
     // Only a single untimed game: a clock or a match score would be cheated.
-    if (m_setup.gameType != 1 || m_takeBack.empty()) {
+    const std::optional<TurnHistory::Point> back =
+        m_setup.gameType == 1 ? m_history.takeBack() : std::nullopt;
+    if (!back) {
         m_announcer->AddFile("unavailable");
         return;
     }
-    const TakeBackPoint point = m_takeBack.back();
-    m_takeBack.pop_back();
+    const TurnHistory::Point& point = *back;
     m_board = point.board;
     m_passCount = point.passCount;
     m_secondsLeft = point.secondsLeft;
-    m_turns = point.turns;
     m_view.discsChanged();
     m_view.secondsLeftShown(0, m_secondsLeft);
     m_announcer->AddFile("takeback");
@@ -86,21 +64,6 @@ void Game::takeBack() {
     moveCursorTo(point.cursorCol, point.cursorRow);
     m_announcer->AddFile("position");
     sayCell(false);
-}
-
-void Game::noteTurn(int player, int col, int row, int flips) {
-    m_turns.byPlayer[player - 1] = TurnNote{col, row, flips};
-    m_turns.lastPlayer = player;
-}
-
-void Game::noteTakeBackPoint() {
-    m_takeBack.push_back(TakeBackPoint{m_board, m_moveNumber, m_player, m_passCount, m_secondsLeft,
-                                       m_cursorCol, m_cursorRow, m_turns});
-}
-
-void Game::forgetTurns() {
-    m_turns = {};
-    m_takeBack.clear();
 }
 
 SavedGame Game::savedState() const {

@@ -33,7 +33,7 @@ Step<> Game::playMove(int col, int row) {
         }
     }
     m_view.holdPicture(false);
-    noteTurn(m_player, col, row, flips);
+    m_history.note(m_player, col, row, flips);
     resetMoveClock();
     startClock();
     m_passCount = -1;
@@ -59,7 +59,14 @@ Step<> Game::personMoves() {
         cellEffect(m_error, col, row, -500, 16000, 2000);
         co_return;
     }
-    noteTakeBackPoint();
+    m_history.keep({m_board,
+                    m_moveNumber,
+                    m_player,
+                    m_passCount,
+                    m_secondsLeft,
+                    m_cursorCol,
+                    m_cursorRow,
+                    {}});
     co_await playMove(col, row);
     if (co_await checkGameEnd()) {
         co_return;
@@ -85,7 +92,7 @@ Step<> Game::passTurn() {
         co_return;
     }
     m_state = State::Busy;
-    noteTurn(m_player, 0, 0, 0);
+    m_history.note(m_player, 0, 0, 0);
     nextTurn();
     ++m_passCount;
     if (m_passCount > 1) {
@@ -102,7 +109,7 @@ Step<> Game::computerTurn() {
     m_state = State::Busy;
     const int best = GreedyCell(m_board, m_player);
     if (best == 0) {
-        noteTurn(m_player, 0, 0, 0);
+        m_history.note(m_player, 0, 0, 0);
         ++m_passCount;
         if (m_passCount > 1) {
             co_await checkGameEnd();
@@ -146,7 +153,7 @@ Step<> Game::computerTurn() {
 Step<> Game::timeOut() {
     m_state = State::Busy;
     m_timeOutTurn = true;
-    noteTurn(m_player, 0, 0, 0);
+    m_history.note(m_player, 0, 0, 0);
     nextTurn();
     resetMoveClock();
     co_await moverPlays();
