@@ -203,7 +203,6 @@ void Game::announceLoaded(const SavedGame& game) {
     m_firstPlayer = 1;
     m_announcer->AddFile("tipe" + std::to_string(game.tip));
     m_stage = game.tur;
-    m_stageCount = 9;
     if (m_setup.gameType > 2) {
         m_announcer->AddFile("tur");
         m_announcer->Number(m_stage);

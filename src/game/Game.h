@@ -145,6 +145,8 @@ class Game {
     const TurnHistory::Notes& lastTurns() const { return m_history.notes(); }
 
   private:
+    static constexpr int kStageCount = 9;  // the games of a staged match
+
     // Who holds the game: the player to move, or a step under way.
     enum class State { Waiting, Busy, Paused, Over };
 
@@ -220,7 +222,6 @@ class Game {
     int m_player = 1;
     int m_firstPlayer = 1;
     int m_stage = 1;
-    int m_stageCount = 9;
     int m_moveNumber = 1;
     int m_passCount = 0;
     int m_secondsLeft = 0;

@@ -21,7 +21,7 @@ Step<bool> Game::checkGameEnd() {
     ++m_stage;
     if (staged) {
         co_await showResult(result.text, result.caption);
-        if (m_stageCount >= m_stage) {
+        if (m_stage <= kStageCount) {
             co_await startGame();
             co_return true;
         }
