@@ -7,18 +7,11 @@
 
 #include "core/IniFile.h"
 #include "game/BoardReader.h"
+#include "game/TimeReader.h"
 #include "records/StartPosition.h"
 #include "voice/Announcer.h"
 
 namespace korvel {
-namespace {
-
-const char* LevelName(int level) {
-    static const char* const kNames[] = {"НОВИЧЁК", "БЫВАЛЫЙ", "ОПЫТНЫЙ", "МАСТЕР"};
-    return level >= 1 && level <= 4 ? kNames[level - 1] : nullptr;
-}
-
-}  // namespace
 
 Game::Game(Clock& clock, Settings& settings, RandomSource& random, Folders folders, GameView& view)
     : m_clock(clock),
@@ -27,67 +20,47 @@ Game::Game(Clock& clock, Settings& settings, RandomSource& random, Folders folde
       m_folders(std::move(folders)),
       m_view(view),
       m_sinceStart(clock),
-      m_steps(clock) {}
+      m_players(view),
+      m_switches(m_folders.data),
+      m_moveClock(clock, view, m_setup, m_cursorCol, m_player),
+      m_steps(clock) {
+    m_moveClock.timeUp = [this] {
+        // A move already being played finishes first; it resets the clock itself.
+        if (m_state == State::Waiting) {
+            m_steps.start(timeOut());
+        }
+    };
+}
 
 Game::~Game() {
-    stopClock();
+    m_moveClock.stop();
     detach();
 }
 
 void Game::attach(Announcer& announcer) {
     m_announcer = &announcer;
     m_announcer->AddFile("reverse");
-    for (int i = 0; i < 4; ++i) {
-        LoadEffect(m_clockCues[i], m_folders.data, "pik" + std::to_string(i));
-    }
-    LoadEffect(m_border, m_folders.data, "border");
-    LoadEffect(m_cursor, m_folders.data, "cursor");
-    LoadEffect(m_error, m_folders.data, "error");
-    for (int i = 0; i < 3; ++i) {
-        LoadEffect(m_disc[i], m_folders.data, "fishka" + std::to_string(i));
-    }
-    LoadEffect(m_ok, m_folders.data, "ok");
-    LoadEffect(m_tickTock, m_folders.data, "tiktak");
+    m_moveClock.loadEffects(m_folders.data);
+    m_sounds.loadEffects(m_folders.data);
 }
 
 void Game::detach() {
     m_announcer = nullptr;
-    for (EffectBuffer* effect :
-         {&m_clockCues[0], &m_clockCues[1], &m_clockCues[2], &m_clockCues[3], &m_border, &m_cursor,
-          &m_error, &m_disc[0], &m_disc[1], &m_disc[2], &m_ok, &m_tickTock}) {
-        ReleaseEffect(*effect);
-    }
+    m_moveClock.releaseEffects();
+    m_sounds.releaseEffects();
 }
 
-// The colours' phrases are shown by their Russian names; a phrase of the
-// player's own recording is shown as it is named.
 void Game::setPlayerPhrase(int player, const std::string& phrase) {
-    m_playerPhrase[player - 1] = phrase;
-    m_playerName[player - 1] = phrase == "white" ? "БЕЛЫЕ" : phrase == "black" ? "ЧЁРНЫЕ" : phrase;
-    m_view.nameShown(player, m_playerName[player - 1]);
+    m_players.setPhrase(player, phrase);
 }
 
 void Game::setOpponent(int opponent) {
     m_setup.opponent = opponent;
     if (opponent == 2) {
-        setPlayerPhrase(1, m_settings.GetIni("Game", "player_sound"));
-        m_playerName[0] = m_settings.GetIni("Game", "player_name");
-        m_view.nameShown(1, m_playerName[0]);
-        m_playerPhrase[1] = "computer";
-        m_playerName[1] = "Комп";
-        m_view.nameShown(2, m_playerName[1]);
+        m_players.againstComputer(m_settings);
     }
-    if (m_musicOn) {
-        playMusic("remembr.mid");
-    }
-}
-
-void Game::setLevel(int level) {
-    m_setup.level = level;
-    m_playerPhrase[1] = "level" + std::to_string(level);
-    if (const char* name = LevelName(level)) {
-        m_playerName[1] = name;
-        m_view.nameShown(2, name);
+    if (m_announcer) {
+        m_switches.music(*m_announcer, "remembr.mid");
     }
 }
 
@@ -100,7 +73,8 @@ void Game::begin(const GameSetup& setup) {
     setOpponent(setup.opponent);
     m_score.clear();
     if (setup.opponent == 2) {
-        setLevel(setup.level);
+        m_setup.level = setup.level;
+        m_players.setLevel(setup.level);
     }
     m_steps.start(startGame());
 }
@@ -137,11 +111,9 @@ Step<> Game::startGame() {
     m_announcer->AddFile("position");
     sayCell(false);
     co_await m_steps.until([this] { return m_announcer == nullptr || m_announcer->Count() <= 1; });
-    if (m_setup.gameType % 2 == 0) {
-        m_secondsLeft = m_setup.secondsPerMove;
-    }
-    m_view.secondsLeftShown(0, m_secondsLeft);
-    startClock();
+    m_moveClock.reset();
+    m_view.secondsLeftShown(0, m_moveClock.secondsLeft());
+    m_moveClock.start();
     co_await m_steps.pause(GamePauses::kBeforePlay);
     co_await moverPlays();
 }
@@ -156,7 +128,7 @@ void Game::load(const std::string& record) {
 Step<> Game::loadGame(SavedGame game) {
     m_state = State::Busy;
     m_sinceStart.read(0);
-    stopClock();
+    m_moveClock.stop();
     m_view.pauseShown(false, m_player);
     m_announcer->Clear();
     m_announcer->StopSound();
@@ -169,8 +141,8 @@ Step<> Game::loadGame(SavedGame game) {
     // nor its turns: the record keeps none.
     m_passCount = -1;
     m_history.forget();
-    m_view.secondsLeftShown(0, m_secondsLeft);
-    startClock();
+    m_view.secondsLeftShown(0, m_moveClock.secondsLeft());
+    m_moveClock.start();
     co_await moverPlays();
 }
 
@@ -185,7 +157,7 @@ Step<> Game::restoreDiscs(const Board& saved) {
             m_board.at(col, row) = code;
             m_view.discsChanged();
             if (code == 1 || code == 2) {
-                cellEffect(m_disc[code], col, row, -500, 20000, 500);
+                m_sounds.disc(code, col, row);
                 co_await m_steps.pause(halfPause);
             }
         }
@@ -208,13 +180,15 @@ void Game::announceLoaded(const SavedGame& game) {
         m_announcer->Number(m_stage);
     }
     if (game.level != 0) {
-        setLevel(game.level);
+        m_setup.level = game.level;
+        m_players.setLevel(game.level);
     }
     m_setup.secondsPerMove = game.times;
     m_view.clockShown(game.times != 0);
     if (m_setup.gameType % 2 == 0 && m_setup.secondsPerMove > 0) {
         // The time per move, said as the W key says a time.
-        sayDuration(0, m_setup.secondsPerMove / 60, m_setup.secondsPerMove % 60);
+        TimeReader(*m_announcer)
+            .duration(0, m_setup.secondsPerMove / 60, m_setup.secondsPerMove % 60);
     }
     m_announcer->AddFile("schet");
     m_announcer->Number(m_score.points()[0]);
@@ -225,7 +199,7 @@ void Game::announceLoaded(const SavedGame& game) {
 
     sayMoveNumber(game.hod);
     m_player = game.curPlayer;
-    m_secondsLeft = game.timeLeft;
+    m_moveClock.setSecondsLeft(game.timeLeft);
     moveCursorTo(game.cursorCol, game.cursorRow);
     m_announcer->AddFile("position");
     sayCell(false);
@@ -246,7 +220,7 @@ void Game::showPlayer(int player) {
     }
     m_announcer->AddFile("comon");
     m_view.playerShown(m_player, m_moveNumber);
-    m_announcer->AddFile(m_playerPhrase[m_player - 1]);
+    m_announcer->AddFile(m_players.phrase(m_player));
 }
 
 void Game::moveCursorTo(int col, int row) {
@@ -260,35 +234,13 @@ void Game::moveCursorTo(int col, int row) {
 void Game::sayCell(bool withEffect) {
     if (withEffect) {
         m_announcer->Clear();
-        cellEffect(m_cursor, m_cursorCol, m_cursorRow, -500, 16000, 2000);
+        m_sounds.cursor(m_cursorCol, m_cursorRow);
     }
     reader().cell(m_cursorCol, m_cursorRow);
 }
 
 BoardReader Game::reader() {
     return BoardReader(*m_announcer, m_board);
-}
-
-// Pan by column, pitch by row: the player hears where on the board it was.
-void Game::cellEffect(const EffectBuffer& effect, int col, int row, int volume, int freqBase,
-                      int freqStep) {
-    std::int32_t pan = col * 100 - 450;
-    std::int32_t vol = volume;
-    std::int32_t freq = row * freqStep + freqBase;
-    PlayEffect(effect, pan, vol, freq);
-}
-
-void Game::playMusic(const char* name) {
-    if (m_announcer) {
-        m_announcer->PlayMusic((m_folders.data / "Musics" / name).string());
-    }
-}
-
-void Game::playOk() {
-    std::int32_t pan = 0;
-    std::int32_t volume = 0;
-    std::int32_t frequency = 22050;
-    PlayEffect(m_ok, pan, volume, frequency);
 }
 
 }  // namespace korvel

@@ -11,13 +11,16 @@
 #include "core/Clock.h"
 #include "core/CommonRoutines.h"
 #include "core/ProgramFolders.h"
+#include "game/BoardSounds.h"
 #include "game/GameView.h"
 #include "game/MatchScore.h"
+#include "game/MoveClock.h"
+#include "game/Players.h"
+#include "game/SoundSwitches.h"
 #include "game/Steps.h"
 #include "game/TurnHistory.h"
 #include "records/SavedGameRecord.h"
 #include "rules/Rules.h"
-#include "voice/SoundEffects.h"
 
 namespace korvel {
 
@@ -120,8 +123,8 @@ class Game {
     void setPlayerPhrase(int player, const std::string& phrase);
     // The pause between turned discs, in milliseconds.
     void setTurnPause(int ms) { m_turnPause = ms; }
-    bool musicOn() const { return m_musicOn; }
-    void setMusicOn(bool on) { m_musicOn = on; }
+    bool musicOn() const { return m_switches.musicOn(); }
+    void setMusicOn(bool on) { m_switches.setMusicOn(on); }
     // T: the time of day as hours, minutes, seconds; the tests fix it.
     std::function<std::array<int, 3>()> timeOfDay;
 
@@ -130,12 +133,12 @@ class Game {
     int cursorCol() const { return m_cursorCol; }
     int cursorRow() const { return m_cursorRow; }
     int player() const { return m_player; }
-    const std::string& playerName(int player) const { return m_playerName[player - 1]; }
+    const std::string& playerName(int player) const { return m_players.name(player); }
     const GameSetup& setup() const { return m_setup; }
     int stage() const { return m_stage; }
     int moveNumber() const { return m_moveNumber; }
     int passCount() const { return m_passCount; }
-    bool clockRunning() const { return m_tick != 0; }
+    bool clockRunning() const { return m_moveClock.running(); }
     // No move, computer turn, question or pause is under way: a move may start.
     bool idle() const { return clockRunning() && m_state == State::Waiting; }
     std::size_t takeBackDepth() const { return m_history.depth(); }
@@ -156,16 +159,11 @@ class Game {
     Step<> restoreDiscs(const Board& saved);
     void announceLoaded(const SavedGame& game);
     void setOpponent(int opponent);
-    void setLevel(int level);
     void sayMoveNumber(int moveNumber);
     void showPlayer(int player);
     void sayCell(bool withEffect);
     BoardReader reader();
     void moveCursorTo(int col, int row);
-    void cellEffect(const EffectBuffer& effect, int col, int row, int volume, int freqBase,
-                    int freqStep);
-    void playMusic(const char* name);
-    void playOk();
 
     // Turns (GameTurns.cpp).
     Step<> playMove(int col, int row);
@@ -176,10 +174,6 @@ class Game {
     Step<> timeOut();
     // Hands the turn to the other player: the move number after player 2.
     void nextTurn();
-    void resetMoveClock();
-    void startClock();
-    void stopClock();
-    void tick();
 
     // The end of a game and of a match (GameEnd.cpp); true when the game ended.
     Step<bool> checkGameEnd();
@@ -194,15 +188,8 @@ class Game {
     Step<> saveGame();
     void pauseGame();
     void resumeGame();
-    void toggleAnnouncer();
-    void toggleMusic();
-    void sayTimeLeft();
-    void saySinceStart();
     void sayTimeOfDay();
-    void sayDuration(int hours, int minutes, int seconds);
     void sayHint();
-    void stepRate(int direction);
-    void stepMusicVolume(int direction);
     void takeBack();
 
     Clock& m_clock;
@@ -224,22 +211,13 @@ class Game {
     int m_stage = 1;
     int m_moveNumber = 1;
     int m_passCount = 0;
-    int m_secondsLeft = 0;
     int m_turnPause = 100;
-    bool m_musicOn = false;
-    Clock::TimerId m_tick = 0;
-    bool m_frame2 = false;       // the cursor's second frame is shown
-    bool m_timeOutTurn = false;  // a turn started by a time-out is under way
-    std::array<std::string, 2> m_playerPhrase{"white", "black"};
-    std::array<std::string, 2> m_playerName{"БЕЛЫЙ", "ЧЁРНЫЙ"};
+    Players m_players;
     MatchScore m_score;
-
     TurnHistory m_history;  // the turns for R, the points for Backspace
-
-    // Effects, loaded by attach.
-    std::array<EffectBuffer, 4> m_clockCues;
-    EffectBuffer m_border, m_cursor, m_error, m_ok, m_tickTock;
-    std::array<EffectBuffer, 3> m_disc;
+    SoundSwitches m_switches;
+    BoardSounds m_sounds;   // loaded by attach
+    MoveClock m_moveClock;  // its effects loaded by attach
 
     Steps m_steps;  // last: its steps end before the state they use
 };

@@ -11,9 +11,9 @@ Step<bool> Game::checkGameEnd() {
         co_return false;
     }
     m_state = State::Over;
-    stopClock();
+    m_moveClock.stop();
     const bool staged = m_setup.gameType > 2;
-    const MatchScore::Players players{m_playerPhrase, m_playerName};
+    const MatchScore::Players players{m_players.phrases(), m_players.names()};
     MatchScore::Result result = m_score.addGame(count, m_stage, staged, *m_announcer, players);
     if (result.winner != 0) {
         m_firstPlayer = result.winner;  // the winner begins the next stage
@@ -43,7 +43,7 @@ Step<> Game::showResult(const std::string& text, const std::string& caption) {
         [this, &question](auto answer) { m_view.ask(question, std::move(answer)); });
     const int answer = co_await shown;
     if (answer != 0) {
-        playOk();
+        m_sounds.ok();
         m_announcer->Clear();
     }
 }

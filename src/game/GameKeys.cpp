@@ -7,6 +7,7 @@
 #include "core/CommonRoutines.h"
 #include "game/BoardReader.h"
 #include "game/Game.h"
+#include "game/TimeReader.h"
 #include "voice/Announcer.h"
 
 namespace korvel {
@@ -32,11 +33,23 @@ const Game::Handler* Game::handlerOf(Command command) {
         {Command::DownRight, false, [](Game& g) { g.moveCursor(1, -1); }},
         {Command::Quiet, false, [](Game& g) { g.m_announcer->Clear(); }},
         {Command::FreeCells, false, [](Game& g) { g.reader().freeCells(); }},
-        {Command::ToggleAnnouncer, false, [](Game& g) { g.toggleAnnouncer(); }},
-        {Command::ToggleMusic, false, [](Game& g) { g.toggleMusic(); }},
+        {Command::ToggleAnnouncer, false,
+         [](Game& g) { g.m_switches.toggleAnnouncer(*g.m_announcer); }},
+        {Command::ToggleMusic, false, [](Game& g) { g.m_switches.toggleMusic(*g.m_announcer); }},
         {Command::TimeOfDay, false, [](Game& g) { g.sayTimeOfDay(); }},
-        {Command::TimeLeft, false, [](Game& g) { g.sayTimeLeft(); }},
-        {Command::SinceStart, false, [](Game& g) { g.saySinceStart(); }},
+        {Command::TimeLeft, false,
+         [](Game& g) {
+             // A game without a clock has no time left to tell.
+             if (g.m_setup.gameType % 2 == 0) {
+                 TimeReader(*g.m_announcer).secondsLeft(g.m_moveClock.secondsLeft());
+             }
+         }},
+        {Command::SinceStart, false,
+         [](Game& g) {
+             TimeReader(*g.m_announcer)
+                 .sinceStart(g.m_sinceStart.read(1), g.m_sinceStart.read(2),
+                             g.m_sinceStart.read(3));
+         }},
         {Command::DiscCounts, false, [](Game& g) { g.reader().discCounts(); }},
         {Command::SayCell, false,
          [](Game& g) {
@@ -54,12 +67,12 @@ const Game::Handler* Game::handlerOf(Command command) {
          [](Game& g) { g.reader().line(g.m_cursorCol, g.m_cursorRow, false); }},
         {Command::LegalMoves, true, [](Game& g) { g.reader().legalMoves(g.m_player); }},
         {Command::LastTurns, true,
-         [](Game& g) { g.m_history.say(*g.m_announcer, g.m_playerPhrase); }},
+         [](Game& g) { g.m_history.say(*g.m_announcer, g.m_players.phrases()); }},
         {Command::Hint, true, [](Game& g) { g.sayHint(); }},
-        {Command::Slower, true, [](Game& g) { g.stepRate(-1); }},
-        {Command::Faster, true, [](Game& g) { g.stepRate(1); }},
-        {Command::Quieter, true, [](Game& g) { g.stepMusicVolume(-1); }},
-        {Command::Louder, true, [](Game& g) { g.stepMusicVolume(1); }},
+        {Command::Slower, true, [](Game& g) { g.m_switches.stepRate(*g.m_announcer, -1); }},
+        {Command::Faster, true, [](Game& g) { g.m_switches.stepRate(*g.m_announcer, 1); }},
+        {Command::Quieter, true, [](Game& g) { g.m_switches.stepMusicVolume(*g.m_announcer, -1); }},
+        {Command::Louder, true, [](Game& g) { g.m_switches.stepMusicVolume(*g.m_announcer, 1); }},
         {Command::TakeBack, true, [](Game& g) { g.takeBack(); }},
     };
     for (const Handler& handler : kHandlers) {
@@ -90,39 +103,17 @@ void Game::moveCursor(int dCol, int dRow) {
     const int col = m_cursorCol + dCol;
     const int row = m_cursorRow + dRow;
     if (!OnBoard(col, row)) {
-        cellEffect(m_border, m_cursorCol, m_cursorRow, 0, 20000, 500);
+        m_sounds.border(m_cursorCol, m_cursorRow);
         return;
     }
     moveCursorTo(col, row);
     sayCell(true);
 }
 
-void Game::toggleAnnouncer() {
-    m_announcer->Clear();
-    if (m_announcer->NotPlay() == 1) {
-        m_announcer->setNotPlay(0);
-        m_announcer->AddFile("dictor");
-        m_announcer->AddFile("check");
-    } else {
-        m_announcer->AddFile("dictor");
-        m_announcer->AddFile("uncheck");
-        m_announcer->setNotPlay(1);
-    }
-}
-
-void Game::toggleMusic() {
-    m_musicOn = !m_musicOn;
-    if (m_musicOn) {
-        playMusic("remembr.mid");
-    } else {
-        m_announcer->StopMusic();
-    }
-}
-
 Step<> Game::quitGame() {
     m_announcer->Clear();
     m_announcer->AddFile("stop");
-    stopClock();
+    m_moveClock.stop();
     m_state = State::Busy;
     const int answer = co_await m_steps.ask<int>([this](auto answer) {
         m_view.ask(Question{"Вы хотите прервать игру?", "Вопрос", 115, true}, std::move(answer));
@@ -130,28 +121,26 @@ Step<> Game::quitGame() {
     m_announcer->Clear();
     if (answer == 1) {
         m_state = State::Over;
-        if (m_musicOn) {
-            m_announcer->StopMusic();
-        }
+        m_switches.stopMusic(*m_announcer);
         m_view.backToMenu();
         co_return;
     }
     m_state = State::Waiting;
     m_view.keyboardToBoard();
-    startClock();
+    m_moveClock.start();
 }
 
 Step<> Game::showHelp() {
-    stopClock();
+    m_moveClock.stop();
     m_state = State::Busy;
     const bool closedWithButton =
         co_await m_steps.ask<bool>([this](auto answer) { m_view.showHelp(std::move(answer)); });
     if (closedWithButton) {
-        playOk();
+        m_sounds.ok();
     }
     m_state = State::Waiting;
     m_view.keyboardToBoard();
-    startClock();
+    m_moveClock.start();
 }
 
 // F2: the game so far into a slot the player chooses, said saved, cancelled
@@ -164,7 +153,7 @@ Step<> Game::saveGame() {
         m_announcer->AddFile("gamer");
         co_return;
     }
-    stopClock();
+    m_moveClock.stop();
     m_state = State::Busy;
     const std::string record = BuildRecord(savedState());
     const std::filesystem::path folder = GamesFolder(m_folders.user);
@@ -178,7 +167,7 @@ Step<> Game::saveGame() {
         said = WriteSlotFile(folder / (slot + ".rsg"), record) ? "save" : "savefail";
     }
     m_view.keyboardToBoard();
-    startClock();
+    m_moveClock.start();
     m_state = State::Waiting;
     m_announcer->Clear();
     m_announcer->AddFile(said);
@@ -191,23 +180,19 @@ void Game::pauseGame() {
         return;
     }
     m_state = State::Paused;
-    stopClock();
+    m_moveClock.stop();
     m_view.pauseShown(true, m_player);
     m_announcer->AddFile("pause");
-    if (m_musicOn) {
-        playMusic("heat.mid");
-    }
+    m_switches.music(*m_announcer, "heat.mid");
 }
 
 void Game::resumeGame() {
     m_state = State::Waiting;
     m_view.pauseShown(false, m_player);
-    startClock();
+    m_moveClock.start();
     sayCell(false);
     m_view.keyboardToBoard();
-    if (m_musicOn) {
-        playMusic("remembr.mid");
-    }
+    m_switches.music(*m_announcer, "remembr.mid");
 }
 
 void Game::sayTimeOfDay() {
@@ -220,45 +205,7 @@ void Game::sayTimeOfDay() {
             now = {local->tm_hour, local->tm_min, local->tm_sec};
         }
     }
-    m_announcer->Clear();
-    m_announcer->AddFile("systime");
-    for (const int part : now) {
-        m_announcer->Number(part);
-    }
-}
-
-void Game::sayTimeLeft() {
-    if (m_setup.gameType % 2 == 1) {
-        return;
-    }
-    m_announcer->Clear();
-    m_announcer->Number(m_secondsLeft, Gender::Feminine);
-    m_announcer->AddFile("sek" + std::to_string(PluralForm(m_secondsLeft)));
-}
-
-void Game::saySinceStart() {
-    const int hours = m_sinceStart.read(1);
-    const int minutes = m_sinceStart.read(2);
-    const int seconds = m_sinceStart.read(3);
-    m_announcer->Clear();
-    m_announcer->AddFile("timer");
-    sayDuration(hours, minutes, seconds);
-}
-
-// Hours, minutes and seconds with their unit words; a zero part is skipped.
-void Game::sayDuration(int hours, int minutes, int seconds) {
-    if (hours > 0) {
-        m_announcer->Number(hours);
-        m_announcer->AddFile("hour" + std::to_string(PluralForm(hours)));
-    }
-    if (minutes > 0) {
-        m_announcer->Number(minutes, Gender::Feminine);
-        m_announcer->AddFile("minut" + std::to_string(PluralForm(minutes)));
-    }
-    if (seconds > 0) {
-        m_announcer->Number(seconds, Gender::Feminine);
-        m_announcer->AddFile("sek" + std::to_string(PluralForm(seconds)));
-    }
+    TimeReader(*m_announcer).timeOfDay(now);
 }
 
 }  // namespace korvel

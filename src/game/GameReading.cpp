@@ -1,7 +1,6 @@
 // The keys beyond the original key set that the board's reader and the turn
-// history do not answer alone: a hint (S), the announcer's speed ([ and ]),
-// the music's level (- and =) and taking a move back (Backspace). Each cuts
-// the announcer first.
+// history do not answer alone: a hint (S) and taking a move back (Backspace),
+// each cutting the announcer first; and the values a saved game keeps.
 #include "core/CommonRoutines.h"
 #include "game/BoardReader.h"
 #include "game/Game.h"
@@ -19,30 +18,6 @@ void Game::sayHint() {
     BoardReader(*m_announcer, m_board).hint(m_player, m_moveNumber);
 }
 
-void Game::stepRate(int direction) {
-    m_announcer->Clear();
-    m_announcer->setRate(m_announcer->Rate() + direction * Announcer::kRateStep);
-    m_announcer->AddFile("rate");
-    m_announcer->Number(m_announcer->Rate());
-    m_announcer->AddFile("percent");
-}
-
-void Game::stepMusicVolume(int direction) {
-    m_announcer->Clear();
-    m_announcer->setMusicVolume(m_announcer->MusicVolume() + direction * Announcer::kVolumeStep);
-    const int db = m_announcer->MusicVolume();
-    m_announcer->AddFile("musvol");
-    if (db == 0) {
-        m_announcer->AddFile("global");  // "полная"
-    } else if (db == Announcer::kVolumeSilent) {
-        m_announcer->AddFile("silent");
-    } else {
-        m_announcer->AddFile("minus");
-        m_announcer->Number(-db);
-        m_announcer->AddFile("decibel");
-    }
-}
-
 void Game::takeBack() {
     m_announcer->Clear();
     // Only a single untimed game: a clock or a match score would be cheated.
@@ -55,9 +30,9 @@ void Game::takeBack() {
     const TurnHistory::Point& point = *back;
     m_board = point.board;
     m_passCount = point.passCount;
-    m_secondsLeft = point.secondsLeft;
+    m_moveClock.setSecondsLeft(point.secondsLeft);
     m_view.discsChanged();
-    m_view.secondsLeftShown(0, m_secondsLeft);
+    m_view.secondsLeftShown(0, m_moveClock.secondsLeft());
     m_announcer->AddFile("takeback");
     sayMoveNumber(point.moveNumber);
     showPlayer(point.player);
@@ -72,7 +47,7 @@ SavedGame Game::savedState() const {
     game.tip = m_setup.gameType;
     game.tur = m_stage;
     game.times = m_setup.secondsPerMove;
-    game.timeLeft = m_secondsLeft;
+    game.timeLeft = m_moveClock.secondsLeft();
     game.hod = m_moveNumber;
     game.curPlayer = m_player;
     game.cursorCol = m_cursorCol;

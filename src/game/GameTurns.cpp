@@ -1,5 +1,5 @@
 // The turns: a move played disc by disc, the person's move, the computer's
-// turn, passes, and the move clock with its time-outs.
+// turn, passes, and the time-outs of the move clock.
 #include "game/Game.h"
 #include "opponent/ComputerMove.h"
 #include "opponent/RandomSource.h"
@@ -12,10 +12,10 @@ namespace korvel {
 // may move on while the discs turn.
 Step<> Game::playMove(int col, int row) {
     m_state = State::Busy;
-    stopClock();
+    m_moveClock.stop();
     m_view.holdPicture(true);
     m_board.at(col, row) = static_cast<CellCode>(m_player);
-    cellEffect(m_disc[0], col, row, -500, 20000, 500);
+    m_sounds.disc(0, col, row);
     m_view.discsChanged();
     co_await m_steps.pause(2 * m_turnPause);
     int flips = 0;
@@ -27,15 +27,15 @@ Step<> Game::playMove(int col, int row) {
             }
             m_board.at(c, r) = code;
             ++flips;
-            cellEffect(m_disc[code], c, r, -500, 20000, 500);
+            m_sounds.disc(code, c, r);
             m_view.discsChanged();
             co_await m_steps.pause(m_turnPause);
         }
     }
     m_view.holdPicture(false);
     m_history.note(m_player, col, row, flips);
-    resetMoveClock();
-    startClock();
+    m_moveClock.reset();
+    m_moveClock.start();
     m_passCount = -1;
 }
 
@@ -46,24 +46,18 @@ void Game::nextTurn() {
     showPlayer(3 - m_player);
 }
 
-void Game::resetMoveClock() {
-    if (m_setup.gameType % 2 == 0) {
-        m_secondsLeft = m_setup.secondsPerMove;
-    }
-}
-
 Step<> Game::personMoves() {
     const int col = m_cursorCol;
     const int row = m_cursorRow;
     if (CountFlips(m_board, col, row, m_player, m_flipMask) == 0) {
-        cellEffect(m_error, col, row, -500, 16000, 2000);
+        m_sounds.refused(col, row);
         co_return;
     }
     m_history.keep({m_board,
                     m_moveNumber,
                     m_player,
                     m_passCount,
-                    m_secondsLeft,
+                    m_moveClock.secondsLeft(),
                     m_cursorCol,
                     m_cursorRow,
                     {}});
@@ -99,7 +93,7 @@ Step<> Game::passTurn() {
         co_await checkGameEnd();
         co_return;
     }
-    resetMoveClock();
+    m_moveClock.reset();
     co_await moverPlays();
 }
 
@@ -152,74 +146,13 @@ Step<> Game::computerTurn() {
 // Time is up: the player loses the move, as by a pass that ends no game.
 Step<> Game::timeOut() {
     m_state = State::Busy;
-    m_timeOutTurn = true;
+    m_moveClock.hold(true);
     m_history.note(m_player, 0, 0, 0);
     nextTurn();
-    resetMoveClock();
+    m_moveClock.reset();
     co_await moverPlays();
-    m_secondsLeft = m_setup.secondsPerMove;
-    m_timeOutTurn = false;
-}
-
-void Game::startClock() {
-    if (m_tick == 0) {
-        m_tick = m_clock.startTimer(GamePauses::kTick, [this] { tick(); });
-    }
-}
-
-void Game::stopClock() {
-    if (m_tick != 0) {
-        m_clock.stopTimer(m_tick);
-        m_tick = 0;
-    }
-}
-
-// Every second: the cursor blinks with a tick-tock at its column; in a timed
-// game the clock counts down, with cues at the full and half minutes and in
-// the last seconds, and at zero the move is lost.
-void Game::tick() {
-    if (m_timeOutTurn) {
-        return;
-    }
-    const bool firstFrame = m_frame2;
-    std::int32_t pan = m_cursorCol * 100 - 450;
-    std::int32_t volume = -1000;
-    std::int32_t frequency = firstFrame ? 28800 : 22050;
-    PlayEffect(m_tickTock, pan, volume, frequency);
-    m_frame2 = !m_frame2;
-    m_view.cursorFramesShown(firstFrame, m_frame2);
-    m_view.turnMarkBlinked();
-    if (m_setup.gameType % 2 == 1) {
-        return;
-    }
-    const int t = m_secondsLeft;
-    if (t == 0) {
-        // A move already being played finishes first; it resets the clock itself.
-        if (m_state == State::Waiting) {
-            m_steps.start(timeOut());
-        }
-        return;
-    }
-    int cue = -1;
-    if (t % 60 == 0 && t >= 60 && t <= 600) {
-        cue = 1;
-    } else if (t % 60 == 30 && t <= 570) {
-        cue = 2;
-    } else if (t % 30 == 15 && t <= 585) {
-        cue = 3;
-    } else if (t >= 2 && t <= 6) {
-        cue = 2;
-    } else if (t == 1) {
-        cue = 0;
-    }
-    if (cue >= 0) {
-        pan = m_player * 1000 - 1500;
-        volume = -800;
-        frequency = 22050;
-        PlayEffect(m_clockCues[cue], pan, volume, frequency);
-    }
-    --m_secondsLeft;
-    m_view.secondsLeftShown(m_player, m_secondsLeft);
+    m_moveClock.setSecondsLeft(m_setup.secondsPerMove);
+    m_moveClock.hold(false);
 }
 
 }  // namespace korvel

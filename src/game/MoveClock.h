@@ -1,0 +1,60 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <functional>
+
+#include "core/Clock.h"
+#include "voice/SoundEffects.h"
+
+namespace korvel {
+
+class GameView;
+struct GameSetup;
+
+// The move clock: a tick every second while a player may move. Each tick
+// blinks the cursor with a tick-tock at its column; in a timed game (an even
+// game type) it counts the mover's seconds down, with cues at the full and
+// half minutes and in the last seconds, and at zero calls `timeUp`. It reads
+// the game's setup, cursor column and mover, which the game owns and outlives
+// it with.
+class MoveClock {
+  public:
+    MoveClock(Clock& clock, GameView& view, const GameSetup& setup, const int& cursorCol,
+              const int& mover);
+    ~MoveClock() { stop(); }
+    MoveClock(const MoveClock&) = delete;
+    MoveClock& operator=(const MoveClock&) = delete;
+
+    void loadEffects(const std::filesystem::path& programFolder);
+    void releaseEffects();
+
+    void start();
+    void stop();
+    bool running() const { return m_timer != 0; }
+    // A new turn's time: the full time per move in a timed game.
+    void reset();
+    int secondsLeft() const { return m_secondsLeft; }
+    void setSecondsLeft(int seconds) { m_secondsLeft = seconds; }
+    // While held, the ticks neither blink nor count: a turn lost to the clock is being handed over.
+    void hold(bool held) { m_held = held; }
+
+    std::function<void()> timeUp;
+
+  private:
+    void tick();
+
+    Clock& m_clock;
+    GameView& m_view;
+    const GameSetup& m_setup;
+    const int& m_cursorCol;
+    const int& m_mover;
+    Clock::TimerId m_timer = 0;
+    int m_secondsLeft = 0;
+    bool m_frame2 = false;  // the cursor's second frame is shown
+    bool m_held = false;
+    std::array<EffectBuffer, 4> m_cues;
+    EffectBuffer m_tickTock;
+};
+
+}  // namespace korvel
