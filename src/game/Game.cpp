@@ -7,6 +7,7 @@
 
 #include "core/IniFile.h"
 #include "game/BoardReader.h"
+#include "game/RemotePlayer.h"
 #include "game/TimeReader.h"
 #include "records/StartPosition.h"
 #include "voice/Announcer.h"
@@ -25,8 +26,12 @@ Game::Game(Clock& clock, Settings& settings, RandomSource& random, Folders folde
       m_moveClock(clock, view, m_setup, m_cursorCol, m_player),
       m_steps(clock) {
     m_moveClock.timeUp = [this] {
-        // A move already being played finishes first; it resets the clock itself.
-        if (m_state == State::Waiting) {
+        // A move already being played finishes first; it resets the clock
+        // itself. The other side of a network game tells its own time-out.
+        if (m_state == State::Waiting && !remoteToMove()) {
+            if (networkGame() && m_network.remote != nullptr) {
+                m_network.remote->timedOut();
+            }
             m_steps.start(timeOut());
         }
     };
@@ -65,6 +70,10 @@ void Game::setOpponent(int opponent) {
 }
 
 void Game::begin(const GameSetup& setup) {
+    ++m_gameNumber;
+    if (setup.opponent != 3) {
+        m_network = {};
+    }
     m_stage = 1;
     m_setup.gameType = setup.gameType;
     m_firstPlayer = 1;
@@ -87,7 +96,12 @@ Step<> Game::startGame() {
     m_board.clear();
     const std::filesystem::path start = m_folders.user / "start.txt";
     std::error_code error;
-    if (std::filesystem::is_regular_file(start, error)) {
+    if (networkGame() && m_network.start) {
+        m_board = m_network.start->first;
+        m_firstPlayer = m_network.start->second;
+    } else if (networkGame()) {
+        SetStandardPosition(m_board);
+    } else if (std::filesystem::is_regular_file(start, error)) {
         m_firstPlayer = ReadStartPosition(start, m_board);
     } else {
         SetStandardPosition(m_board);
@@ -101,10 +115,17 @@ Step<> Game::startGame() {
         m_announcer->AddFile("velcome");
         m_announcer->AddFile("menu" + std::to_string(m_setup.opponent));
         m_announcer->AddFile("tipe" + std::to_string(m_setup.gameType));
+        if (networkGame()) {
+            m_announcer->AddFile("youplay");
+            m_announcer->AddFile(m_players.phrase(m_network.localPlayer));
+        }
     }
     if (m_setup.gameType > 2) {
         m_announcer->AddFile("tur");
         m_announcer->Number(m_stage);
+        if (networkGame() && m_network.remote != nullptr) {
+            m_network.remote->stageStarted(m_stage);
+        }
     }
     sayMoveNumber(1);
     showPlayer(m_firstPlayer);
@@ -121,6 +142,8 @@ Step<> Game::startGame() {
 void Game::load(const std::string& record) {
     const std::optional<SavedGame> parsed = ParseRecord(record);
     if (parsed && m_announcer != nullptr) {
+        ++m_gameNumber;
+        m_network = {};
         m_steps.start(loadGame(*parsed));
     }
 }

@@ -26,6 +26,7 @@ namespace korvel {
 
 class Announcer;
 class BoardReader;
+class RemotePlayer;
 class RandomSource;
 class Settings;
 
@@ -81,12 +82,22 @@ enum class Command {
 };
 
 // The kinds of game: type 1 single, 2 timed, 3 staged match, 4 timed staged
-// match (even: timed, above 2: staged); opponent 1 two players, 2 the computer.
+// match (even: timed, above 2: staged); opponent 1 two players, 2 the computer,
+// 3 a player at another Korvel over the network.
 struct GameSetup {
     int gameType = 1;
     int opponent = 1;
     int level = 1;
     int secondsPerMove = 0;
+};
+
+// What a network game needs beyond its setup: the other side, the colour
+// played here (1 white, 2 black), and the start position both sides use (the
+// host's start.txt, or none for the standard opening).
+struct NetworkSide {
+    RemotePlayer* remote = nullptr;
+    int localPlayer = 1;
+    std::optional<std::pair<Board, int>> start;  // the discs and the first mover
 };
 
 // The game in progress: turns and move numbers, the move clock and its
@@ -114,8 +125,21 @@ class Game {
     // A new game from the menu (a new match when the type is staged), or a
     // saved record; both announce themselves and go on as steps.
     void begin(const GameSetup& setup);
+    // A network game: both sides begin the same setup, each with its side.
+    void beginNetwork(const GameSetup& setup, const NetworkSide& side);
     void load(const std::string& record);
     void command(Command command);
+
+    // What the other side of a network game did. Each waits for its turn
+    // here: a move or pass that arrives while the local player reads the
+    // help or answers a question is played once that is over.
+    void remoteMove(int col, int row);
+    void remotePass();
+    void remoteTimeOut();
+    // The game cannot go on (the other side quit, or the connection ended):
+    // said and shown with `reason`, the position may be saved, then the menu.
+    void remoteLost(const std::string& phrase, const std::string& reason);
+    bool networkGame() const { return m_setup.opponent == 3; }
     // Puts the cursor on a cell without a word, as a saved game does.
     void setCursor(int col, int row) { moveCursorTo(col, row); }
 
@@ -171,6 +195,8 @@ class Game {
     Step<> moverPlays();
     Step<> computerTurn();
     Step<> passTurn();
+    // The mover passes: the turn goes over, and two passes in a row end the game.
+    Step<> handOverPass();
     Step<> timeOut();
     // Hands the turn to the other player: the move number after player 2.
     void nextTurn();
@@ -179,6 +205,15 @@ class Game {
     Step<bool> checkGameEnd();
     Step<> showResult(const std::string& text, const std::string& caption);
 
+    // The other side of a network game (GameRemote.cpp).
+    bool remoteToMove() const { return networkGame() && m_player != m_network.localPlayer; }
+    bool sayRemoteToMove();
+    Step<> remoteTurn(int game);
+    Step<> remoteMoves(int col, int row);
+    Step<> remotePasses();
+    Step<> lostConnection(std::string phrase, std::string reason);
+    void refuseRemote();
+
     // The keys (GameKeys.cpp, GameReading.cpp).
     struct Handler;
     static const Handler* handlerOf(Command command);
@@ -186,6 +221,8 @@ class Game {
     Step<> quitGame();
     Step<> showHelp();
     Step<> saveGame();
+    // Asks for a slot and writes the game there; what is said of it.
+    Step<const char*> saveToSlot();
     void pauseGame();
     void resumeGame();
     void sayTimeOfDay();
@@ -214,6 +251,10 @@ class Game {
     int m_turnPause = 100;
     Players m_players;
     MatchScore m_score;
+    NetworkSide m_network;
+    // What the other side did, kept until its turn: a cell, or 0 0 for a pass.
+    std::vector<std::pair<int, int>> m_remoteQueue;
+    int m_gameNumber = 0;   // counts games begun, so a stale wait knows its game ended
     TurnHistory m_history;  // the turns for R, the points for Backspace
     SoundSwitches m_switches;
     BoardSounds m_sounds;   // loaded by attach

@@ -7,6 +7,7 @@
 #include "core/CommonRoutines.h"
 #include "game/BoardReader.h"
 #include "game/Game.h"
+#include "game/RemotePlayer.h"
 #include "game/TimeReader.h"
 #include "voice/Announcer.h"
 
@@ -56,8 +57,18 @@ const Game::Handler* Game::handlerOf(Command command) {
              g.m_announcer->Clear();
              g.sayCell(false);
          }},
-        {Command::Play, true, [](Game& g) { g.m_steps.start(g.personMoves()); }},
-        {Command::Pass, true, [](Game& g) { g.m_steps.start(g.passTurn()); }},
+        {Command::Play, true,
+         [](Game& g) {
+             if (!g.sayRemoteToMove()) {
+                 g.m_steps.start(g.personMoves());
+             }
+         }},
+        {Command::Pass, true,
+         [](Game& g) {
+             if (!g.sayRemoteToMove()) {
+                 g.m_steps.start(g.passTurn());
+             }
+         }},
         {Command::Quit, true, [](Game& g) { g.m_steps.start(g.quitGame()); }},
         {Command::Help, true, [](Game& g) { g.m_steps.start(g.showHelp()); }},
         {Command::Save, true, [](Game& g) { g.m_steps.start(g.saveGame()); }},
@@ -99,6 +110,18 @@ void Game::command(Command command) {
     }
 }
 
+// In a network game the other side's turn is its own: a move or pass key
+// says whose turn it is instead.
+bool Game::sayRemoteToMove() {
+    if (!remoteToMove()) {
+        return false;
+    }
+    m_announcer->Clear();
+    m_announcer->AddFile("comon");
+    m_announcer->AddFile(m_players.phrase(m_player));
+    return true;
+}
+
 void Game::moveCursor(int dCol, int dRow) {
     const int col = m_cursorCol + dCol;
     const int row = m_cursorRow + dRow;
@@ -122,6 +145,9 @@ Step<> Game::quitGame() {
     if (answer == 1) {
         m_state = State::Over;
         m_switches.stopMusic(*m_announcer);
+        if (RemotePlayer* remote = std::exchange(m_network.remote, nullptr)) {
+            remote->quit();
+        }
         m_view.backToMenu();
         co_return;
     }
@@ -155,17 +181,7 @@ Step<> Game::saveGame() {
     }
     m_moveClock.stop();
     m_state = State::Busy;
-    const std::string record = BuildRecord(savedState());
-    const std::filesystem::path folder = GamesFolder(m_folders.user);
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    auto chosen =
-        m_steps.ask<std::string>([this](auto answer) { m_view.chooseSaveSlot(std::move(answer)); });
-    const std::string slot = co_await chosen;
-    const char* said = "cancel";
-    if (!slot.empty()) {
-        said = WriteSlotFile(folder / (slot + ".rsg"), record) ? "save" : "savefail";
-    }
+    const char* said = co_await saveToSlot();
     m_view.keyboardToBoard();
     m_moveClock.start();
     m_state = State::Waiting;
@@ -173,9 +189,25 @@ Step<> Game::saveGame() {
     m_announcer->AddFile(said);
 }
 
+// The game so far, as the slot's record; said: saved, cancelled or failed.
+Step<const char*> Game::saveToSlot() {
+    const std::string record = BuildRecord(savedState());
+    const std::filesystem::path folder = GamesFolder(m_folders.user);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    auto chosen =
+        m_steps.ask<std::string>([this](auto answer) { m_view.chooseSaveSlot(std::move(answer)); });
+    const std::string slot = co_await chosen;
+    if (slot.empty()) {
+        co_return "cancel";
+    }
+    co_return WriteSlotFile(folder / (slot + ".rsg"), record) ? "save" : "savefail";
+}
+
+// A network game's clock cannot stop on one side only.
 void Game::pauseGame() {
     m_announcer->Clear();
-    if (m_setup.gameType % 2 == 1) {
+    if (m_setup.gameType % 2 == 1 || networkGame()) {
         m_announcer->AddFile("unavailable");
         return;
     }

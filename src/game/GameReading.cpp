@@ -10,8 +10,8 @@ namespace korvel {
 
 void Game::sayHint() {
     m_announcer->Clear();
-    // In a staged match a hint could decide the match.
-    if (m_setup.gameType > 2) {
+    // In a staged match a hint could decide the match; in a network game, the game.
+    if (m_setup.gameType > 2 || networkGame()) {
         m_announcer->AddFile("unavailable");
         return;
     }
@@ -22,7 +22,7 @@ void Game::takeBack() {
     m_announcer->Clear();
     // Only a single untimed game: a clock or a match score would be cheated.
     const std::optional<TurnHistory::Point> back =
-        m_setup.gameType == 1 ? m_history.takeBack() : std::nullopt;
+        m_setup.gameType == 1 && !networkGame() ? m_history.takeBack() : std::nullopt;
     if (!back) {
         m_announcer->AddFile("unavailable");
         return;
@@ -43,7 +43,7 @@ void Game::takeBack() {
 
 SavedGame Game::savedState() const {
     SavedGame game;
-    game.game = m_setup.opponent;
+    game.game = networkGame() ? 1 : m_setup.opponent;  // kept as a game of two at one keyboard
     game.tip = m_setup.gameType;
     game.tur = m_stage;
     game.times = m_setup.secondsPerMove;

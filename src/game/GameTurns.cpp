@@ -1,6 +1,7 @@
 // The turns: a move played disc by disc, the person's move, the computer's
 // turn, passes, and the time-outs of the move clock.
 #include "game/Game.h"
+#include "game/RemotePlayer.h"
 #include "opponent/ComputerMove.h"
 #include "opponent/RandomSource.h"
 #include "voice/Announcer.h"
@@ -53,6 +54,10 @@ Step<> Game::personMoves() {
         m_sounds.refused(col, row);
         co_return;
     }
+    if (networkGame() && m_network.remote != nullptr) {
+        m_network.remote->moved(col,
+                                row);  // before the discs turn: the other side hears it at once
+    }
     m_history.keep({m_board,
                     m_moveNumber,
                     m_player,
@@ -74,6 +79,8 @@ Step<> Game::personMoves() {
 Step<> Game::moverPlays() {
     if (m_setup.opponent == 2 && m_player == 2) {
         co_await computerTurn();
+    } else if (remoteToMove()) {
+        m_steps.start(remoteTurn(m_gameNumber));
     } else {
         m_state = State::Waiting;
     }
@@ -85,6 +92,13 @@ Step<> Game::passTurn() {
         m_announcer->AddFile("unavailable");
         co_return;
     }
+    if (networkGame() && m_network.remote != nullptr) {
+        m_network.remote->passed();
+    }
+    co_await handOverPass();
+}
+
+Step<> Game::handOverPass() {
     m_state = State::Busy;
     m_history.note(m_player, 0, 0, 0);
     nextTurn();
