@@ -229,6 +229,12 @@ void Game::announceLoaded(const SavedGame& game) {
     showPlayer(m_player);
 }
 
+// Every way back to the menu ends the game's waits that are still pending.
+void Game::leaveToMenu() {
+    ++m_gameNumber;
+    m_view.backToMenu();
+}
+
 void Game::sayMoveNumber(int moveNumber) {
     m_moveNumber = moveNumber;
     if (m_announcer) {

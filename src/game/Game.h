@@ -188,6 +188,7 @@ class Game {
     void sayCell(bool withEffect);
     BoardReader reader();
     void moveCursorTo(int col, int row);
+    void leaveToMenu();
 
     // Turns (GameTurns.cpp).
     Step<> playMove(int col, int row);

@@ -31,7 +31,7 @@ Step<bool> Game::checkGameEnd() {
     co_await showResult(result.text, result.caption);
     co_await m_steps.until([this] { return m_announcer->Count() == 0; });
     co_await m_steps.pause(GamePauses::kAfterGame);
-    m_view.backToMenu();
+    leaveToMenu();
     co_return true;
 }
 

@@ -148,7 +148,7 @@ Step<> Game::quitGame() {
         if (RemotePlayer* remote = std::exchange(m_network.remote, nullptr)) {
             remote->quit();
         }
-        m_view.backToMenu();
+        leaveToMenu();
         co_return;
     }
     m_state = State::Waiting;

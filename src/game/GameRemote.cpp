@@ -110,13 +110,15 @@ void Game::refuseRemote() {
     }
 }
 
-// Waits for a step under way (a move's discs, a question) to end first; a game
-// that ended or was left meanwhile needs no word of it.
+// Waits for the step under way (a move's discs, a question, the result of a
+// stage) to end first; a game that ended or was left meanwhile needs no word of it.
 Step<> Game::lostConnection(std::string phrase, std::string reason) {
     const int game = m_gameNumber;
-    auto settled = m_steps.until([this] { return m_state != State::Busy; });
+    auto settled = m_steps.until([this, game] {
+        return m_gameNumber != game || m_state == State::Waiting || m_state == State::Paused;
+    });
     co_await settled;
-    if (m_state == State::Over || game != m_gameNumber) {
+    if (game != m_gameNumber) {
         co_return;
     }
     m_state = State::Busy;
@@ -138,7 +140,7 @@ Step<> Game::lostConnection(std::string phrase, std::string reason) {
     }
     m_state = State::Over;
     m_switches.stopMusic(*m_announcer);
-    m_view.backToMenu();
+    leaveToMenu();
 }
 
 }  // namespace korvel
