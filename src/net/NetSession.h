@@ -77,7 +77,8 @@ class NetSession {
 
     // The connection is up: the handshake begins.
     void start();
-    // From the platform: bytes that came, in any pieces; the end of the connection.
+    // From the platform: bytes that came, in any pieces (bytes before start()
+    // start the session first); the end of the connection.
     void received(std::string_view bytes);
     void linkClosed();
 
