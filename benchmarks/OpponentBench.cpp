@@ -8,6 +8,9 @@
 // are printed; the last line is
 //   level4 median_us=<fast median> ratio=<reference median / fast median>
 //
+// Beside them, "greedy" times the greedy cell of both players on all 64
+// positions (128 calls an iteration): the board's own choice each turn.
+//
 // Memory is the peak of heap bytes in use during one decision above the bytes
 // in use before it, counted by the replaced global operator new and delete of
 // this program. The call stack of the fast opponent is bounded by its depth of
@@ -283,6 +286,15 @@ int main(int argc, char** argv) {
             }
         }
     }
+
+    benchmark::RegisterBenchmark("greedy", [&boards](benchmark::State& state) {
+        for (auto _ : state) {
+            for (const Board& b : boards) {
+                benchmark::DoNotOptimize(korvel::GreedyCell(b, 1));
+                benchmark::DoNotOptimize(korvel::GreedyCell(b, 2));
+            }
+        }
+    })->Unit(benchmark::kMicrosecond);
 
     benchmark::Initialize(&argc, argv);
     Collector collector;

@@ -23,7 +23,7 @@ Assembly::Assembly(const Services& services)
     m_board->hide();
     m_board->onBackToMenu = [this] { BackToMenu(); };
     m_board->onHelp = [this](const QString& title, std::function<void()> closed) {
-        ShowHelp(m_dialogs, m_speech, RulesToRead(), title, std::move(closed));
+        OpenHelp(m_dialogs, m_speech, RulesToRead(), title, std::move(closed));
     };
     m_menu = new MenuControl(services.clock, services.folders.data, m_window.get());
     m_menu->move((MainWindow::kInnerWidth - m_menu->width()) / 2,

@@ -17,8 +17,8 @@ void Assembly::HandleReadMeStep(ReadMeState state) {
     }
     const QString rules = RulesToRead();
     if (state == ReadMeState::FirstRun) {
-        AddHelp(m_dialogs, m_speech, rules,
-                QStringLiteral("Первый запуск КОРВЕЛ! Почитайте господа!"));
+        ShowHelp(m_dialogs, m_speech, rules,
+                 QStringLiteral("Первый запуск КОРВЕЛ! Почитайте господа!"));
     } else {
         m_mm->AddFile("message");
         m_mm->AddFile("readme");
@@ -28,7 +28,7 @@ void Assembly::HandleReadMeStep(ReadMeState state) {
         if (answer != 1) {
             return;
         }
-        AddHelp(m_dialogs, m_speech, rules, QStringLiteral("Обновление!"));
+        ShowHelp(m_dialogs, m_speech, rules, QStringLiteral("Обновление!"));
     }
     m_mm->Clear();
 }

@@ -79,6 +79,45 @@ std::optional<std::pair<std::string, std::string>> KeyValueOf(const std::string&
                           Trim(std::string_view(line).substr(eq + 1)));
 }
 
+// Puts `keyLine`, the line of the key `keyCp`, into the section `sectionCp`
+// of `lines`: in place of the key's line there, else after the section's last
+// line that is not empty, else at the end under a new section heading.
+void SetKeyLine(std::vector<std::string>& lines, const std::string& sectionCp,
+                const std::string& keyCp, const std::string& keyLine) {
+    bool inSection = false;
+    bool sectionFound = false;
+    std::size_t insertAt = lines.size();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (auto name = SectionOf(lines[i])) {
+            if (inSection) {
+                break;  // the section ended without the key
+            }
+            inSection = EqualNoCase(*name, sectionCp);
+            if (inSection) {
+                sectionFound = true;
+                insertAt = i + 1;
+            }
+            continue;
+        }
+        if (!inSection) {
+            continue;
+        }
+        if (auto kv = KeyValueOf(lines[i]); kv && EqualNoCase(kv->first, keyCp)) {
+            lines[i] = keyLine;
+            return;
+        }
+        if (!Trim(lines[i]).empty()) {
+            insertAt = i + 1;
+        }
+    }
+    if (sectionFound) {
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), keyLine);
+    } else {
+        lines.push_back("[" + sectionCp + "]");
+        lines.push_back(keyLine);
+    }
+}
+
 }  // namespace
 
 std::string GetIni(const fs::path& path, std::string_view section, std::string_view key) {
@@ -129,40 +168,7 @@ bool WriteIni(const fs::path& path, std::string_view section, std::string_view k
         }
         lines = SplitLines(data);
     }
-    bool inSection = false;
-    bool sectionFound = false;
-    std::size_t insertAt = lines.size();
-    bool done = false;
-    for (std::size_t i = 0; i < lines.size() && !done; ++i) {
-        if (auto name = SectionOf(lines[i])) {
-            if (inSection) {
-                break;  // the section ended without the key
-            }
-            inSection = EqualNoCase(*name, sectionCp);
-            if (inSection) {
-                sectionFound = true;
-                insertAt = i + 1;
-            }
-            continue;
-        }
-        if (!inSection) {
-            continue;
-        }
-        if (auto kv = KeyValueOf(lines[i]); kv && EqualNoCase(kv->first, keyCp)) {
-            lines[i] = newLine;
-            done = true;
-        } else if (!Trim(lines[i]).empty()) {
-            insertAt = i + 1;
-        }
-    }
-    if (!done) {
-        if (sectionFound) {
-            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
-        } else {
-            lines.push_back("[" + sectionCp + "]");
-            lines.push_back(newLine);
-        }
-    }
+    SetKeyLine(lines, sectionCp, keyCp, newLine);
     std::string bytes;
     for (const auto& line : lines) {
         bytes += line;

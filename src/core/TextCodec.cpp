@@ -45,64 +45,72 @@ int CodePointToByte(char32_t cp) {
     return -1;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+}  // namespace
+
+Utf8Char DecodeUtf8(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    if (lead < 0x80) {
+        return {lead, 1, true};
     }
+    std::size_t length = 0;
+    char32_t code = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        code = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        code = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        code = lead & 0x07;
+    } else {
+        return {};
+    }
+    if (at + length > text.size()) {
+        return {};
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto c = static_cast<unsigned char>(text[at + k]);
+        if ((c & 0xC0) != 0x80) {
+            return {};
+        }
+        code = (code << 6) | (c & 0x3F);
+    }
+    // A sequence longer than its code point needs ("C0 BC" spelling "<"),
+    // a surrogate half or a code point past U+10FFFF is no character:
+    // taking it as one would let a value smuggle in a line break.
+    if (code < kShortestOfLength[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
+        return {};
+    }
+    return {code, length, true};
 }
 
-}  // namespace
+void AppendUtf8(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+}
 
 std::string Utf8ToCp1251(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        int length = 0;
-        char32_t cp = 0;
-        if (lead < 0x80) {
-            length = 1;
-            cp = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            cp = lead & 0x1F;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            cp = lead & 0x0F;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            cp = lead & 0x07;
-        }
-        bool ok = length > 0 && i + static_cast<std::size_t>(length) <= utf8.size();
-        for (int k = 1; ok && k < length; ++k) {
-            const auto c = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
-            if ((c & 0xC0) != 0x80) {
-                ok = false;
-            } else {
-                cp = (cp << 6) | (c & 0x3F);
-            }
-        }
-        // A sequence longer than its code point needs ("C0 BC" spelling "<"),
-        // a surrogate half or a code point past U+10FFFF is no character:
-        // taking it as one would let a value smuggle in a line break.
-        ok = ok && cp >= kShortestOfLength[static_cast<std::size_t>(length)] &&
-             !(cp >= 0xD800 && cp <= 0xDFFF) && cp <= 0x10FFFF;
-        if (!ok) {
-            out.push_back('?');
-            ++i;
-            continue;
-        }
-        const int byte = CodePointToByte(cp);
+    for (std::size_t i = 0; i < utf8.size();) {
+        const Utf8Char c = DecodeUtf8(utf8, i);
+        const int byte = c.valid ? CodePointToByte(c.code) : -1;
         out.push_back(byte < 0 ? '?' : static_cast<char>(byte));
-        i += static_cast<std::size_t>(length);
+        i += c.length;
     }
     return out;
 }

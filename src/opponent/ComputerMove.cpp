@@ -4,8 +4,8 @@
 #include <array>
 #include <cstdint>
 
-#include "opponent/Bitboard.h"
 #include "opponent/LookAhead.h"
+#include "rules/Bitboard.h"
 
 namespace korvel {
 namespace {
@@ -85,26 +85,6 @@ OpponentMove ComputerMove(const Board& board, int level, int moveNumber, int fir
     return detail::ChooseByLookAhead(root, blocked, level, random);
 }
 
-std::string GreedyMove(const Board& board, int player) {
-    Bits blocked = 0;
-    const bits::Position p = bits::FromBoard(board, blocked);
-    const Bits own = p.of(player);
-    const Bits opp = p.of(3 - player);
-    Bits moves = bits::LegalMoves(own, opp, ~(own | opp | blocked));
-    int bestCount = 0;
-    int bestBit = -1;
-    while (moves) {
-        const int bit = bits::LowestBit(moves);
-        moves &= moves - 1;
-        const int n = bits::Count(bits::Flips(own, opp, Bits{1} << bit));
-        if (n > bestCount) {
-            bestCount = n;
-            bestBit = bit;
-        }
-    }
-    return bestBit < 0 ? std::string() : MoveText(bits::ColumnOf(bestBit), bits::RowOf(bestBit));
-}
-
 std::string MasterHint(const Board& board, int player, int moveNumber) {
     // The opponent always plays player 2: for player 1 the colours are swapped.
     Board asSecond = board;
@@ -113,7 +93,7 @@ std::string MasterHint(const Board& board, int player, int moveNumber) {
             code = code == 1 || code == 2 ? static_cast<CellCode>(3 - code) : code;
         }
     }
-    if (GreedyMove(asSecond, 2).empty()) {
+    if (!HasLegalMove(asSecond, 2)) {
         return {};
     }
     SeededRandom hintRandom(kHintSeed);
@@ -122,7 +102,11 @@ std::string MasterHint(const Board& board, int player, int moveNumber) {
 }
 
 std::string PlayedCell(const Board& board, const OpponentMove& move) {
-    return move.text.empty() ? GreedyMove(board, 2) : move.text;
+    if (!move.text.empty()) {
+        return move.text;
+    }
+    const int greedy = GreedyCell(board, 2);
+    return greedy == 0 ? std::string() : MoveText(greedy / 10, greedy % 10);
 }
 
 }  // namespace korvel

@@ -28,13 +28,9 @@ struct OpponentMove {
 OpponentMove ComputerMove(const Board& board, int level, int moveNumber, int firstPlayer,
                           RandomSource& random);
 
-// The greedy cell of `player`: the first cell in column-major order (a1, a2,
-// .., a8, b1, ..) with the strictly largest number of turned discs, as a move
-// text; empty when the player cannot move.
-std::string GreedyMove(const Board& board, int player);
-
 // The cell that the board plays for the computer: the opponent's cell, or the
-// greedy cell when the opponent left the choice to the board.
+// greedy cell (GreedyCell) when the opponent left the choice to the board;
+// empty when player 2 cannot move.
 std::string PlayedCell(const Board& board, const OpponentMove& move);
 
 // The hint for `player` (1 or 2) on `board`: the cell the master level (4)

@@ -153,8 +153,101 @@ struct Candidate {
     int rating;
 };
 
+// The computer's moves from the root in column order, each with the position
+// after it and the person's replies there. At most 33 moves are possible (each
+// needs an empty cell next to one of at least four discs); fixed arrays keep
+// the choice free of the heap.
+struct Candidates {
+    std::array<Candidate, 64> list;
+    std::array<Bits, 64> replies;
+    std::array<int, 64> order;  // indices into `list`, lowest near rating first
+    int count = 0;
+
+    Candidate& at(int i) { return list[static_cast<std::size_t>(i)]; }
+    const Candidate& at(int i) const { return list[static_cast<std::size_t>(i)]; }
+    Bits repliesTo(int i) const { return replies[static_cast<std::size_t>(i)]; }
+    int& orderAt(int k) { return order[static_cast<std::size_t>(k)]; }
+};
+
+void Collect(const Position& root, Bits blocked, Candidates& c) {
+    Bits moves = bits::LegalMoves(root.black, root.white, ~(root.white | root.black | blocked));
+    while (moves) {
+        const int bit = bits::LowestBit(moves);
+        const Bits move = Bits{1} << bit;
+        moves &= moves - 1;
+        const Position after =
+            bits::Played(root, 2, move, bits::Flips(root.black, root.white, move));
+        c.replies[static_cast<std::size_t>(c.count)] =
+            bits::LegalMoves(after.white, after.black, ~(after.white | after.black | blocked));
+        c.at(c.count) = {bit, after, 0};
+        ++c.count;
+    }
+}
+
+// The rating from the computer's own cell and the person's replies; the order
+// of the moves by that rating, equal ones in column order.
+void RateNear(Candidates& c, const LevelRules& rules) {
+    for (int i = 0; i < c.count; ++i) {
+        Candidate& move = c.at(i);
+        const Bits own = Bits{1} << move.bit;
+        int rating = 0;
+        if (rules.watchOwnCell) {
+            rating = (own & kXSquares) ? 13 : (own & kCSquares) ? 12 : 0;
+        }
+        move.rating = std::max(rating, ValueOf(c.repliesTo(i), rules.plies[0]));
+        c.orderAt(i) = i;
+    }
+    // Insertion sort: stable, and free of the heap for a few dozen moves.
+    for (int i = 1; i < c.count; ++i) {
+        const int moving = c.orderAt(i);
+        const int rating = c.at(moving).rating;
+        int j = i;
+        for (; j > 0 && c.at(c.orderAt(j - 1)).rating > rating; --j) {
+            c.orderAt(j) = c.orderAt(j - 1);
+        }
+        c.orderAt(j) = moving;
+    }
+}
+
+// The deeper plies, taking the moves with the lowest near rating first so that
+// the cut-off is low early. Returns the lowest rating; a move found above it
+// is marked kGivenUp.
+int RateDeep(Candidates& c, Bits blocked, const LevelRules& rules) {
+    Rater rater(blocked, rules);
+    int lowest = 1 << 30;
+    for (int k = 0; k < c.count; ++k) {
+        Candidate& move = c.at(c.orderAt(k));
+        if (move.rating > lowest) {
+            move.rating = kGivenUp;
+            continue;
+        }
+        move.rating = rater.rate(move.after, move.rating, lowest);
+        if (move.rating != kGivenUp) {
+            lowest = std::min(lowest, move.rating);
+        }
+    }
+    return lowest;
+}
+
 std::string TextOf(int bit) {
     return MoveText(bits::ColumnOf(bit), bits::RowOf(bit));
+}
+
+// A move rated `lowest`: the only one, or one drawn from `random`.
+OpponentMove PickLowest(const Candidates& c, int lowest, RandomSource& random) {
+    std::array<int, 64> best;
+    int bestCount = 0;
+    for (int i = 0; i < c.count; ++i) {
+        if (c.at(i).rating == lowest) {
+            best[static_cast<std::size_t>(bestCount++)] = c.at(i).bit;
+        }
+    }
+    if (bestCount == 1) {
+        return {TextOf(best[0]), false};
+    }
+    const double r = random.next();
+    const int pick = std::clamp(static_cast<int>(r * bestCount), 0, bestCount - 1);
+    return {TextOf(best[static_cast<std::size_t>(pick)]), false};
 }
 
 }  // namespace
@@ -165,31 +258,14 @@ OpponentMove ChooseByLookAhead(const Position& root, Bits blocked, int level,
     if (level < 2 || level > 4) {
         return {};
     }
-    const Bits empty = ~(root.white | root.black | blocked);
-    Bits moves = bits::LegalMoves(root.black, root.white, empty);
-    if (moves == 0) {
+    Candidates candidates;
+    Collect(root, blocked, candidates);
+    if (candidates.count == 0) {
         return {};
     }
 
-    // At most 33 moves are possible (each needs an empty cell next to one of at
-    // least four discs); a fixed array keeps the choice free of the heap.
-    std::array<Candidate, 64> candidates;
-    std::array<Bits, 64> replies;
-    int count = 0;
-    while (moves) {
-        const int bit = bits::LowestBit(moves);
-        const Bits move = Bits{1} << bit;
-        moves &= moves - 1;
-        const Position after =
-            bits::Played(root, 2, move, bits::Flips(root.black, root.white, move));
-        replies[static_cast<std::size_t>(count)] =
-            bits::LegalMoves(after.white, after.black, ~(after.white | after.black | blocked));
-        candidates[static_cast<std::size_t>(count)] = {bit, after, 0};
-        ++count;
-    }
-
     // Fewer than two lines in all: the choice is left to the board.
-    if (count == 1 && SingleLine(candidates[0].after, blocked, rules->depth)) {
+    if (candidates.count == 1 && SingleLine(candidates.at(0).after, blocked, rules->depth)) {
         return {};
     }
 
@@ -197,68 +273,14 @@ OpponentMove ChooseByLookAhead(const Position& root, Bits blocked, int level,
     // reference also asks for fewer than 63 discs on the board before the
     // phrase; that always holds here: with 63 discs there is one free cell, so
     // one move and one line, and the choice has already gone to the board.
-    for (int i = 0; i < count; ++i) {
-        if (replies[static_cast<std::size_t>(i)] == 0) {
-            return {TextOf(candidates[static_cast<std::size_t>(i)].bit), true};
+    for (int i = 0; i < candidates.count; ++i) {
+        if (candidates.repliesTo(i) == 0) {
+            return {TextOf(candidates.at(i).bit), true};
         }
     }
 
-    // The rating from the computer's own cell and the person's replies; then the
-    // deeper plies, taking the moves with the lowest near rating first so that
-    // the cut-off is low early.
-    std::array<int, 64> order;
-    for (int i = 0; i < count; ++i) {
-        Candidate& c = candidates[static_cast<std::size_t>(i)];
-        const Bits own = Bits{1} << c.bit;
-        int rating = 0;
-        if (rules->watchOwnCell) {
-            rating = (own & kXSquares) ? 13 : (own & kCSquares) ? 12 : 0;
-        }
-        c.rating = std::max(rating, ValueOf(replies[static_cast<std::size_t>(i)], rules->plies[0]));
-        order[static_cast<std::size_t>(i)] = i;
-    }
-    // Insertion sort: stable, and free of the heap for a few dozen moves.
-    for (int i = 1; i < count; ++i) {
-        const int moving = order[static_cast<std::size_t>(i)];
-        const int rating = candidates[static_cast<std::size_t>(moving)].rating;
-        int j = i;
-        for (; j > 0 &&
-               candidates[static_cast<std::size_t>(order[static_cast<std::size_t>(j - 1)])].rating >
-                   rating;
-             --j) {
-            order[static_cast<std::size_t>(j)] = order[static_cast<std::size_t>(j - 1)];
-        }
-        order[static_cast<std::size_t>(j)] = moving;
-    }
-
-    Rater rater(blocked, *rules);
-    int lowest = 1 << 30;
-    for (int k = 0; k < count; ++k) {
-        Candidate& c = candidates[static_cast<std::size_t>(order[static_cast<std::size_t>(k)])];
-        if (c.rating > lowest) {
-            c.rating = kGivenUp;
-            continue;
-        }
-        c.rating = rater.rate(c.after, c.rating, lowest);
-        if (c.rating != kGivenUp) {
-            lowest = std::min(lowest, c.rating);
-        }
-    }
-
-    std::array<int, 64> best;
-    int bestCount = 0;
-    for (int i = 0; i < count; ++i) {
-        if (candidates[static_cast<std::size_t>(i)].rating == lowest) {
-            best[static_cast<std::size_t>(bestCount++)] =
-                candidates[static_cast<std::size_t>(i)].bit;
-        }
-    }
-    if (bestCount == 1) {
-        return {TextOf(best[0]), false};
-    }
-    const double r = random.next();
-    const int pick = std::clamp(static_cast<int>(r * bestCount), 0, bestCount - 1);
-    return {TextOf(best[static_cast<std::size_t>(pick)]), false};
+    RateNear(candidates, *rules);
+    return PickLowest(candidates, RateDeep(candidates, blocked, *rules), random);
 }
 
 }  // namespace korvel::detail

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "opponent/Bitboard.h"
 #include "opponent/ComputerMove.h"
+#include "rules/Bitboard.h"
 
 namespace korvel::detail {
 

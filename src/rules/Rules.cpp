@@ -1,5 +1,7 @@
 #include "rules/Rules.h"
 
+#include "rules/Bitboard.h"
+
 namespace korvel {
 namespace {
 
@@ -90,18 +92,24 @@ bool IsGameOver(const DiscCount& count, int passCount) {
 }
 
 int GreedyCell(const Board& board, int player) {
-    int best = 0;
+    bits::Bits blocked = 0;
+    const bits::Position p = bits::FromBoard(board, blocked);
+    const bits::Bits own = p.of(player);
+    const bits::Bits opp = p.of(3 - player);
+    // Lowest bit first is column-major order, so the first of equal counts wins.
+    bits::Bits moves = bits::LegalMoves(own, opp, ~(own | opp | blocked));
     int bestCount = 0;
-    for (int c = 1; c <= kBoardSize; ++c) {
-        for (int r = 1; r <= kBoardSize; ++r) {
-            const int n = CountFlips(board, c, r, player);
-            if (n > bestCount) {
-                bestCount = n;
-                best = c * 10 + r;
-            }
+    int bestBit = -1;
+    while (moves) {
+        const int bit = bits::LowestBit(moves);
+        moves &= moves - 1;
+        const int n = bits::Count(bits::Flips(own, opp, bits::Bits{1} << bit));
+        if (n > bestCount) {
+            bestCount = n;
+            bestBit = bit;
         }
     }
-    return best;
+    return bestBit < 0 ? 0 : bits::ColumnOf(bestBit) * 10 + bits::RowOf(bestBit);
 }
 
 }  // namespace korvel

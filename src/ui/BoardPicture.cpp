@@ -31,10 +31,10 @@ void BoardPicture::setCursor(int col, int row) {
     update(cellRect(m_col, m_row));
 }
 
-void BoardPicture::setCursorImages(bool cel1, bool cel2) {
-    if (cel1 != m_cel1 || cel2 != m_cel2) {
-        m_cel1 = cel1;
-        m_cel2 = cel2;
+void BoardPicture::setCursorImages(bool blue, bool orange) {
+    if (blue != m_blueFrame || orange != m_orangeFrame) {
+        m_blueFrame = blue;
+        m_orangeFrame = orange;
         update(cellRect(m_col, m_row));
     }
 }
@@ -67,10 +67,10 @@ void BoardPicture::paintEvent(QPaintEvent* event) {
         p.setPen(QPen(inner, 3));
         p.drawRect(cursor.adjusted(10, 10, -10, -10));
     };
-    if (m_cel1) {
+    if (m_blueFrame) {
         frame(QColor(0, 255, 255), QColor(0, 0, 160));
     }
-    if (m_cel2) {
+    if (m_orangeFrame) {
         frame(QColor(255, 140, 0), QColor(255, 220, 0));
     }
 }

@@ -8,7 +8,7 @@
 namespace korvel {
 
 // The board picture, Pict: the 8 x 8 cells of 81 units (row 1 at the bottom),
-// the discs and the two blinking cursor frames Cel1 (blue) and Cel2 (orange).
+// the discs and the two blinking cursor frames, blue and orange.
 // It holds the keyboard during play and hands every key to `onKey`. It draws
 // the board it is given and owns nothing else.
 class BoardPicture : public QWidget {
@@ -19,9 +19,8 @@ class BoardPicture : public QWidget {
     BoardPicture(const Board& board, QWidget* parent);
 
     void setCursor(int col, int row);
-    bool cel1Visible() const { return m_cel1; }
-    bool cel2Visible() const { return m_cel2; }
-    void setCursorImages(bool cel1, bool cel2);
+    // Which of the cursor's two frames show.
+    void setCursorImages(bool blue, bool orange);
 
     std::function<void(QKeyEvent*)> onKey;
 
@@ -36,8 +35,8 @@ class BoardPicture : public QWidget {
     const Board& m_board;
     int m_col = 4;
     int m_row = 4;
-    bool m_cel1 = true;
-    bool m_cel2 = false;
+    bool m_blueFrame = true;
+    bool m_orangeFrame = false;
 };
 
 }  // namespace korvel

@@ -2,6 +2,12 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
+#include <memory>
+#include <utility>
+
+#include "core/Clock.h"
+#include "ui/DialogHost.h"
 
 namespace korvel {
 
@@ -25,6 +31,42 @@ class DialogOwner {
   private:
     QPointer<QWidget> m_owner;
     QPointer<QWidget> m_focus;
+};
+
+// What lives while a dialog of the form class `Form` is open, shared by the
+// waits that refer to it and freed once it is answered: the owner it shows
+// over, the form, the record the tests read, the wait for the answer and the
+// step that closes it and passes the answer on.
+template <class Form>
+struct OpenDialog {
+    template <class... FormArgs>
+    explicit OpenDialog(FormArgs&&... args) : form(std::forward<FormArgs>(args)...) {}
+
+    DialogOwner owner;
+    Form form;
+    DialogRecord record;
+    Clock::TimerId watch = 0;
+    std::function<void()> finish;
+
+    // Runs `finish` once `answered(form)` holds. `keep`, the shared pointer
+    // holding this, keeps it alive until then.
+    template <class Answered>
+    void finishWhen(Clock& clock, std::shared_ptr<void> keep, Answered answered) {
+        watch = clock.resumeWhen([this, answered] { return answered(form); },
+                                 [this, keep = std::move(keep)] { finish(); });
+    }
+
+    // The caller waits in place until `done` holds. When the clock finds that
+    // nothing could ever answer, the dialog is closed as the window manager
+    // closes it (the form's closeEvent sets that answer) and finished, so the
+    // caller never waits forever.
+    void waitInPlace(Clock& clock, const std::function<bool()>& done) {
+        if (!clock.waitUntil(done)) {
+            clock.stopTimer(watch);
+            form.close();
+            finish();
+        }
+    }
 };
 
 }  // namespace korvel

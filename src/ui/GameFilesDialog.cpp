@@ -229,15 +229,10 @@ void GameFilesDialog::closeEvent(QCloseEvent* event) {
 
 namespace {
 
-// What lives while a game-files dialog is open; freed once it is answered.
-struct OpenList {
-    OpenList(Announcer* mm, std::string word) : form(mm, std::move(word)) {}
-    DialogOwner owner;
-    GameFilesDialog form;
+// A game-files dialog while it is open, with the items it lists.
+struct OpenList : OpenDialog<GameFilesDialog> {
+    OpenList(Announcer* mm, std::string word) : OpenDialog(mm, std::move(word)) {}
     QStringList items;
-    DialogRecord record;
-    Clock::TimerId watch = 0;
-    std::function<void()> finish;  // closes it and passes the choice on
 };
 
 std::shared_ptr<OpenList> OpenGameList(DialogHost& host, const QString& caption,
@@ -277,8 +272,8 @@ std::shared_ptr<OpenList> OpenGameList(DialogHost& host, const QString& caption,
         host.report(open->record);
         chosen(answer);
     };
-    open->watch = host.clock().resumeWhen([open] { return open->form.result() != 0; },
-                                          [open] { open->finish(); });
+    open->finishWhen(host.clock(), open,
+                     [](const GameFilesDialog& shown) { return shown.result() != 0; });
     return open;
 }
 
@@ -289,12 +284,7 @@ std::int16_t SelectGameList(DialogHost& host, const QString& caption, const QStr
     int answer = -1;
     const std::shared_ptr<OpenList> open = OpenGameList(host, caption, items, word, announcer,
                                                         [&answer](int given) { answer = given; });
-    if (!host.clock().waitUntil([&answer] { return answer >= 0; })) {
-        // Nothing could ever press a button: a cancel.
-        host.clock().stopTimer(open->watch);
-        open->form.cancel();
-        open->finish();
-    }
+    open->waitInPlace(host.clock(), [&answer] { return answer >= 0; });
     return static_cast<std::int16_t>(answer);
 }
 

@@ -42,8 +42,6 @@ class GameFilesDialog : public QWidget {
     static constexpr int kActivatePause = 800;
     void announce();
     void selectFirst();
-    // Answers as "Нет" does.
-    void cancel() { m_result = 2; }
 
     // 0 while waiting, 1 after "Да", 2 after "Нет" or a close by the window manager.
     std::int16_t result() const { return m_result; }

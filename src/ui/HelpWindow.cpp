@@ -25,7 +25,7 @@
 namespace korvel {
 namespace {
 
-const QString kChelpCaption = QStringLiteral("Да понял я! Сколько можно?");
+const QString kCloseCaption = QStringLiteral("Да понял я! Сколько можно?");
 
 // More natural Russian voices a player may have installed (RHVoice), tried
 // before the first Russian voice of the list.
@@ -66,7 +66,7 @@ HelpWindow::HelpWindow(SpeechLayer& speech) : QWidget(nullptr, Qt::Dialog), m_sp
     m_text->setFont(font);
     m_text->installEventFilter(this);
 
-    m_button = new QPushButton(kChelpCaption, this);
+    m_button = new QPushButton(kCloseCaption, this);
     m_button->setObjectName(QStringLiteral("Chelp"));
     m_button->setGeometry(8, kHeight - 48, kWidth - 16, 40);
     m_button->setDefault(true);
@@ -123,7 +123,7 @@ void HelpWindow::showCurrentLine() {
     m_text->ensureCursorVisible();
 }
 
-void HelpWindow::Lhelp_KeyDown(int key, Qt::KeyboardModifiers modifiers) {
+void HelpWindow::readingKey(int key, Qt::KeyboardModifiers modifiers) {
     if (m_lines.isEmpty()) {
         return;
     }
@@ -193,7 +193,7 @@ bool HelpWindow::event(QEvent* event) {
 bool HelpWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn && watched == m_button && m_speechOn &&
         static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason) {
-        m_speech.SpeakVoice(kChelpCaption.toStdString());
+        m_speech.SpeakVoice(kCloseCaption.toStdString());
     }
     if (event->type() != QEvent::KeyPress) {
         return false;
@@ -209,7 +209,7 @@ bool HelpWindow::eventFilter(QObject* watched, QEvent* event) {
         if (physical == Qt::Key_Tab || physical == Qt::Key_Backtab) {
             return false;
         }
-        Lhelp_KeyDown(physical, key->modifiers());
+        readingKey(physical, key->modifiers());
         return true;
     }
     // The button: Space presses it, Tab and Shift+Tab go back to the text.
@@ -218,7 +218,7 @@ bool HelpWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void HelpWindow::closeEvent(QCloseEvent* event) {
-    // Closed by the window manager: as if Chelp were pressed.
+    // Closed by the window manager: as if its button were pressed.
     m_open = false;
     event->ignore();
 }
@@ -230,7 +230,7 @@ DialogRecord MakeRecord(const HelpWindow& form, const QString& text) {
     record.kind = "help";
     record.caption = form.windowTitle().toStdString();
     record.text = text.toStdString();
-    record.buttons.emplace_back(1, form.Chelp()->text().toStdString());
+    record.buttons.emplace_back(1, form.closeButton()->text().toStdString());
     return record;
 }
 
@@ -238,27 +238,22 @@ DialogRecord MakeRecord(const HelpWindow& form, const QString& text) {
 
 namespace {
 
-// What lives while a help window is open; freed once it is closed.
-struct OpenHelpWindow {
-    explicit OpenHelpWindow(SpeechLayer& speech) : form(speech) {}
-    DialogOwner owner;
-    HelpWindow form;
-    DialogRecord record;
-    // The waits for the speech service (its answer, or the time it is given)
-    // and for the window's closing.
-    Clock::TimerId connected = 0, connectTimeout = 0, closed = 0;
-    std::function<void()> finish;
+// A help window while it is open, with the waits for the speech service (its
+// answer, or the time it is given).
+struct OpenHelpWindow : OpenDialog<HelpWindow> {
+    explicit OpenHelpWindow(SpeechLayer& speech) : OpenDialog(speech) {}
+    Clock::TimerId connected = 0, connectTimeout = 0;
 };
 
-std::shared_ptr<OpenHelpWindow> OpenHelp(DialogHost& host, SpeechLayer& speech, const QString& text,
-                                         const QString& caption, std::function<void()> closed) {
+std::shared_ptr<OpenHelpWindow> Open(DialogHost& host, SpeechLayer& speech, const QString& text,
+                                     const QString& caption, std::function<void()> closed) {
     auto open = std::make_shared<OpenHelpWindow>(speech);
     HelpWindow& form = open->form;
     form.setWindowTitle(caption);
     form.setHelpText(text);
     form.setOpen(true);
     open->owner.show(form);
-    form.Lhelp()->setFocus(Qt::OtherFocusReason);
+    form.textBox()->setFocus(Qt::OtherFocusReason);
     open->record = MakeRecord(form, text);
     host.report(open->record);
 
@@ -285,27 +280,22 @@ std::shared_ptr<OpenHelpWindow> OpenHelp(DialogHost& host, SpeechLayer& speech, 
         host.report(open->record);
         closed();
     };
-    open->closed =
-        clock.resumeWhen([open] { return !open->form.isOpen(); }, [open] { open->finish(); });
+    open->finishWhen(clock, open, [](const HelpWindow& shown) { return !shown.isOpen(); });
     return open;
 }
 
 }  // namespace
 
-void ShowHelp(DialogHost& host, SpeechLayer& speech, const QString& text, const QString& caption,
+void OpenHelp(DialogHost& host, SpeechLayer& speech, const QString& text, const QString& caption,
               std::function<void()> closed) {
-    OpenHelp(host, speech, text, caption, std::move(closed));
+    Open(host, speech, text, caption, std::move(closed));
 }
 
-bool AddHelp(DialogHost& host, SpeechLayer& speech, const QString& Argt, const QString& Argf) {
+void ShowHelp(DialogHost& host, SpeechLayer& speech, const QString& text, const QString& caption) {
     bool done = false;
     const std::shared_ptr<OpenHelpWindow> open =
-        OpenHelp(host, speech, Argt, Argf, [&done] { done = true; });
-    if (!host.clock().waitUntil([&done] { return done; })) {
-        host.clock().stopTimer(open->closed);
-        open->finish();
-    }
-    return true;
+        Open(host, speech, text, caption, [&done] { done = true; });
+    open->waitInPlace(host.clock(), [&done] { return done; });
 }
 
 }  // namespace korvel

@@ -13,9 +13,9 @@ namespace korvel {
 class DialogHost;
 class SpeechLayer;
 
-// The help window frmHelp: the text box Lhelp with a long text, read aloud
-// line by line through the speech layer, and the button Chelp that closes it.
-// It exists only during an AddHelp call; the speech layer (with its engine
+// The help window (frmHelp): a text box with a long text, read aloud line by
+// line through the speech layer, and the button that closes it. It exists
+// only while shown by ShowHelp or OpenHelp; the speech layer (with its engine
 // and settings) is borrowed from the program's assembly.
 //
 // CurrentLine is the window's own reading position, not the text box's caret;
@@ -24,15 +24,17 @@ class HelpWindow : public QWidget {
   public:
     explicit HelpWindow(SpeechLayer& speech);
 
-    QPlainTextEdit* Lhelp() const { return m_text; }
-    QPushButton* Chelp() const { return m_button; }
+    QPlainTextEdit* textBox() const { return m_text; }
+    QPushButton* closeButton() const { return m_button; }
 
     void setHelpText(const QString& text);
     // Finds a Russian voice of the bound speech layer, a preferred one first.
     void chooseVoice();
     // The window became active: the caption, then line 0 spoken as it stands.
     void Activated();
-    void Lhelp_KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // A key pressed in the text box (its physical key): moves the reading
+    // position, says the line, sets the reading speed or closes the window.
+    void readingKey(int key, Qt::KeyboardModifiers modifiers);
 
     bool isOpen() const { return m_open; }
     void setOpen(bool open) { m_open = open; }
@@ -60,13 +62,13 @@ class HelpWindow : public QWidget {
     bool m_deactivated = false;
 };
 
-// Shows `Argt` under the caption `Argf` in the help window over the active
-// window, which stays disabled until the player closes it (its button, Enter,
-// Escape in the text, or the window manager). Returns true.
-bool AddHelp(DialogHost& host, SpeechLayer& speech, const QString& Argt, const QString& Argf);
+// Shows `text` under `caption` in the help window over the active window,
+// which stays disabled until the player closes it (its button, Enter, Escape
+// in the text, or the window manager), and returns then.
+void ShowHelp(DialogHost& host, SpeechLayer& speech, const QString& text, const QString& caption);
 // The same window for a caller that does not wait in place: it shows and
 // returns at once, and `closed` runs when the player closes it.
-void ShowHelp(DialogHost& host, SpeechLayer& speech, const QString& text, const QString& caption,
+void OpenHelp(DialogHost& host, SpeechLayer& speech, const QString& text, const QString& caption,
               std::function<void()> closed);
 
 }  // namespace korvel

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "core/Clock.h"
+#include "ui/PhysicalKey.h"
 #include "voice/Announcer.h"
 
 namespace korvel {
@@ -27,10 +28,6 @@ const std::array<QStringList, 3> kItems = {
 // Twice the classic layout, for a player who reads the screen from close by.
 constexpr int kScale = 2;
 
-bool WithoutModifiers(const QKeyEvent* event) {
-    return (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0;
-}
-
 }  // namespace
 
 // The list box: moves its selection with the arrows, Home, End, Page Up and
@@ -42,7 +39,7 @@ class MenuControl::List : public QListWidget {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override {
-        if (!WithoutModifiers(event)) {
+        if (HasCommandModifier(event->modifiers())) {
             return;
         }
         switch (event->key()) {

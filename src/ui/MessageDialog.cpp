@@ -372,19 +372,15 @@ DialogRecord makeRecord(const MessageDialog& form, const QString& text) {
 
 namespace {
 
-// What lives while a message dialog is open; freed once it is answered.
-struct OpenDialog {
-    DialogOwner owner;
-    MessageDialog form;
+// A message dialog while it is open, with the sound of its class.
+struct OpenMessageDialog : OpenDialog<MessageDialog> {
     EffectBuffer beep;
-    DialogRecord record;
-    Clock::TimerId watch = 0;                // the wait for a button
-    std::function<void(int answer)> finish;  // closes it and passes the answer on
 };
 
-std::shared_ptr<OpenDialog> Open(DialogHost& host, const QString& text, const QString& caption,
-                                 int style, Announcer* mm, std::function<void(int)> answered) {
-    auto open = std::make_shared<OpenDialog>();
+std::shared_ptr<OpenMessageDialog> Open(DialogHost& host, const QString& text,
+                                        const QString& caption, int style, Announcer* mm,
+                                        std::function<void(int)> answered) {
+    auto open = std::make_shared<OpenMessageDialog>();
     MessageDialog& form = open->form;
     form.setAnnouncer(mm);
 
@@ -414,7 +410,8 @@ std::shared_ptr<OpenDialog> Open(DialogHost& host, const QString& text, const QS
     host.report(open->record);
 
     form.clearResult();
-    open->finish = [open = open.get(), &host, answered = std::move(answered)](int answer) {
+    open->finish = [open = open.get(), &host, answered = std::move(answered)] {
+        const int answer = open->form.result();
         open->owner.restore();
         open->form.setAnnouncer(nullptr);
         open->form.hide();
@@ -423,8 +420,8 @@ std::shared_ptr<OpenDialog> Open(DialogHost& host, const QString& text, const QS
         host.report(open->record);
         answered(answer);
     };
-    open->watch = host.clock().resumeWhen([open] { return open->form.result() != 0; },
-                                          [open] { open->finish(open->form.result()); });
+    open->finishWhen(host.clock(), open,
+                     [](const MessageDialog& shown) { return shown.result() != 0; });
     return open;
 }
 
@@ -438,14 +435,10 @@ void OpenMessage(DialogHost& host, const QString& text, const QString& caption, 
 std::int16_t ShowMessage(DialogHost& host, const QString& text, const QString& caption, int style,
                          Announcer* mm) {
     std::int16_t answer = 0;
-    const std::shared_ptr<OpenDialog> open =
+    const std::shared_ptr<OpenMessageDialog> open =
         Open(host, text, caption, style, mm,
              [&answer](int given) { answer = static_cast<std::int16_t>(given); });
-    if (!host.clock().waitUntil([&answer] { return answer != 0; })) {
-        // Nothing could ever press a button: closed as by the window manager.
-        host.clock().stopTimer(open->watch);
-        open->finish(open->form.closeAnswer());
-    }
+    open->waitInPlace(host.clock(), [&answer] { return answer != 0; });
     return answer;
 }
 

@@ -97,8 +97,8 @@ int PhysicalKey(const QKeyEvent& event) {
     return PhysicalKey(event.key(), event.nativeScanCode(), event.nativeVirtualKey());
 }
 
-bool HasCommandModifier(Qt::KeyboardModifiers modifiers) {
-    return (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) != 0;
+Qt::KeyboardModifiers CommandModifiers(Qt::KeyboardModifiers modifiers) {
+    return modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
 }
 
 }  // namespace korvel

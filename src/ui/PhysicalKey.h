@@ -15,7 +15,13 @@ namespace korvel {
 int PhysicalKey(const QKeyEvent& event);
 int PhysicalKey(int key, quint32 nativeScanCode, quint32 nativeVirtualKey);
 
+// The Shift, Ctrl and Alt of `modifiers`: what changes a key's command. The
+// keypad and layout-group flags a key may carry are left out.
+Qt::KeyboardModifiers CommandModifiers(Qt::KeyboardModifiers modifiers);
+
 // True when Shift, Ctrl or Alt is held: the game's keys then do nothing.
-bool HasCommandModifier(Qt::KeyboardModifiers modifiers);
+inline bool HasCommandModifier(Qt::KeyboardModifiers modifiers) {
+    return CommandModifiers(modifiers) != Qt::NoModifier;
+}
 
 }  // namespace korvel

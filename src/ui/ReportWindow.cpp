@@ -45,8 +45,7 @@ bool ReportWindow::eventFilter(QObject* watched, QEvent* event) {
     }
     const auto* key = static_cast<QKeyEvent*>(event);
     const int physical = PhysicalKey(*key);
-    const Qt::KeyboardModifiers mods =
-        key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const Qt::KeyboardModifiers mods = CommandModifiers(key->modifiers());
     const bool enterOnButton =
         watched == m_button && (physical == Qt::Key_Return || physical == Qt::Key_Enter);
     if ((mods == Qt::NoModifier && (physical == Qt::Key_Escape || enterOnButton)) ||
@@ -59,26 +58,26 @@ bool ReportWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ReportWindow::closeEvent(QCloseEvent* event) {
-    // Closed by the window manager: as if Cotchet were pressed.
+    // Closed by the window manager: as if its button were pressed.
     m_closeFlag = -1;
     event->ignore();
 }
 
-std::int16_t tiv(DialogHost& host, const QVariant& Motchet, const QStringList& TivMass) {
+std::int16_t ShowReport(DialogHost& host, const QVariant& caption, const QStringList& lines) {
     DialogOwner owner;
     ReportWindow form;
-    form.setWindowTitle(Motchet.toString());
-    form.Lotchet()->clear();
+    form.setWindowTitle(caption.toString());
+    form.list()->clear();
     owner.show(form, false);  // the report leaves its owner usable
-    form.Lotchet()->addItems(TivMass);
-    form.Lotchet()->setCurrentRow(0);
-    form.Lotchet()->setFocus(Qt::OtherFocusReason);
+    form.list()->addItems(lines);
+    form.list()->setCurrentRow(0);
+    form.list()->setFocus(Qt::OtherFocusReason);
 
     DialogRecord record;
     record.kind = "report";
     record.caption = form.windowTitle().toStdString();
-    record.text = TivMass.join(QStringLiteral("\r\n")).toStdString();
-    record.buttons.emplace_back(1, form.Cotchet()->text().toStdString());
+    record.text = lines.join(QStringLiteral("\r\n")).toStdString();
+    record.buttons.emplace_back(1, form.closeButton()->text().toStdString());
     host.report(record);
 
     host.clock().waitUntil([&form] { return form.closeFlag() != 0; });

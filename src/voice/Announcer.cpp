@@ -133,8 +133,8 @@ Announcer::~Announcer() {
     StopMusic();
 }
 
-bool Announcer::Init(std::int32_t MusInterval) {
-    m_interval = MusInterval > 0 ? MusInterval : 1;
+bool Announcer::Init(std::int32_t intervalMs) {
+    m_interval = intervalMs > 0 ? intervalMs : 1;
     makeIdle();
     const std::string stored = m_settings.GetIni(kSection, kKey);
     const std::int16_t value = IsNumber(stored) ? IniNumber(stored) : std::int16_t{0};
@@ -148,14 +148,14 @@ bool Announcer::Init(std::int32_t MusInterval) {
     return true;
 }
 
-void Announcer::setPhraseFolder(std::string_view FargValue, std::string_view DargValue) {
-    m_folder = std::string(FargValue);
+void Announcer::setPhraseFolder(std::string_view folder, std::string_view extension) {
+    m_folder = std::string(folder);
     constexpr char kSeparator = std::filesystem::path::preferred_separator;
     if (m_folder.empty() || m_folder.back() != kSeparator) {
         m_folder.push_back(kSeparator);
     }
     if (m_dilation.empty()) {
-        m_dilation = std::string(DargValue);
+        m_dilation = std::string(extension);
     }
 }
 
@@ -166,12 +166,12 @@ void Announcer::setDilation(std::string_view value) {
     }
 }
 
-bool Announcer::AddFile(std::string_view mnFile) {
+bool Announcer::AddFile(std::string_view name) {
     if (m_notPlay != 0) {
         return false;
     }
     std::string path =
-        m_folder.empty() ? std::string(mnFile) : m_folder + std::string(mnFile) + m_dilation;
+        m_folder.empty() ? std::string(name) : m_folder + std::string(name) + m_dilation;
     if (m_nextSlot > kQueueSlots) {
         return false;
     }
@@ -185,11 +185,11 @@ bool Announcer::AddFile(std::string_view mnFile) {
     return true;
 }
 
-void Announcer::Number(std::int32_t ListNum, Gender gender) {
+void Announcer::Number(std::int32_t number, Gender gender) {
     if (m_notPlay != 0 || m_folder.empty()) {
         return;
     }
-    for (const auto& word : NumberWords(ListNum, gender)) {
+    for (const auto& word : NumberWords(number, gender)) {
         AddFile(word);
     }
 }
@@ -272,7 +272,7 @@ void Announcer::applyMusicVolume(int db) {
 // One tick of the queue: when the current phrase has ended (or never started
 // because its file could not be played), the next one starts, or the queue
 // becomes idle after the last.
-void Announcer::MusTim_Timer() {
+void Announcer::tick() {
     if (m_phrasePlayer != 0 && !m_device.playerFinished(m_phrasePlayer)) {
         return;
     }
@@ -306,7 +306,7 @@ void Announcer::stopCurrent() {
 
 void Announcer::startTick() {
     if (m_timer == 0) {
-        m_timer = m_clock.startTimer(m_interval, [this] { MusTim_Timer(); });
+        m_timer = m_clock.startTimer(m_interval, [this] { tick(); });
     }
 }
 

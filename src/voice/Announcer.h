@@ -36,11 +36,11 @@ class Announcer {
     // Sets the tick interval (ms), makes the queue idle and loads NotPlay from the
     // settings file. A stored value that is not a number reads as 0 and is
     // written back as "0"; the announcer never refuses to start over it.
-    bool Init(std::int32_t MusInterval = 200);
+    bool Init(std::int32_t intervalMs = 200);
 
     // Sets the phrase folder, adding a final separator when it lacks one, and the
     // extension when none is set yet.
-    void setPhraseFolder(std::string_view FargValue, std::string_view DargValue = ".mp3");
+    void setPhraseFolder(std::string_view folder, std::string_view extension = ".mp3");
     const std::string& Folder() const { return m_folder; }
     const std::string& Dilation() const { return m_dilation; }
     // A value without a leading dot gets one.
@@ -48,10 +48,10 @@ class Announcer {
 
     // Queues one phrase (a name within Folder, or a full path while Folder is
     // empty). False, and nothing queued, when muted or when all slots are taken.
-    bool AddFile(std::string_view mnFile);
-    // Queues the number words that say ListNum (0..9999; anything else says nothing).
+    bool AddFile(std::string_view name);
+    // Queues the number words that say `number` (0..9999; anything else says nothing).
     // A feminine count ends in "одна" / "две" where a masculine one says "один" / "два".
-    void Number(std::int32_t ListNum, Gender gender = Gender::Masculine);
+    void Number(std::int32_t number, Gender gender = Gender::Masculine);
     // Stops the current phrase and empties the queue.
     void Clear();
     // Phrases queued since the queue was last idle; 0 once the last has ended.
@@ -96,7 +96,7 @@ class Announcer {
     bool ticking() const { return m_timer != 0; }
 
   private:
-    void MusTim_Timer();
+    void tick();
     void playCurrent();
     void stopCurrent();
     void startTick();

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/IniFile.h"
+#include "core/TextCodec.h"
 
 namespace korvel {
 namespace {
@@ -12,38 +13,6 @@ namespace {
 constexpr std::array<std::string_view, 26> kLatinSounds = {
     "а", "б", "к", "д",  "е", "ф", "г", "х", "и", "дж", "к",  "л",  "м",
     "н", "о", "п", "кю", "р", "с", "т", "у", "в", "въ", "кс", "ай", "з"};
-
-// The UTF-8 character starting at text[at]: its length in bytes and code point.
-std::pair<std::size_t, char32_t> DecodeAt(const std::string& text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    if (at + length > text.size()) {
-        return {1, lead};
-    }
-    char32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
-    for (std::size_t i = 1; i < length; ++i) {
-        code = (code << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);
-    }
-    return {length, code};
-}
-
-void AppendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 // Lower case of the Latin and Cyrillic capitals; other characters stay.
 char32_t Lower(char32_t c) {
@@ -145,9 +114,10 @@ void SpeechLayer::SpeakLine(const std::string& text) {
     SpeakVoice(std::string(8, ' '));
     std::string buffer;
     for (std::size_t at = 0; at < text.size();) {
-        const auto [length, code] = DecodeAt(text, at);
-        at += length;
-        const char32_t c = Lower(code);
+        const Utf8Char read = DecodeUtf8(text, at);
+        at += read.length;
+        // A byte that starts no character is read as the replacement sign.
+        const char32_t c = read.valid ? Lower(read.code) : U'\uFFFD';
         if (c == U'\r') {
             SpeakPlain(buffer);
             buffer.clear();

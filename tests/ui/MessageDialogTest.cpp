@@ -13,6 +13,10 @@
 #include <sstream>
 
 #include "Session.h"
+#include "core/IniFile.h"
+#include "ui/GameFilesDialog.h"
+#include "ui/HelpWindow.h"
+#include "voice/SpeechLayer.h"
 
 namespace korvel::testing {
 namespace {
@@ -68,6 +72,33 @@ TEST(MessageDialog, TheOwnerGetsTheKeyboardBack) {
     EXPECT_EQ(ShowMessage(s.app->dialogs(), "Раз\r\nдва", "ПОБЕДА!", 35, nullptr), 1);
     QCoreApplication::processEvents();
     EXPECT_TRUE(!enabledMeanwhile && owner.isEnabled() && QApplication::focusWidget() == edit);
+}
+
+// Each dialog waited for in place that nothing is left to answer (no key, no
+// timer) is closed as the window manager closes it, and its caller goes on.
+TEST(Dialogs, NothingLeftToAnswerClosesThemAsTheWindowManager) {
+    StartQt();
+    TempFolder folder;
+    VirtualClock clock;
+    DialogHost host(clock, folder.path());
+    std::vector<std::string> closed;
+    host.observer = [&closed](const DialogRecord& r) {
+        if (r.answer != 0) {
+            closed.push_back(r.kind + " " + std::to_string(r.answer));
+        }
+    };
+    Settings settings(folder / "Korvel.ini");
+    std::vector<std::string> heard;
+    TranscriptDevice device(clock, heard);
+    Announcer announcer(clock, settings, device);
+    FakeSpeech speech;
+    SpeechLayer layer(speech, settings);
+    EXPECT_EQ(ShowMessage(host, "Текст", "", 35, nullptr), 2);
+    EXPECT_EQ(ShowMessage(host, "Текст", "", 36, nullptr), 3);
+    EXPECT_EQ(SelectGameList(host, "Загрузить игру", {"        Лок: 1."}, "loading", announcer), 0);
+    ShowHelp(host, layer, "Строка", "Помощь");
+    EXPECT_EQ(closed,
+              (std::vector<std::string>{"message 2", "message 3", "gamefiles 2", "help 1"}));
 }
 
 }  // namespace

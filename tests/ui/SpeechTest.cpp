@@ -26,6 +26,9 @@ std::string Unescaped(std::string text) {
             text.replace(at, 2, to);
         }
     }
+    for (std::size_t at; (at = text.find("\\x")) != std::string::npos;) {  // one byte, "\xD0"
+        text.replace(at, 4, 1, static_cast<char>(std::stoi(text.substr(at + 2, 2), nullptr, 16)));
+    }
     return text;
 }
 
@@ -67,7 +70,7 @@ TEST(Speech, ReadsAsRecorded) {
             form.Activated();
             for (std::string key; keys >> key;) {
                 const QKeyCombination k = QKeySequence(QString::fromStdString(key))[0];
-                form.Lhelp_KeyDown(k.key(), k.keyboardModifiers());
+                form.readingKey(k.key(), k.keyboardModifiers());
             }
         }
         out.push_back(line);

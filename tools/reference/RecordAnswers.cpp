@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "ReferenceOpponent.h"
-#include "opponent/Bitboard.h"
 #include "opponent/ComputerMove.h"
+#include "rules/Bitboard.h"
 
 namespace korvel::reference {
 namespace {
