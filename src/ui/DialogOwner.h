@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 #include <QWidget>
+
+#include "game/DialogModels.h"
 
 namespace korvel {
 
@@ -26,5 +29,13 @@ class DialogOwner {
     QPointer<QWidget> m_owner;
     QPointer<QWidget> m_focus;
 };
+
+// The look of every dialog button: black bold text on `colour` (a style sheet
+// colour), navy with yellow text and a white frame while focused, so that the
+// focus is plain to a weak eye.
+QString DialogButtonStyle(const char* colour);
+
+// The dialog key a Qt key stands for.
+DialogKey ToDialogKey(int qtKey);
 
 }  // namespace korvel
