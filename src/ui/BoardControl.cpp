@@ -2,8 +2,10 @@
 
 #include <QKeyEvent>
 #include <QPainter>
+#include <string>
 #include <utility>
 
+#include "game/BoardKeys.h"
 #include "ui/BoardPicture.h"
 #include "ui/DialogHost.h"
 #include "ui/GameFilesDialog.h"
@@ -21,51 +23,29 @@ QString Utf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
 }
 
-// The board's keys: arrows or I, J, K, M and U, O, N, comma move the cursor.
-constexpr std::pair<int, Command> kBoardKeys[] = {
-    {Qt::Key_Up, Command::Up},
-    {Qt::Key_I, Command::Up},
-    {Qt::Key_Down, Command::Down},
-    {Qt::Key_M, Command::Down},
-    {Qt::Key_Left, Command::Left},
-    {Qt::Key_J, Command::Left},
-    {Qt::Key_Right, Command::Right},
-    {Qt::Key_K, Command::Right},
-    {Qt::Key_Home, Command::UpLeft},
-    {Qt::Key_U, Command::UpLeft},
-    {Qt::Key_PageUp, Command::UpRight},
-    {Qt::Key_O, Command::UpRight},
-    {Qt::Key_End, Command::DownLeft},
-    {Qt::Key_N, Command::DownLeft},
-    {Qt::Key_PageDown, Command::DownRight},
-    {Qt::Key_Comma, Command::DownRight},
-    {Qt::Key_Space, Command::Play},
-    {Qt::Key_A, Command::Pass},
-    {Qt::Key_B, Command::Quiet},
-    {Qt::Key_C, Command::FreeCells},
-    {Qt::Key_D, Command::ToggleAnnouncer},
-    {Qt::Key_G, Command::ToggleMusic},
-    {Qt::Key_Q, Command::Quit},
-    {Qt::Key_T, Command::TimeOfDay},
-    {Qt::Key_V, Command::TimeLeft},
-    {Qt::Key_W, Command::SinceStart},
-    {Qt::Key_X, Command::DiscCounts},
-    {Qt::Key_Z, Command::SayCell},
-    {Qt::Key_F1, Command::Help},
-    {Qt::Key_F2, Command::Save},
-    {Qt::Key_F11, Command::Pause},
-    {Qt::Key_E, Command::Row},
-    {Qt::Key_H, Command::Column},
-    {Qt::Key_L, Command::LegalMoves},
-    {Qt::Key_R, Command::LastTurns},
-    {Qt::Key_S, Command::Hint},
-    {Qt::Key_BracketLeft, Command::Slower},
-    {Qt::Key_BracketRight, Command::Faster},
-    {Qt::Key_Minus, Command::Quieter},
-    {Qt::Key_Equal, Command::Louder},
-    {Qt::Key_Plus, Command::Louder},  // the keypad's plus
-    {Qt::Key_Backspace, Command::TakeBack},
+// The names of the keys that are not a letter or sign, as the game's key table
+// (game/BoardKeys.h) knows them.
+constexpr std::pair<int, const char*> kKeyNames[] = {
+    {Qt::Key_Up, "Up"},         {Qt::Key_Down, "Down"},
+    {Qt::Key_Left, "Left"},     {Qt::Key_Right, "Right"},
+    {Qt::Key_Home, "Home"},     {Qt::Key_End, "End"},
+    {Qt::Key_PageUp, "PageUp"}, {Qt::Key_PageDown, "PageDown"},
+    {Qt::Key_Space, "Space"},   {Qt::Key_F1, "F1"},
+    {Qt::Key_F2, "F2"},         {Qt::Key_F11, "F11"},
+    {Qt::Key_Minus, "Minus"},   {Qt::Key_Equal, "Equal"},
+    {Qt::Key_Plus, "Plus"},     {Qt::Key_Backspace, "Backspace"},
 };
+
+// The physical key's name under the Latin layout: a letter or sign as printed
+// on it, or its name; empty for a key the game does not know.
+std::string KeyName(int key) {
+    for (const auto& [bound, name] : kKeyNames) {
+        if (bound == key) {
+            return name;
+        }
+    }
+    return key > ' ' && key < 0x7f ? std::string(1, static_cast<char>(key)) : std::string();
+}
 
 }  // namespace
 
@@ -117,17 +97,17 @@ void BoardControl::boardKey(QKeyEvent& event) {
     if (HasCommandModifier(event.modifiers())) {
         return;
     }
-    const int key = PhysicalKey(event);
-    for (const auto& [bound, command] : kBoardKeys) {
-        if (bound == key) {
-            return m_game.command(command);
-        }
+    if (const auto command = BoardCommand(KeyName(PhysicalKey(event)))) {
+        m_game.command(*command);
     }
 }
 
 void BoardControl::panelKey(QKeyEvent& event) {
-    if (!HasCommandModifier(event.modifiers()) && PhysicalKey(event) == Qt::Key_F11) {
-        m_game.command(Command::Resume);
+    if (HasCommandModifier(event.modifiers())) {
+        return;
+    }
+    if (const auto command = PanelCommand(KeyName(PhysicalKey(event)))) {
+        m_game.command(*command);
     }
 }
 

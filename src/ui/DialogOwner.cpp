@@ -42,4 +42,43 @@ void DialogOwner::restore() {
     }
 }
 
+QString DialogButtonStyle(const char* colour) {
+    return QStringLiteral(
+               "QPushButton { background-color: %1; color: black; font-weight: bold;"
+               " border: 1px solid black; }"
+               " QPushButton:focus { background-color: rgb(0, 0, 128);"
+               " color: rgb(255, 255, 0); border: 2px solid white; }")
+        .arg(QLatin1String(colour));
+}
+
+DialogKey ToDialogKey(int qtKey) {
+    switch (qtKey) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return DialogKey::Enter;
+        case Qt::Key_Space:
+            return DialogKey::Space;
+        case Qt::Key_Escape:
+            return DialogKey::Escape;
+        case Qt::Key_Tab:
+            return DialogKey::Tab;
+        case Qt::Key_Backtab:
+            return DialogKey::Backtab;
+        case Qt::Key_Left:
+            return DialogKey::Left;
+        case Qt::Key_Right:
+            return DialogKey::Right;
+        case Qt::Key_Up:
+            return DialogKey::Up;
+        case Qt::Key_Down:
+            return DialogKey::Down;
+        case Qt::Key_Home:
+            return DialogKey::Home;
+        case Qt::Key_End:
+            return DialogKey::End;
+        default:
+            return DialogKey::Other;
+    }
+}
+
 }  // namespace korvel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -8,6 +9,8 @@
 
 #include "core/Clock.h"
 #include "ui/DialogHost.h"
+
+#include "game/DialogModels.h"
 
 namespace korvel {
 
@@ -68,5 +71,13 @@ struct OpenDialog {
         }
     }
 };
+
+// The look of every dialog button: black bold text on `colour` (a style sheet
+// colour), navy with yellow text and a white frame while focused, so that the
+// focus is plain to a weak eye.
+QString DialogButtonStyle(const char* colour);
+
+// The dialog key a Qt key stands for.
+DialogKey ToDialogKey(int qtKey);
 
 }  // namespace korvel

@@ -28,21 +28,10 @@ constexpr int kHeight = 300;
 const QRect kListRect(10, 10, 440, 230);
 const QRect kButt1Rect(80, 252, 130, 36);
 const QRect kButt2Rect(250, 252, 130, 36);
-const QString kLok = QStringLiteral("        Лок: ");
-
-QString ButtonStyle(const char* colour) {
-    return QStringLiteral(
-               "QPushButton { background-color: %1; color: black; font-weight: bold;"
-               " border: 1px solid black; }"
-               " QPushButton:focus { background-color: rgb(0, 0, 128);"
-               " color: rgb(255, 255, 0); border: 2px solid white; }")
-        .arg(QLatin1String(colour));
-}
-
 }  // namespace
 
 GameFilesDialog::GameFilesDialog(Announcer* mm, std::string word)
-    : QWidget(nullptr, Qt::Dialog), m_mm(mm), m_word(std::move(word)) {
+    : QWidget(nullptr, Qt::Dialog), m_mm(mm), m_word(std::move(word)), m_model(mm, m_word, {}) {
     setObjectName(QStringLiteral("frmGameFiles"));
     setWindowTitle(QStringLiteral("Список сохранения и загрузки"));
     setFixedSize(kWidth, kHeight);
@@ -61,18 +50,20 @@ GameFilesDialog::GameFilesDialog(Announcer* mm, std::string word)
     m_butt1 = new QPushButton(QStringLiteral("Да"), this);
     m_butt1->setObjectName(QStringLiteral("yesButton"));
     m_butt1->setGeometry(kButt1Rect);
-    m_butt1->setStyleSheet(ButtonStyle("rgb(255, 255, 0)"));
+    m_butt1->setStyleSheet(DialogButtonStyle("rgb(255, 255, 0)"));
     m_butt2 = new QPushButton(QStringLiteral("Нет"), this);
     m_butt2->setObjectName(QStringLiteral("noButton"));
     m_butt2->setGeometry(kButt2Rect);
-    m_butt2->setStyleSheet(ButtonStyle("rgb(255, 255, 255)"));
+    m_butt2->setStyleSheet(DialogButtonStyle("rgb(255, 255, 255)"));
     for (QPushButton* button : {m_butt1, m_butt2}) {
         button->setAutoDefault(false);
         button->installEventFilter(this);
     }
     m_list->installEventFilter(this);
-    connect(m_butt1, &QPushButton::clicked, this, [this] { m_result = 1; });
-    connect(m_butt2, &QPushButton::clicked, this, [this] { m_result = 2; });
+    connect(m_butt1, &QPushButton::clicked, this, [this] { m_model.setResult(1); });
+    connect(m_butt2, &QPushButton::clicked, this, [this] { m_model.setResult(2); });
+    connect(m_list, &QListWidget::currentRowChanged, this,
+            [this](int row) { m_model.setRow(row); });
     setTabOrder(m_list, m_butt1);
     setTabOrder(m_butt1, m_butt2);
 }
@@ -80,58 +71,22 @@ GameFilesDialog::GameFilesDialog(Announcer* mm, std::string word)
 GameFilesDialog::~GameFilesDialog() = default;
 
 void GameFilesDialog::setItems(const QStringList& items) {
+    std::vector<std::string> texts;
+    for (const QString& item : items) {
+        texts.push_back(item.toStdString());
+    }
+    m_model = SlotList(m_mm, m_word, std::move(texts));
     m_list->clear();
     m_list->addItems(items);
 }
 
-void GameFilesDialog::announce() {
-    if (m_mm != nullptr) {
-        m_mm->Clear();
-        m_mm->AddFile(m_word);
-    }
-}
-
 void GameFilesDialog::selectFirst() {
-    if (m_list->count() > 0) {
-        m_list->setCurrentRow(0);
-        sayItem();
-    }
+    m_model.selectFirst();
+    m_list->setCurrentRow(m_model.row());
 }
 
-int GameFilesDialog::chosen() const {
-    return m_list->currentRow() + 1;
-}
-
-// "lok", the slot number the item names and, for a saved game, "tur" and its
-// stage digit.
-void GameFilesDialog::sayItem() {
-    const QListWidgetItem* item = m_list->currentItem();
-    if (m_mm == nullptr || item == nullptr) {
-        return;
-    }
-    const QString text = item->text();
-    int slot = 0;
-    for (int i = kLok.size(); i < text.size() && text[i].isDigit(); ++i) {
-        slot = slot * 10 + text[i].digitValue();
-    }
-    m_mm->AddFile("lok");
-    m_mm->Number(slot);
-    const QChar last = text.back();
-    if (!text.endsWith(QLatin1Char('.')) && last >= QLatin1Char('0') && last <= QLatin1Char('9')) {
-        m_mm->AddFile("tur");
-        m_mm->AddFile(std::string(1, last.toLatin1()));
-    }
-}
-
-void GameFilesDialog::select(int row) {
-    if (m_list->count() == 0) {
-        return;
-    }
-    m_list->setCurrentRow(std::clamp(row, 0, m_list->count() - 1));
-    if (m_mm != nullptr) {
-        m_mm->Clear();
-    }
-    sayItem();
+int GameFilesDialog::controlOf(const QObject* control) const {
+    return control == m_butt1 ? 1 : control == m_butt2 ? 2 : 0;
 }
 
 bool GameFilesDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -142,87 +97,36 @@ bool GameFilesDialog::eventFilter(QObject* watched, QEvent* event) {
         // Only the player's Tab and Shift+Tab speak, not a switch of windows.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
-            focusIn(watched);
+            m_model.focusIn(controlOf(watched));
         }
     }
     return false;
 }
 
-void GameFilesDialog::focusIn(QObject* watched) {
-    if (m_mm == nullptr) {
-        return;
-    }
-    m_mm->Clear();
-    if (watched == m_list) {
-        m_mm->AddFile(m_word);
-        sayItem();
-    } else {
-        m_mm->AddFile(watched == m_butt1 ? "53" : "54");
-    }
-}
-
 bool GameFilesDialog::handleKey(QKeyEvent* event) {
     const Qt::KeyboardModifiers mods = event->modifiers();
-    const int key = event->key();
-    if ((mods & (Qt::ControlModifier | Qt::AltModifier)) ||
-        ((mods & Qt::ShiftModifier) && key != Qt::Key_Tab && key != Qt::Key_Backtab)) {
-        return true;
+    const DialogKey key = ToDialogKey(event->key());
+    const DialogKeyResult result = m_model.key(
+        key, (mods & Qt::ShiftModifier) != 0, (mods & (Qt::ControlModifier | Qt::AltModifier)) != 0,
+        controlOf(focusWidget()));
+    if (m_model.row() != m_list->currentRow()) {
+        m_list->setCurrentRow(m_model.row());
     }
-    QWidget* focus = focusWidget();
-    const bool inList = focus == m_list;
-    switch (key) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            (focus == m_butt2 ? m_butt2 : m_butt1)->click();
-            break;
-        case Qt::Key_Space:
-            if (focus == m_butt1 || focus == m_butt2) {
-                static_cast<QPushButton*>(focus)->click();
-            }
-            break;
-        case Qt::Key_Escape:
-            m_butt2->click();
-            break;
-        case Qt::Key_Tab:
-            moveFocus(!(mods & Qt::ShiftModifier));
-            break;
-        case Qt::Key_Backtab:
-            moveFocus(false);
-            break;
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_Home:
-        case Qt::Key_End:
-            if (inList) {
-                const int row = m_list->currentRow();
-                select(key == Qt::Key_Up     ? row - 1
-                       : key == Qt::Key_Down ? row + 1
-                       : key == Qt::Key_Home ? 0
-                                             : m_list->count() - 1);
-            }
-            break;
-        default:
-            break;
+    if (result.press != 0) {
+        (result.press == 1 ? m_butt1 : m_butt2)->click();
+    } else if (result.focus >= 0) {
+        const std::array<QWidget*, 3> ring{m_list, m_butt1, m_butt2};
+        const bool forward = key == DialogKey::Tab && !(mods & Qt::ShiftModifier);
+        ring[static_cast<std::size_t>(result.focus)]->setFocus(forward ? Qt::TabFocusReason
+                                                                       : Qt::BacktabFocusReason);
     }
     return true;
 }
 
-void GameFilesDialog::moveFocus(bool forward) {
-    const std::array<QWidget*, 3> order{m_list, m_butt1, m_butt2};
-    int at = 0;
-    for (int i = 0; i < 3; ++i) {
-        if (order[i] == focusWidget()) {
-            at = i;
-        }
-    }
-    order[(at + (forward ? 1 : 2)) % 3]->setFocus(forward ? Qt::TabFocusReason
-                                                          : Qt::BacktabFocusReason);
-}
-
 void GameFilesDialog::closeEvent(QCloseEvent* event) {
     // Closed by the window manager: a cancel, so the caller never waits forever.
-    if (m_result == 0) {
-        m_result = 2;
+    if (m_model.result() == 0) {
+        m_model.setResult(2);
     }
     event->ignore();
 }
@@ -288,49 +192,31 @@ std::int16_t SelectGameList(DialogHost& host, const QString& caption, const QStr
     return static_cast<std::int16_t>(answer);
 }
 
-QString SavedGameItem(const SlotFile& file) {
-    const char stage = file.stage();
-    return kLok + QString::number(file.slot) + QStringLiteral(".   Этап: ") +
-           (stage != 0 ? QString(QLatin1Char(stage)) : QString());
+namespace {
+
+QStringList ToQt(const std::vector<std::string>& items) {
+    QStringList list;
+    for (const std::string& item : items) {
+        list << QString::fromStdString(item);
+    }
+    return list;
 }
 
-QString NewSlotItem(int slot) {
-    return kLok + QString::number(slot) + QLatin1Char('.');
-}
+}  // namespace
 
 void ChooseSaveSlot(DialogHost& host, Announcer& mm, std::function<void(std::string)> chosen) {
-    const std::vector<SlotFile> files = ListSlots(host.userFolder());
-    QStringList items;
-    std::vector<int> numbers;
-    for (const SlotFile& file : files) {
-        items << SavedGameItem(file);
-        numbers.push_back(file.slot);
-    }
-    // A new slot never takes a name that something else holds (a folder
-    // named like a saved game): the save would fail where another slot works.
-    int slot = NewSlot(files);
-    std::error_code error;
-    while (std::filesystem::exists(GamesFolder(host.userFolder()) / SlotFileName(slot), error)) {
-        ++slot;
-    }
-    numbers.push_back(slot);
-    items << NewSlotItem(numbers.back());
-    OpenGameList(host, QStringLiteral("Сохранить игру"), items, "saving", mm,
-                 [numbers, chosen = std::move(chosen)](int k) {
+    const SlotChoices choices = SaveChoices(host.userFolder());
+    OpenGameList(host, QStringLiteral("Сохранить игру"), ToQt(choices.items), "saving", mm,
+                 [numbers = choices.numbers, chosen = std::move(chosen)](int k) {
                      chosen(k > 0 ? "lok" + std::to_string(numbers[k - 1]) : std::string());
                  });
 }
 
 std::string ChooseSavedGame(DialogHost& host, Announcer& mm, const std::vector<SlotFile>& files) {
-    QStringList items;
-    std::vector<const SlotFile*> offered;
-    for (const SlotFile& file : files) {
-        if (file.valid()) {
-            items << SavedGameItem(file);
-            offered.push_back(&file);
-        }
-    }
-    const int i = SelectGameList(host, QStringLiteral("Загрузить игру"), items, "loading", mm);
+    std::vector<std::string> items;
+    const std::vector<const SlotFile*> offered = LoadChoices(files, items);
+    const int i =
+        SelectGameList(host, QStringLiteral("Загрузить игру"), ToQt(items), "loading", mm);
     return i > 0 ? offered[i - 1]->record : std::string();
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "game/DialogModels.h"
 #include "records/SavedGameRecord.h"
 
 class QListWidget;
@@ -20,13 +21,9 @@ class DialogHost;
 class Announcer;
 
 // The game-files window: the list of saved games and free slots with the
-// buttons "Да" and "Нет", built afresh by SelectGameList
-// for each choice. It owns its controls; the announcer is borrowed while open.
-//
-// The window handles its keys itself: Up, Down, Home and End move through the
-// list; Tab and Shift+Tab go round the list and the two buttons; Enter presses the
-// focused button, elsewhere yesButton; Space the focused button; Escape noButton.
-// Other keys, and keys with Ctrl or Alt, do nothing.
+// buttons "Да" and "Нет", built afresh by SelectGameList for each choice. It
+// owns its controls; the announcer is borrowed while open. What its keys do
+// and say is the SlotList's (game/DialogModels.h); the window shows it.
 class GameFilesDialog : public QWidget {
   public:
     GameFilesDialog(Announcer* mm, std::string word);
@@ -39,16 +36,16 @@ class GameFilesDialog : public QWidget {
     void setItems(const QStringList& items);
     // What the window does when it comes up: the phrase, then, kActivatePause
     // later, the first item selected and named.
-    static constexpr int kActivatePause = 800;
-    void announce();
+    static constexpr int kActivatePause = SlotList::kActivatePause;
+    void announce() { m_model.announce(); }
     void selectFirst();
 
     // 0 while waiting, 1 after "Да", 2 after "Нет" or a close by the window manager.
-    std::int16_t result() const { return m_result; }
+    std::int16_t result() const { return static_cast<std::int16_t>(m_model.result()); }
     // The selected list position, 1-based; 0 with none.
-    int chosen() const;
+    int chosen() const { return m_model.row() + 1; }
     // Forgets the announcer: the window says nothing more.
-    void detach() { m_mm = nullptr; }
+    void detach() { m_model.detach(); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -56,17 +53,15 @@ class GameFilesDialog : public QWidget {
 
   private:
     bool handleKey(QKeyEvent* event);
-    void moveFocus(bool forward);
-    void select(int row);
-    void sayItem();
-    void focusIn(QObject* watched);
+    // The control's place in the Tab ring: 0 the list, 1 and 2 the buttons.
+    int controlOf(const QObject* control) const;
 
     QListWidget* m_list = nullptr;
     QPushButton* m_butt1 = nullptr;
     QPushButton* m_butt2 = nullptr;
     Announcer* m_mm = nullptr;
     std::string m_word;
-    std::int16_t m_result = 0;
+    SlotList m_model;
 };
 
 // Shows the list `items` under the caption `caption` over the active
@@ -75,11 +70,6 @@ class GameFilesDialog : public QWidget {
 // the chosen item, 0 when cancelled.
 std::int16_t SelectGameList(DialogHost& host, const QString& caption, const QStringList& items,
                             const std::string& word, Announcer& announcer);
-
-// The list texts: "        Лок: 3.   Этап: 1" for a saved game (the stage left
-// empty for a file without one), "        Лок: 4." for a new slot.
-QString SavedGameItem(const SlotFile& file);
-QString NewSlotItem(int slot);
 
 // The save flow: every slot file and a new slot past the highest. The dialog
 // shows and this returns at once; `chosen` gets "lok" + the chosen slot

@@ -27,9 +27,6 @@ namespace korvel {
 
 namespace {
 
-const QString kDa = QStringLiteral("Да");
-const QString kNet = QStringLiteral("Нет");
-
 // The window's inner area and its controls, in pixels at 96 dots per inch.
 constexpr int kWidth = 520;
 constexpr int kHeight = 90;
@@ -47,27 +44,12 @@ const std::array<const char*, 4> kButtonColour{"rgb(255, 255, 0)", "rgb(255, 255
                                                "rgb(255, 255, 255)", "rgb(0, 255, 0)"};
 
 QString classCaption(int style) {
-    switch (style / 32) {
-        case 0:
-            return QStringLiteral("Ошибка!");
-        case 1:
-            return QStringLiteral("Внимание!");
-        case 2:
-            return QStringLiteral("Вопрос");
-        case 3:
-            return QStringLiteral("Сообщение.");
-        default:
-            return QStringLiteral("Подтвердите.");
-    }
+    return QString::fromStdString(MessageCaption(style));
 }
 
-// Our own sound for the platform's message beep of `value` (style div 2 + 16),
-// one per dialog class: error, question, information.
+// Our own sound for the platform's message beep of `value` (style div 2 + 16).
 const char* beepEffect(int value) {
-    if (value < 32) {
-        return "msgerror";
-    }
-    return value < 48 ? "msgquestion" : "msginfo";
+    return MessageBeep((value - 16) * 2);
 }
 
 // The largest bold font, 12 down to 8 points, at which the whole of `text`
@@ -117,19 +99,12 @@ MessageDialog::MessageDialog() : QWidget(nullptr, Qt::Dialog) {
     m_kont->setGeometry(kKontRect);
     m_kont->setStyleSheet(QStringLiteral("background-color: black;"));
 
-    const std::array<QString, 4> captions{kDa, kNet, QStringLiteral("Отмена"),
-                                          QStringLiteral("Помощь")};
     for (int i = 0; i < 4; ++i) {
-        auto* button = new QPushButton(captions[i], this);
+        auto* button = new QPushButton(this);
         button->setObjectName(QStringLiteral("button%1").arg(i + 1));
         button->setGeometry(kButtonLeft[i], kButtonTop, kButtonWidth[i], kButtonHeight);
         button->setAutoDefault(false);
-        button->setStyleSheet(
-            QStringLiteral("QPushButton { background-color: %1; color: black; font-weight: bold;"
-                           " border: 1px solid black; }"
-                           " QPushButton:focus { background-color: rgb(0, 0, 128);"
-                           " color: rgb(255, 255, 0); border: 2px solid white; }")
-                .arg(QLatin1String(kButtonColour[i])));
+        button->setStyleSheet(DialogButtonStyle(kButtonColour[i]));
         button->installEventFilter(this);
         connect(button, &QPushButton::clicked, this, [this, i] { m_result = i + 1; });
         m_butt[i] = button;
@@ -148,56 +123,18 @@ MessageDialog::MessageDialog() : QWidget(nullptr, Qt::Dialog) {
 MessageDialog::~MessageDialog() = default;
 
 void MessageDialog::ApplyOptions(int options) {
-    const int o = options;
-    const int b = o % 16;
-    const bool replace = o == 17 || o == 18 || o == 20;
     m_building = true;
-
-    if (b % 8 == 6) {
-        m_butt[0]->setText(QStringLiteral("Пропустить"));
-    }
-    if (b % 4 == 1) {
-        m_butt[0]->setText(QStringLiteral("ОК"));
-    }
-    if (b % 8 == 2) {
-        m_butt[1]->setText(QStringLiteral("Закрыть"));
-    }
-    if (b % 8 == 0 || b % 8 == 6) {
-        m_butt[1]->setText(QStringLiteral("Продолжить"));
-    }
-    if (replace) {
-        m_butt[0]->setText(QStringLiteral("Пропустить"));
-        m_butt[1]->setText(QStringLiteral("Заменить"));
-        m_butt[3]->setText(QStringLiteral("Добавить"));
-    }
-
-    m_shown[0] = b % 2 == 1 || b % 8 == 6;
-    m_shown[1] = b % 4 >= 2 || b % 8 == 0;
-    m_shown[2] = b % 8 >= 4 || b % 8 == 0;
-    m_shown[3] = b >= 8;
-    for (int i = 0; i < 4; ++i) {
-        m_shown[i] = m_shown[i] || replace;
-        m_butt[i]->setVisible(m_shown[i]);
+    m_buttons = MessageButtons(options);
+    m_buttons.setAnnouncer(m_mm);
+    for (int n = 1; n <= 4; ++n) {
+        m_butt[n - 1]->setText(QString::fromStdString(m_buttons.caption(n)));
+        m_butt[n - 1]->setVisible(m_buttons.shown(n));
     }
 
     m_text->hide();
     m_text->show();
 
-    int focus = 1;
-    if (o < 16) {
-        // The first shown button takes the focus, never a hidden one.
-        while (!m_shown[focus - 1]) {
-            ++focus;
-        }
-    } else if (o == 17) {
-        focus = 0;
-    } else if (o == 18 || o == 19 || o == 22 || o == 23 || o == 27 || o == 30 || o == 31) {
-        focus = 2;
-    } else if (o == 16 || o == 20 || o == 21 || o == 24 || o == 29) {
-        focus = 3;
-    } else {
-        focus = 4;
-    }
+    const int focus = m_buttons.firstFocus();
     if (focus == 0) {
         m_text->setFocus(Qt::OtherFocusReason);
     } else {
@@ -207,15 +144,7 @@ void MessageDialog::ApplyOptions(int options) {
 }
 
 std::int16_t MessageDialog::closeAnswer() const {
-    if (m_shown[2]) {
-        return 3;
-    }
-    for (int n = 4; n > 1; --n) {
-        if (m_shown[n - 1]) {
-            return static_cast<std::int16_t>(n);
-        }
-    }
-    return 1;
+    return static_cast<std::int16_t>(m_buttons.closeAnswer());
 }
 
 int MessageDialog::focusedButton() const {
@@ -244,9 +173,9 @@ bool MessageDialog::eventFilter(QObject* watched, QEvent* event) {
             if (n != 0 && !m_building && reason != Qt::ActiveWindowFocusReason &&
                 reason != Qt::PopupFocusReason) {
                 if (event->type() == QEvent::FocusIn) {
-                    buttonFocusIn(n);
+                    m_buttons.focusIn(n);
                 } else {
-                    buttonFocusOut(n);
+                    m_buttons.focusOut(n);
                 }
             }
             return false;
@@ -258,89 +187,18 @@ bool MessageDialog::eventFilter(QObject* watched, QEvent* event) {
 
 bool MessageDialog::handleKey(QKeyEvent* event) {
     const Qt::KeyboardModifiers mods = event->modifiers();
-    if (mods & (Qt::ControlModifier | Qt::AltModifier)) {
-        return true;
+    const DialogKey key = ToDialogKey(event->key());
+    const DialogKeyResult result =
+        m_buttons.key(key, (mods & Qt::ShiftModifier) != 0,
+                      (mods & (Qt::ControlModifier | Qt::AltModifier)) != 0, focusedButton());
+    if (result.press != 0) {
+        m_butt[result.press - 1]->click();
+    } else if (result.focus > 0) {
+        const bool forward = (key == DialogKey::Tab && !(mods & Qt::ShiftModifier)) ||
+                             key == DialogKey::Right || key == DialogKey::Down;
+        m_butt[result.focus - 1]->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
     }
-    const int focused = focusedButton();
-    switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            if (focused != 0) {
-                press(focused);
-            } else if (m_shown[0]) {
-                press(1);
-            }
-            return true;
-        case Qt::Key_Space:
-            if (focused != 0) {
-                press(focused);
-            }
-            return true;
-        case Qt::Key_Escape:
-            if (m_shown[2]) {
-                press(3);
-            }
-            return true;
-        case Qt::Key_Tab:
-            moveFocus(!(mods & Qt::ShiftModifier));
-            return true;
-        case Qt::Key_Backtab:
-        case Qt::Key_Left:
-        case Qt::Key_Up:
-            moveFocus(false);
-            return true;
-        case Qt::Key_Right:
-        case Qt::Key_Down:
-            moveFocus(true);
-            return true;
-        default:
-            return false;
-    }
-}
-
-void MessageDialog::moveFocus(bool forward) {
-    std::vector<int> shown;
-    for (int n = 1; n <= 4; ++n) {
-        if (m_shown[n - 1]) {
-            shown.push_back(n);
-        }
-    }
-    if (shown.empty()) {
-        return;
-    }
-    const int count = static_cast<int>(shown.size());
-    const auto at = std::find(shown.begin(), shown.end(), focusedButton());
-    int index = 0;
-    if (at == shown.end()) {
-        index = forward ? 0 : count - 1;
-    } else {
-        index = (static_cast<int>(at - shown.begin()) + (forward ? 1 : count - 1)) % count;
-    }
-    m_butt[shown[index] - 1]->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-}
-
-void MessageDialog::press(int n) {
-    m_butt[n - 1]->click();
-}
-
-// The "Да" and "Нет" buttons name themselves on every arrival but the first;
-// leaving any button cuts the announcer short, except the first leaving of
-// buttons 1 and 2, which only marks them as seen.
-void MessageDialog::buttonFocusIn(int n) {
-    if (n > 2 || m_mm == nullptr || !m_seen[n - 1]) {
-        return;
-    }
-    if (m_butt[n - 1]->text() == (n == 1 ? kDa : kNet)) {
-        m_mm->AddFile(n == 1 ? "53" : "54");
-    }
-}
-
-void MessageDialog::buttonFocusOut(int n) {
-    if (n <= 2 && !m_seen[n - 1]) {
-        m_seen[n - 1] = true;
-    } else if (m_mm != nullptr) {
-        m_mm->Clear();
-    }
+    return result.handled;
 }
 
 void MessageDialog::closeEvent(QCloseEvent* event) {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "game/DialogModels.h"
+
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -34,7 +36,10 @@ class MessageDialog : public QWidget {
 
     // The announcer the buttons speak through; null keeps them silent.
     Announcer* announcer() const { return m_mm; }
-    void setAnnouncer(Announcer* mm) { m_mm = mm; }
+    void setAnnouncer(Announcer* mm) {
+        m_mm = mm;
+        m_buttons.setAnnouncer(mm);
+    }
 
     // Sets captions, shown buttons and the first focus from the options (style
     // mod 32). While this runs, focus changes are not the player's and say nothing.
@@ -48,7 +53,7 @@ class MessageDialog : public QWidget {
     std::int16_t closeAnswer() const;
     // The button number holding the window's focus, 0 for the text area.
     int focusedButton() const;
-    bool isShown(int n) const { return m_shown[n - 1]; }
+    bool isShown(int n) const { return m_buttons.shown(n); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -57,17 +62,12 @@ class MessageDialog : public QWidget {
   private:
     int buttonNumber(const QObject* object) const;
     bool handleKey(QKeyEvent* event);
-    void moveFocus(bool forward);
-    void press(int n);
-    void buttonFocusIn(int n);
-    void buttonFocusOut(int n);
 
     QPlainTextEdit* m_text = nullptr;
     QLabel* m_kont = nullptr;
     std::array<QPushButton*, 4> m_butt{};
-    std::array<bool, 4> m_shown{};
-    // The "first focus seen" flags of buttons 1 and 2.
-    std::array<bool, 2> m_seen{};
+    // Captions, shown buttons, what the keys do and what moving between the buttons says.
+    MessageButtons m_buttons;
     Announcer* m_mm = nullptr;
     std::int16_t m_result = 0;
     bool m_building = false;

@@ -4,6 +4,8 @@
 #include <array>
 #include <utility>
 
+#include "game/BoardKeys.h"
+
 namespace korvel {
 namespace {
 
@@ -21,22 +23,6 @@ constexpr std::array<std::pair<quint32, int>, 33> kScanCodes{{
     {52, Qt::Key_Z},         {53, Qt::Key_X},           {54, Qt::Key_C},
     {55, Qt::Key_V},         {56, Qt::Key_B},           {57, Qt::Key_N},
     {58, Qt::Key_M},         {59, Qt::Key_Comma},       {60, Qt::Key_Period},
-}};
-
-// The Russian (ЙЦУКЕН) letters by their place on the keyboard: the capital
-// letter's code, which is Qt's key code for it, and the Latin key in its place.
-constexpr std::array<std::pair<int, int>, 33> kCyrillic{{
-    {0x0419, Qt::Key_Q},         {0x0426, Qt::Key_W},           {0x0423, Qt::Key_E},
-    {0x041A, Qt::Key_R},         {0x0415, Qt::Key_T},           {0x041D, Qt::Key_Y},
-    {0x0413, Qt::Key_U},         {0x0428, Qt::Key_I},           {0x0429, Qt::Key_O},
-    {0x0417, Qt::Key_P},         {0x0425, Qt::Key_BracketLeft}, {0x042A, Qt::Key_BracketRight},
-    {0x0424, Qt::Key_A},         {0x042B, Qt::Key_S},           {0x0412, Qt::Key_D},
-    {0x0410, Qt::Key_F},         {0x041F, Qt::Key_G},           {0x0420, Qt::Key_H},
-    {0x041E, Qt::Key_J},         {0x041B, Qt::Key_K},           {0x0414, Qt::Key_L},
-    {0x0416, Qt::Key_Semicolon}, {0x042D, Qt::Key_Apostrophe},  {0x0401, Qt::Key_QuoteLeft},
-    {0x042F, Qt::Key_Z},         {0x0427, Qt::Key_X},           {0x0421, Qt::Key_C},
-    {0x041C, Qt::Key_V},         {0x0418, Qt::Key_B},           {0x0422, Qt::Key_N},
-    {0x042C, Qt::Key_M},         {0x0411, Qt::Key_Comma},       {0x042E, Qt::Key_Period},
 }};
 
 // X11 keysyms of the Cyrillic letters (lower and upper case) to the capital's code.
@@ -58,13 +44,9 @@ int CyrillicFromKeysym(quint32 keysym) {
     return 0;
 }
 
+// The Latin key in the place of a Russian letter, as a Qt key; 0 for any other key.
 int FromCyrillic(int capital) {
-    for (const auto& [letter, latin] : kCyrillic) {
-        if (letter == capital) {
-            return latin;
-        }
-    }
-    return 0;
+    return capital > 0 ? LatinKeyOfCyrillic(static_cast<char32_t>(capital)) : 0;
 }
 
 bool PlatformGivesKeyCodes() {

@@ -1,8 +1,8 @@
-// Whole flows of the board, the help window and the first start, played by a
-// scripted player and kept as golden transcripts (data/flows.txt).
+// Whole flows of the board, its questions and lists, played by a scripted
+// player on the game without Qt and kept as golden transcripts (data/flows.txt).
 #include <gtest/gtest.h>
 
-#include "Session.h"
+#include "GameSession.h"
 
 namespace korvel::testing {
 namespace {
@@ -10,7 +10,7 @@ namespace {
 class Flow : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Flow, SoundsAsRecorded) {
-    ExpectGolden(PlayFlow(GetParam()), FirstWord(GetParam()));
+    ExpectGolden(PlayGameFlow(GetParam()), FirstWord(GetParam()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Board, Flow, ::testing::ValuesIn(DataLines("flows.txt")),

@@ -2,9 +2,7 @@
 // kept as golden transcripts, the Games folder's files at the end of each.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-
-#include "Session.h"
+#include "GameSession.h"
 
 namespace korvel::testing {
 namespace {
@@ -29,7 +27,7 @@ struct Flow {
 };
 
 // A line of the test's own in the transcript, stamped as the session stamps.
-void Note(Session& s, const std::string& text) {
+void Note(GameSession& s, const std::string& text) {
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%8.3f ", static_cast<double>(s.now()) / 1000.0);
     s.lines.push_back(stamp + text);
@@ -40,7 +38,7 @@ void PrintTo(const Flow& flow, std::ostream* out) {
 }
 
 // What the Games folder holds: each file's decoded record.
-void ListFolder(Session& s) {
+void ListFolder(GameSession& s) {
     const auto games = s.folder / "Games";
     if (!std::filesystem::is_directory(games)) {
         s.lines.push_back("Games: " + ReadBytes(games));
@@ -60,7 +58,7 @@ class SavedGames : public ::testing::TestWithParam<Flow> {};
 
 TEST_P(SavedGames, SoundAsRecorded) {
     const Flow& flow = GetParam();
-    Session s;
+    GameSession s;
     std::filesystem::create_directories(s.folder / "Games");
     for (const auto& [name, bytes] : flow.files) {
         if (name == "Games") {
@@ -68,17 +66,13 @@ TEST_P(SavedGames, SoundAsRecorded) {
         }
         s.writeFile(name == "Games" ? name : "Games/" + name, bytes);
     }
-    ASSERT_TRUE(s.app->StartUp());
+    ASSERT_TRUE(s.startUp());
     std::int64_t at = flow.load ? 2000 : 8000;
     for (const auto& key : flow.keys) {
         if (key == "Close") {
             s.clock.singleShot(static_cast<int>(at), [&s] {
                 Note(s, "the window manager closes the dialog");
-                for (QWidget* w : QApplication::topLevelWidgets()) {
-                    if (w->objectName() == "frmGameFiles" && w->isVisible()) {
-                        w->close();
-                    }
-                }
+                s.closeDialog();
             });
         } else if (key != "-") {
             s.press(at, key);
@@ -86,7 +80,7 @@ TEST_P(SavedGames, SoundAsRecorded) {
         at += 1500;
     }
     if (flow.load) {
-        s.app->GameChoice(3);
+        s.loadGame();
     } else {
         s.startGame({2, 1, 0, 1});
     }

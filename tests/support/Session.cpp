@@ -7,11 +7,8 @@
 #include <QThreadPool>
 #include <algorithm>
 #include <cstdlib>
-#include <iterator>
-#include <sstream>
 
 #include "app/Startup.h"
-#include "records/SavedGameRecord.h"
 #include "voice/Announcer.h"
 
 namespace korvel::testing {
@@ -209,81 +206,47 @@ void Session::runUntil(std::int64_t atMs) {
     clock.advance(atMs - now());
 }
 
-std::string FirstWord(const std::string& line) {
-    return line.substr(0, line.find(' '));
-}
-
 std::vector<std::string> PlayFlow(const std::string& flow) {
-    std::vector<std::string> field;
-    for (std::size_t from = 0, bar = 0; bar != std::string::npos; from = bar + 1) {
-        field.push_back(flow.substr(from, (bar = flow.find('|', from)) - from) + " ");
-    }
-    field.resize(std::max<std::size_t>(field.size(), 6), " ");
-    std::istringstream numbers(field.at(1) + field.at(2) + field.at(4)), keyText(field.at(3)),
-        optionText(field.at(5));
-    GameChoiceValues choice;
-    std::int64_t from = 0, step = 0, until = 0;
-    numbers >> choice.menu >> choice.tip >> choice.minutes >> choice.level >> from >> step >> until;
-    const std::vector<std::string> keys{std::istream_iterator<std::string>(keyText), {}};
-    std::map<std::string, std::string> option;
-    for (std::string word; optionText >> word;) {
-        const std::size_t eq = word.find('=');
-        option[word.substr(0, eq)] += eq == std::string::npos ? "" : word.substr(eq + 1) + " ";
-    }
+    const FlowScript script = ParseFlow(flow);
     Session s;
     const std::string data = std::getenv("KORVEL_TEST_DATA");
-    std::istringstream settings(option["ini"]), files(option["file"]), states(option["state"]);
-    for (std::string w; settings >> w;) {  // Section.key=value
-        const std::size_t dot = w.find('.'), eq = w.find('=');
-        s.setIni(w.substr(0, dot), w.substr(dot + 1, eq - dot - 1), w.substr(eq + 1));
+    for (const auto& [section, key, value] : script.ini) {
+        s.setIni(section, key, value);
     }
-    for (std::string w; files >> w;) {  // NAME:DATA
-        std::filesystem::create_directories((s.folder / w.substr(0, w.find(':'))).parent_path());
-        s.writeFile(w.substr(0, w.find(':')), ReadBytes(data + "/" + w.substr(w.find(':') + 1)));
+    for (const auto& [name, dataFile] : script.files) {
+        std::filesystem::create_directories((s.folder / name).parent_path());
+        s.writeFile(name, ReadBytes(data + "/" + dataFile));
     }
     s.app->StartUp();
-    if (option.count("readme")) {
+    if (script.option.count("readme")) {
         HandleReadMe(s.folder.path(), "01.02.2026 03:04:05");
     }
-    s.answerKey = option["answer"].substr(0, option["answer"].find(' '));
+    s.answerKey = script.answerKey;
     s.game().timeOfDay = [] { return std::array<int, 3>{21, 4, 2}; };
-    auto state = [&s] {
-        const Game& g = s.game();
-        return BuildRecord(g.savedState()) + " passes " + std::to_string(g.passCount()) +
-               ", last turn by " + std::to_string(g.lastTurns().lastPlayer) + ", take-backs " +
-               std::to_string(g.takeBackDepth()) + (g.clockRunning() ? ", timer running" : "");
-    };
-    s.pressAll(from, static_cast<int>(step), keys);
+    s.pressAll(script.from, static_cast<int>(script.step), script.keys);
     std::vector<std::string> noted;
-    for (int at; states >> at;) {
-        s.clock.singleShot(
-            at, [&] { noted.push_back("state " + std::to_string(s.now()) + " " + state()); });
+    for (const int at : script.states) {
+        s.clock.singleShot(at, [&] {
+            noted.push_back("state " + std::to_string(s.now()) + " " + GameState(s.game()));
+        });
     }
-    if (option.count("firstrun")) {
+    if (script.option.count("firstrun")) {
         s.clock.singleShot(4000, [] { QApplication::activeWindow()->close(); });
         s.app->HandleReadMeStep(HandleReadMe(s.folder.path(), "01.02.2026 03:04:05"));
         s.lines.push_back("back at " + std::to_string(s.now()) + " ms");
-    } else if (option.count("menu")) {
+    } else if (script.option.count("menu")) {
         s.app->ShowMenu(true);
     } else {
-        s.startGame(choice);
+        s.startGame(script.choice);
     }
-    s.runUntil(until);
+    s.runUntil(script.until);
     std::vector<std::string> out = s.lines;
-    out.push_back(std::string("board ") + (s.boardShown() ? "shown" : "hidden") + ", times " +
-                  std::to_string(s.game().setup().secondsPerMove));
-    for (const char* key : {"position", "type", "time", "level"}) {
-        out.push_back(std::string("[Menu] ") + key + "=" + s.app->settings().GetIni("Menu", key));
+    for (std::string& line :
+         EndLines(s.boardShown(), s.game(), s.app->settings(), s.app->mm(), s.clock, s.device)) {
+        out.push_back(std::move(line));
     }
-    out.push_back("[Music] music=" + s.app->settings().GetIni("Music", "music"));
-    Announcer next(s.clock, s.app->settings(), s.device);  // what the next start reads
-    next.Init(20);
-    out.push_back("[Music] rate " + std::to_string(s.app->mm().Rate()) + ", volume " +
-                  std::to_string(s.app->mm().MusicVolume()) + "; read back " +
-                  std::to_string(next.Rate()) + ", " + std::to_string(next.MusicVolume()) +
-                  "; [Dictor] speed=" + s.app->settings().GetIni("Dictor", "speed"));
     out.insert(out.end(), noted.begin(), noted.end());
-    out.push_back("game " + state());
+    out.push_back("game " + GameState(s.game()));
     return out;
 }
 

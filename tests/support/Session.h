@@ -9,6 +9,7 @@
 
 #include "FakeAudioDevice.h"
 #include "FakeSpeech.h"
+#include "FlowScript.h"
 #include "Golden.h"
 #include "TempFolder.h"
 #include "VirtualClock.h"
@@ -17,15 +18,6 @@
 #include "platform/SdlAudioDevice.h"
 
 namespace korvel::testing {
-
-// The menu's choices for a game started by a test: opponent kind (1 two
-// players, 2 the computer), game type 1..4, minutes per move and level 1..4.
-struct GameChoiceValues {
-    std::int16_t menu = 1;
-    std::int16_t tip = 1;
-    std::int16_t minutes = 0;
-    std::int16_t level = 1;
-};
 
 // The whole program played by a scripted player in virtual time, on Qt's
 // offscreen platform: key presses at virtual times, delivered by the clock to
@@ -86,20 +78,10 @@ class Session {
     std::map<std::filesystem::path, bool> m_judged;
 };
 
-// Plays one flow of a flows file and returns its transcript. A flow is a line
-// "name | menu tip minutes level | from step | keys | until | options": the
-// program starts, the keys are pressed `step` ms apart from `from` ms on, the
-// game of those menu choices starts at once and time runs to `until` ms. The
-// options: "ini=Section.key=value" before the start; "file=NAME:DATA" the
-// program folder's file NAME from the data file DATA; "answer=KEY" for every
-// dialog; "readme" the rules file written at start; "menu" the menu shown
-// instead of a game; "firstrun" the rules shown as on the first start, closed
-// by the window manager at 4 s; "state=MS" the game's state noted at that
-// time. The transcript ends with the stored choices and the game's state.
+// Plays one flow of a flows file (see FlowScript) on the whole program and
+// returns its transcript, which ends with the stored choices and the game's state.
 std::vector<std::string> PlayFlow(const std::string& flow);
 // Makes the one QApplication of the test program, when there is none yet.
 void StartQt();
-// The first word of a line: a flow's name.
-std::string FirstWord(const std::string& line);
 
 }  // namespace korvel::testing

@@ -1,0 +1,76 @@
+#include "FlowScript.h"
+
+#include <algorithm>
+#include <iterator>
+#include <sstream>
+
+#include "core/IniFile.h"
+#include "game/Game.h"
+#include "records/SavedGameRecord.h"
+#include "voice/Announcer.h"
+
+namespace korvel::testing {
+
+FlowScript ParseFlow(const std::string& flow) {
+    std::vector<std::string> field;
+    for (std::size_t from = 0, bar = 0; bar != std::string::npos; from = bar + 1) {
+        field.push_back(flow.substr(from, (bar = flow.find('|', from)) - from) + " ");
+    }
+    field.resize(std::max<std::size_t>(field.size(), 6), " ");
+    std::istringstream numbers(field.at(1) + field.at(2) + field.at(4)), keyText(field.at(3)),
+        optionText(field.at(5));
+    FlowScript script;
+    GameChoiceValues& choice = script.choice;
+    numbers >> choice.menu >> choice.tip >> choice.minutes >> choice.level >> script.from >>
+        script.step >> script.until;
+    script.keys = {std::istream_iterator<std::string>(keyText), {}};
+    for (std::string word; optionText >> word;) {
+        const std::size_t eq = word.find('=');
+        script.option[word.substr(0, eq)] +=
+            eq == std::string::npos ? "" : word.substr(eq + 1) + " ";
+    }
+    std::istringstream settings(script.option["ini"]), files(script.option["file"]),
+        states(script.option["state"]);
+    for (std::string w; settings >> w;) {  // Section.key=value
+        const std::size_t dot = w.find('.'), eq = w.find('=');
+        script.ini.push_back({w.substr(0, dot), w.substr(dot + 1, eq - dot - 1), w.substr(eq + 1)});
+    }
+    for (std::string w; files >> w;) {  // NAME:DATA
+        script.files.emplace_back(w.substr(0, w.find(':')), w.substr(w.find(':') + 1));
+    }
+    for (int at; states >> at;) {
+        script.states.push_back(at);
+    }
+    script.answerKey = script.option["answer"].substr(0, script.option["answer"].find(' '));
+    return script;
+}
+
+std::string GameState(const Game& g) {
+    return BuildRecord(g.savedState()) + " passes " + std::to_string(g.passCount()) +
+           ", last turn by " + std::to_string(g.lastTurns().lastPlayer) + ", take-backs " +
+           std::to_string(g.takeBackDepth()) + (g.clockRunning() ? ", timer running" : "");
+}
+
+std::vector<std::string> EndLines(bool boardShown, const Game& game, Settings& settings,
+                                  const Announcer& mm, Clock& clock, AudioDevice& device) {
+    std::vector<std::string> out;
+    out.push_back(std::string("board ") + (boardShown ? "shown" : "hidden") + ", times " +
+                  std::to_string(game.setup().secondsPerMove));
+    for (const char* key : {"position", "type", "time", "level"}) {
+        out.push_back(std::string("[Menu] ") + key + "=" + settings.GetIni("Menu", key));
+    }
+    out.push_back("[Music] music=" + settings.GetIni("Music", "music"));
+    Announcer next(clock, settings, device);  // what the next start reads
+    next.Init(20);
+    out.push_back("[Music] rate " + std::to_string(mm.Rate()) + ", volume " +
+                  std::to_string(mm.MusicVolume()) + "; read back " + std::to_string(next.Rate()) +
+                  ", " + std::to_string(next.MusicVolume()) +
+                  "; [Dictor] speed=" + settings.GetIni("Dictor", "speed"));
+    return out;
+}
+
+std::string FirstWord(const std::string& line) {
+    return line.substr(0, line.find(' '));
+}
+
+}  // namespace korvel::testing

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace korvel {
+class Announcer;
+class Clock;
+class AudioDevice;
+class Game;
+class Settings;
+}  // namespace korvel
+
+namespace korvel::testing {
+
+// The menu's choices for a game started by a test: opponent kind (1 two
+// players, 2 the computer), game type 1..4, minutes per move and level 1..4.
+struct GameChoiceValues {
+    std::int16_t menu = 1;
+    std::int16_t tip = 1;
+    std::int16_t minutes = 0;
+    std::int16_t level = 1;
+};
+
+// One flow of a flows file: "name | menu tip minutes level | from step | keys
+// | until | options": the keys are pressed `step` ms apart from `from` ms on
+// ("-": no key), the game of those menu choices starts at once and time runs
+// to `until` ms. The options: "ini=Section.key=value" before the start;
+// "file=NAME:DATA" the program folder's file NAME from the data file DATA;
+// "answer=KEY" for every dialog; "readme" the rules file written at start;
+// "menu" the menu shown instead of a game; "firstrun" the rules shown as on the
+// first start, closed by the window manager at 4 s; "state=MS" the game's
+// state noted at that time.
+struct FlowScript {
+    GameChoiceValues choice;
+    std::int64_t from = 0, step = 0, until = 0;
+    std::vector<std::string> keys;
+    std::map<std::string, std::string> option;  // the words of each option, space-separated
+    struct Ini {
+        std::string section, key, value;
+    };
+    std::vector<Ini> ini;
+    std::vector<std::pair<std::string, std::string>> files;  // NAME, DATA
+    std::vector<int> states;
+    std::string answerKey;
+};
+FlowScript ParseFlow(const std::string& flow);
+
+// The game's state at the end of a flow and at its "state" times: the record
+// it would save, the passes, who played last, the take-backs, the clock.
+std::string GameState(const Game& game);
+// The end of a flow's transcript: the board, the stored choices, the music
+// and speech settings as kept and as the next start reads them.
+std::vector<std::string> EndLines(bool boardShown, const Game& game, Settings& settings,
+                                  const Announcer& mm, Clock& clock, AudioDevice& device);
+
+// The first word of a line: a flow's name.
+std::string FirstWord(const std::string& line);
+
+}  // namespace korvel::testing

@@ -1,0 +1,427 @@
+#include "GameSession.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "game/BoardKeys.h"
+#include "game/DialogModels.h"
+#include "records/SavedGameRecord.h"
+#include "voice/SoundEffects.h"
+
+namespace korvel::testing {
+namespace {
+
+// A key as pressed: its name under the Latin layout, and the modifiers held.
+struct PressedKey {
+    std::string name;
+    bool shift = false, ctrlOrAlt = false;
+};
+
+PressedKey ParseKey(std::string name) {
+    PressedKey key;
+    for (const char* prefix : {"Shift+", "Ctrl+", "Alt+"}) {
+        if (name.rfind(prefix, 0) == 0) {
+            (prefix[0] == 'S' ? key.shift : key.ctrlOrAlt) = true;
+            name = name.substr(std::string(prefix).size());
+        }
+    }
+    // "ru:Л" and "bare:Л": a Russian letter, found by its place on the keyboard.
+    for (const char* layout : {"ru:", "bare:"}) {
+        if (name.rfind(layout, 0) == 0) {
+            const std::string letter = name.substr(std::string(layout).size());
+            const char32_t code =
+                letter.size() == 2
+                    ? static_cast<char32_t>(((letter[0] & 0x1F) << 6) | (letter[1] & 0x3F))
+                    : 0;
+            const char latin = LatinKeyOfCyrillic(code);
+            if (latin == 0) {
+                ADD_FAILURE() << "unknown key " << name;
+            }
+            name = std::string(1, latin);
+        }
+    }
+    key.name = name;
+    return key;
+}
+
+DialogKey ToDialogKey(const std::string& name) {
+    static const std::pair<const char*, DialogKey> kKeys[] = {
+        {"Enter", DialogKey::Enter}, {"Space", DialogKey::Space}, {"Escape", DialogKey::Escape},
+        {"Tab", DialogKey::Tab},     {"Left", DialogKey::Left},   {"Right", DialogKey::Right},
+        {"Up", DialogKey::Up},       {"Down", DialogKey::Down},   {"Home", DialogKey::Home},
+        {"End", DialogKey::End}};
+    for (const auto& [known, key] : kKeys) {
+        if (name == known) {
+            return key;
+        }
+    }
+    return DialogKey::Other;
+}
+
+std::string Trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    return first == std::string::npos ? ""
+                                      : text.substr(first, text.find_last_not_of(' ') + 1 - first);
+}
+
+std::string Joined(const std::vector<std::string>& items, const std::string& between) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        text += (i == 0 ? "" : between) + items[i];
+    }
+    return text;
+}
+
+}  // namespace
+
+// The window of the game without its widgets: the board's keys, the pause's
+// panel, the dialogs over them, and the menu the game goes back to.
+class GameSession::View : public GameView {
+  public:
+    explicit View(GameSession& s) : m_s(s) {}
+
+    bool boardShown = false;
+
+    void discsChanged() override {}
+    void holdPicture(bool) override {}
+    void cursorMoved(int, int) override {}
+    void cursorFramesShown(bool, bool) override {}
+    void playerShown(int, int) override {}
+    void nameShown(int, const std::string&) override {}
+    void clockShown(bool) override {}
+    void secondsLeftShown(int, int) override {}
+    void turnMarkBlinked() override {}
+    void turnMarksHidden() override {}
+    void pauseShown(bool shown, int) override { m_paused = shown; }
+    void keyboardToBoard() override { m_paused = false; }
+
+    void ask(const Question& question, std::function<void(int)> answer) override {
+        auto open = std::make_shared<Message>();
+        const int style = question.style < 0 || question.style > 159 ? 97 : question.style;
+        const std::string caption =
+            question.caption.empty() ? MessageCaption(style) : question.caption;
+        if (LoadEffect(open->beep, m_s.folders.data, MessageBeep(style))) {
+            std::int32_t pan = 0, volume = 0, frequency = 0;  // the file's own rate
+            PlayEffect(open->beep, pan, volume, frequency);
+        }
+        open->buttons = MessageButtons(style % 32);
+        open->focused = open->buttons.firstFocus();
+        std::string buttons;
+        for (int n = 1; n <= 4; ++n) {
+            if (open->buttons.shown(n)) {
+                buttons += (n == open->focused ? " >" : " ") + std::to_string(n) + ":" +
+                           open->buttons.caption(n);
+            }
+        }
+        std::string text = question.text;
+        for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) {
+            text.replace(at, 2, " | ");
+        }
+        m_message = open;
+        shown("message", caption, "dialog [" + caption + "] " + text + " /" + buttons);
+        open->buttons.setAnnouncer(question.spoken ? m_s.game().announcer() : nullptr);
+        m_s.clock.resumeWhen([open] { return open->result != 0; },
+                             [this, open, caption, answer = std::move(answer)] {
+                                 open->buttons.setAnnouncer(nullptr);
+                                 ReleaseEffect(open->beep);
+                                 m_message.reset();
+                                 answered("message", caption, open->result, "");
+                                 answer(open->result);
+                             });
+    }
+
+    void chooseSaveSlot(std::function<void(std::string)> answer) override {
+        const SlotChoices choices = SaveChoices(m_s.folders.user);
+        openList("Сохранить игру", choices.items, "saving",
+                 [numbers = choices.numbers, answer = std::move(answer)](int k) {
+                     answer(k > 0 ? "lok" + std::to_string(numbers[k - 1]) : std::string());
+                 });
+    }
+
+    void showHelp(std::function<void(bool)> answer) override {
+        m_help = std::move(answer);
+        shown("help", "Помощь!", "help [Помощь!]");
+    }
+
+    void backToMenu() override {
+        m_s.settings.SetNumber("Music", "music", m_s.game().musicOn() ? -1 : 0);
+        boardShown = false;
+        showMenu();
+    }
+
+    // The menu shows: its title is said, then its stored choice is selected
+    // and named, unless it already was.
+    void showMenu() {
+        m_s.mm.AddFile("menu0");
+        m_s.clock.waitUntil([this] { return m_s.mm.Count() == 0; });
+        const int position = m_s.m_menu.menu;
+        if (position >= 1 && position <= 6 && position != m_menuRow) {
+            m_menuRow = position;
+            m_s.mm.Clear();
+            m_s.mm.PlaySound("menu" + std::to_string(position));
+        }
+    }
+
+    void openList(const std::string& caption, const std::vector<std::string>& items,
+                  const std::string& word, std::function<void(int)> chosen) {
+        auto open = std::make_shared<List>(&m_s.mm, word, items);
+        m_list = open;
+        shown("gamefiles", caption,
+              "dialog [" + caption + "] " + Joined(items, " | ") + " / 1:Да 2:Нет");
+        open->model.announce();
+        // The first item follows the phrase rather than cutting it short.
+        m_s.clock.resumeAfter(SlotList::kActivatePause, [open] {
+            if (open->model.result() == 0) {
+                open->model.selectFirst();
+            }
+        });
+        m_s.clock.resumeWhen(
+            [open] { return open->model.result() != 0; },
+            [this, open, caption, chosen = std::move(chosen)] {
+                const int answer = open->model.result() == 1 ? open->model.row() + 1 : 0;
+                open->model.detach();
+                m_list.reset();
+                answered("gamefiles", caption, answer > 0 ? 1 : 2,
+                         answer > 0 ? Trimmed(open->model.items()[answer - 1]) : "");
+                chosen(answer);
+            });
+    }
+
+    void key(const std::string& name) {
+        const PressedKey key = ParseKey(name);
+        if (m_message) {
+            Message& open = *m_message;
+            const DialogKeyResult result =
+                open.buttons.key(ToDialogKey(key.name), key.shift, key.ctrlOrAlt, open.focused);
+            if (result.press != 0) {
+                open.result = result.press;
+            } else if (result.focus > 0 && result.focus != open.focused) {
+                open.buttons.focusOut(open.focused);
+                open.focused = result.focus;
+                open.buttons.focusIn(open.focused);
+            }
+        } else if (m_list) {
+            List& open = *m_list;
+            const DialogKeyResult result =
+                open.model.key(ToDialogKey(key.name), key.shift, key.ctrlOrAlt, open.focused);
+            if (result.press == 0 && result.focus >= 0 && result.focus != open.focused) {
+                open.focused = result.focus;
+                open.model.focusIn(open.focused);
+            }
+        } else if (m_help) {
+            if (!key.shift && !key.ctrlOrAlt && (key.name == "Escape" || key.name == "Enter")) {
+                closeHelp();
+            }
+        } else if (boardShown && !key.shift && !key.ctrlOrAlt) {
+            if (const auto command = m_paused ? PanelCommand(key.name) : BoardCommand(key.name)) {
+                m_s.game().command(*command);
+            }
+        }
+    }
+
+    void close() {
+        if (m_message) {
+            m_message->result = m_message->buttons.closeAnswer();
+        } else if (m_list) {
+            m_list->model.setResult(2);
+        } else if (m_help) {
+            closeHelp();
+        }
+    }
+
+  private:
+    struct Message {
+        MessageButtons buttons;
+        int focused = 0;
+        EffectBuffer beep;
+        int result = 0;
+    };
+    struct List {
+        List(Announcer* mm, std::string word, std::vector<std::string> items)
+            : model(mm, std::move(word), std::move(items)) {}
+        SlotList model;
+        int focused = 0;  // the list
+    };
+
+    void shown(const std::string& kind, const std::string& caption, const std::string& line) {
+        m_s.device.write(line);
+        if (m_s.onDialog) {
+            m_s.onDialog({kind, caption, 0});
+        }
+        if (!m_s.answerKey.empty() && kind != "help") {
+            m_s.press(m_s.now() + 500, m_s.answerKey);
+        }
+    }
+
+    void answered(const std::string& kind, const std::string& caption, int answer,
+                  const std::string& text) {
+        m_s.device.write("answer " + std::to_string(answer) + (text.empty() ? "" : " " + text));
+        if (m_s.onDialog) {
+            m_s.onDialog({kind, caption, answer});
+        }
+    }
+
+    void closeHelp() {
+        auto answer = std::move(m_help);
+        m_help = nullptr;
+        answered("help", "Помощь!", 1, "");
+        answer(true);
+    }
+
+    GameSession& m_s;
+    bool m_paused = false;
+    int m_menuRow = 0;  // the menu's selected item, 0 for none
+    std::shared_ptr<Message> m_message;
+    std::shared_ptr<List> m_list;
+    std::function<void(bool)> m_help;
+};
+
+GameSession::GameSession(std::uint32_t seed)
+    : folders(folder.path()),
+      device(clock, lines),
+      random(seed),
+      settings(folder / "Korvel.ini"),
+      mm(clock, settings, device),
+      m_view(std::make_unique<View>(*this)),
+      m_game(std::make_unique<Game>(clock, settings, random, folders, *m_view)) {
+    if (!settings.exists()) {
+        settings.CreateIni();
+    }
+}
+
+GameSession::~GameSession() {
+    m_game.reset();
+    CloseSoundDevice();
+}
+
+void GameSession::setIni(const std::string& section, const std::string& key,
+                         const std::string& value) {
+    settings.SetIni(section, key, value);
+}
+
+void GameSession::writeFile(const std::string& name, const std::string& bytes) {
+    WriteBytes(folder / name, bytes);
+}
+
+bool GameSession::startUp() {
+    if (!OpenSoundDevice(device)) {
+        return false;
+    }
+    mm.Init(20);
+    mm.setPhraseFolder((folders.data / "Speaks").string());
+    game().attach(mm);
+    // The stored choices: the menu's, and the game's pause between turned discs and music.
+    auto stored = [this](const char* key, int high) {
+        const int value = settings.GetNumber("Menu", key);
+        return static_cast<std::int16_t>(value >= 1 && value <= high ? value : 0);
+    };
+    m_menu = {stored("position", 2), stored("type", 4), stored("time", 10), stored("level", 4)};
+    const int interval = settings.GetNumber("Game", "interval");
+    game().setTurnPause(std::clamp(interval, 0, 1000));
+    game().setMusicOn(settings.GetNumber("Music", "music") != 0);
+    return true;
+}
+
+void GameSession::startGame(const GameChoiceValues& choice) {
+    m_menu = choice;
+    game().setPlayerPhrase(1, settings.GetIni("Game", "gamer1"));
+    game().setPlayerPhrase(2, settings.GetIni("Game", "gamer2"));
+    settings.SetNumber("Menu", "level", choice.level);
+    settings.SetNumber("Menu", "position", choice.menu);
+    settings.SetNumber("Menu", "time", choice.minutes);
+    settings.SetNumber("Menu", "type", choice.tip);
+    m_view->boardShown = true;
+    game().begin(GameSetup{choice.tip, choice.menu, choice.level, choice.minutes * 60});
+}
+
+void GameSession::loadGame() {
+    auto files = std::make_shared<std::vector<SlotFile>>(ListSlots(folders.user));
+    mm.StopSound();
+    if (std::none_of(files->begin(), files->end(), [](const SlotFile& f) { return f.valid(); })) {
+        mm.AddFile("noload");
+        return;
+    }
+    std::vector<std::string> items;
+    const std::vector<const SlotFile*> offered = LoadChoices(*files, items);
+    m_view->openList("Загрузить игру", items, "loading", [this, files, offered](int i) {
+        if (i == 0) {
+            mm.Clear();
+            m_view->showMenu();
+            return;
+        }
+        game().setPlayerPhrase(1, settings.GetIni("Game", "gamer1"));
+        game().setPlayerPhrase(2, settings.GetIni("Game", "gamer2"));
+        m_view->boardShown = true;
+        mm.Clear();
+        mm.StopSound();
+        game().load(offered[static_cast<std::size_t>(i - 1)]->record);
+    });
+}
+
+bool GameSession::boardShown() const {
+    return m_view->boardShown;
+}
+
+void GameSession::sendKey(const std::string& key) {
+    device.write("key " + key);
+    m_view->key(key);
+}
+
+void GameSession::closeDialog() {
+    m_view->close();
+}
+
+void GameSession::press(std::int64_t atMs, const std::string& key) {
+    clock.singleShot(static_cast<int>(std::max<std::int64_t>(atMs - now(), 0)),
+                     [this, key] { sendKey(key); });
+}
+
+void GameSession::pressAll(std::int64_t atMs, int stepMs, const std::vector<std::string>& keys) {
+    for (const auto& key : keys) {
+        if (key != "-") {
+            press(atMs, key);
+        }
+        atMs += stepMs;
+    }
+}
+
+void GameSession::runUntil(std::int64_t atMs) {
+    clock.advance(atMs - now());
+}
+
+std::vector<std::string> PlayGameFlow(const std::string& flow) {
+    const FlowScript script = ParseFlow(flow);
+    GameSession s;
+    const std::string data = std::getenv("KORVEL_TEST_DATA");
+    for (const auto& [section, key, value] : script.ini) {
+        s.setIni(section, key, value);
+    }
+    for (const auto& [name, dataFile] : script.files) {
+        std::filesystem::create_directories((s.folder / name).parent_path());
+        s.writeFile(name, ReadBytes(data + "/" + dataFile));
+    }
+    s.startUp();
+    s.answerKey = script.answerKey;
+    s.game().timeOfDay = [] { return std::array<int, 3>{21, 4, 2}; };
+    s.pressAll(script.from, static_cast<int>(script.step), script.keys);
+    std::vector<std::string> noted;
+    for (const int at : script.states) {
+        s.clock.singleShot(at, [&] {
+            noted.push_back("state " + std::to_string(s.now()) + " " + GameState(s.game()));
+        });
+    }
+    s.startGame(script.choice);
+    s.runUntil(script.until);
+    std::vector<std::string> out = s.lines;
+    for (std::string& line :
+         EndLines(s.boardShown(), s.game(), s.settings, s.mm, s.clock, s.device)) {
+        out.push_back(std::move(line));
+    }
+    out.insert(out.end(), noted.begin(), noted.end());
+    out.push_back("game " + GameState(s.game()));
+    return out;
+}
+
+}  // namespace korvel::testing
