@@ -54,12 +54,36 @@ void TcpJoin::start(const std::string& host, int port, int timeLimitMs) {
         m_timer = 0;
         failed(JoinFailure::TimedOut, "no answer within " + std::to_string(timeLimitMs) + " ms");
     });
-    QObject::connect(m_socket, &QAbstractSocket::connected, &m_context, [this] { connected(); });
+    QObject::connect(m_socket, &QAbstractSocket::connected, &m_context, [this] {
+        if (m_starting) {
+            answerLater([this] { connected(); });
+        } else {
+            connected();
+        }
+    });
     QObject::connect(m_socket, &QAbstractSocket::errorOccurred, &m_context,
                      [this](QAbstractSocket::SocketError error) {
-                         failed(FailureOf(error), m_socket->errorString().toStdString());
+                         const JoinFailure failure = FailureOf(error);
+                         const std::string text = m_socket->errorString().toStdString();
+                         if (m_starting) {
+                             answerLater([this, failure, text] { failed(failure, text); });
+                         } else {
+                             failed(failure, text);
+                         }
                      });
+    // An address may be answered at once; the answer still comes from the event loop.
+    m_starting = true;
     m_socket->connectToHost(QString::fromStdString(name), static_cast<quint16>(port));
+    m_starting = false;
+}
+
+void TcpJoin::answerLater(std::function<void()> answer) {
+    QObject::disconnect(m_socket, nullptr, &m_context, nullptr);
+    m_clock.stopTimer(m_timer);
+    m_timer = m_clock.resumeAfter(0, [this, answer = std::move(answer)] {
+        m_timer = 0;
+        answer();
+    });
 }
 
 void TcpJoin::cancel() {

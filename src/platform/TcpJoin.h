@@ -46,12 +46,15 @@ class TcpJoin {
   private:
     void connected();
     void failed(JoinFailure failure, const std::string& text);
+    // Stops listening to the socket and gives `answer` to the event loop.
+    void answerLater(std::function<void()> answer);
     // Ends the attempt: the socket is dropped or handed on, the timer stops.
     QTcpSocket* finish();
 
     Clock& m_clock;
     QTcpSocket* m_socket = nullptr;
-    Clock::TimerId m_timer = 0;
+    Clock::TimerId m_timer = 0;  // the time limit, or an answer on its way
+    bool m_starting = false;     // inside connectToHost
     QObject m_context;
 };
 
