@@ -108,7 +108,7 @@ void NetEntry::open(Mode mode, const QString& text) {
             break;
     }
     if (mode == Mode::Waiting) {
-        m_text->setText(text);
+        setShownText(text);
     } else {
         showText();
     }
@@ -144,7 +144,16 @@ void NetEntry::showText() {
     } else if (m_address.size() < kMaxAddress) {
         shown += QLatin1Char('_');
     }
-    m_text->setText(shown);
+    setShownText(shown);
+}
+
+// Large letters while they fit; a long text in smaller ones, all of it on the screen.
+void NetEntry::setShownText(const QString& text) {
+    QFont font = m_text->font();
+    const qsizetype characters = text.size() - text.count(QChar(0x200B));
+    font.setPointSize(characters > 100 ? 16 : 28);
+    m_text->setFont(font);
+    m_text->setText(text);
 }
 
 char NetEntry::AddressChar(const QKeyEvent& event) {

@@ -69,6 +69,7 @@ class NetEntry : public QWidget {
     void refuse();
     void say(std::initializer_list<std::string> phrases, const QString& spelled = {});
     void showText();
+    void setShownText(const QString& text);
 
     Announcer* m_mm = nullptr;
     const EffectBuffer* m_refusal = nullptr;
