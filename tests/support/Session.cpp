@@ -264,6 +264,10 @@ std::vector<std::string> PlayFlow(const std::string& flow) {
         }
         handOn(code);
     };
+    std::istringstream ends(option["endwait"]);
+    for (int at; ends >> at;) {
+        s.clock.singleShot(at, [&menu] { menu.endWaiting(); });
+    }
     s.game().timeOfDay = [] { return std::array<int, 3>{21, 4, 2}; };
     auto state = [&s] {
         const Game& g = s.game();

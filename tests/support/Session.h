@@ -95,7 +95,8 @@ class Session {
 // dialog; "readme" the rules file written at start; "menu" the menu shown
 // instead of a game; "firstrun" the rules shown as on the first start, closed
 // by the window manager at 4 s; "state=MS" the game's state noted at that
-// time; "waiting" hosting a network game shows the waiting notice. The menu's
+// time; "waiting" hosting a network game shows the waiting notice, ended at
+// "endwait=MS" as when a player has come. The menu's
 // network choices (6 host, 7 join, 8 stop waiting) are noted with their values.
 // The transcript ends with the stored choices and the game's state.
 std::vector<std::string> PlayFlow(const std::string& flow);
