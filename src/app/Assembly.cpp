@@ -101,6 +101,10 @@ void Assembly::GameChoice(int choice) {
         m_window->close();
         return;
     }
+    if (choice >= 6 && choice <= 8) {
+        NetworkChoice(choice);
+        return;
+    }
     if (choice != 4) {
         return;
     }
@@ -116,6 +120,14 @@ void Assembly::GameChoice(int choice) {
     m_window->activateWindow();
     m_board->focusBoard();
     game().begin(GameSetup{menu.gameType, menu.opponent, menu.level, menu.minutes * 60});
+}
+
+// The network game is not wired in yet: hosting (6) and joining (7) are
+// refused with "unavailable"; stopping the wait (8) has nothing to stop.
+void Assembly::NetworkChoice(int choice) {
+    if (choice != 8) {
+        m_mm->PlaySound("unavailable");
+    }
 }
 
 void Assembly::BackToMenu() {
@@ -170,6 +182,9 @@ void LoadIni(const Settings& settings, MenuControl& menu, Game& game) {
     menu.opponent = stored("position", 2);
     menu.minutes = stored("time", 10);
     menu.gameType = stored("type", 4);
+    // A missing key reads as "0", which is no host to join.
+    const std::string host = settings.GetIni("Net", "host");
+    menu.setHostAddress(host == "0" ? QString() : QString::fromStdString(host));
     const int interval = settings.GetNumber("Game", "interval");
     game.setTurnPause(std::clamp(interval, 0, 1000));
     game.setMusicOn(settings.GetNumber("Music", "music") != 0);

@@ -48,7 +48,8 @@ class Assembly {
     // menu's Init, the stored settings. False, after the player has been told
     // why, when the program cannot run.
     bool StartUp();
-    // The menu's choices: 3 load a saved game, 4 start a game, 5 leave.
+    // The menu's choices: 3 load a saved game, 4 start a game, 5 leave;
+    // 6 host, 7 join and 8 stop waiting in the network game.
     void GameChoice(int choice);
     // The read-me step of start-up, after the file has been handled: the help
     // window on a first run, the question on a new version; then the
@@ -78,6 +79,8 @@ class Assembly {
     std::function<void()> onShutDown;
 
   private:
+    // The network game's choices 6, 7 and 8 (see MenuControl).
+    void NetworkChoice(int choice);
     // The start cannot go on: says why (speech synthesizer), shows it, closes the sound.
     void SayWhyAndStop(const std::string& spoken, const QString& shown);
     // Whether the recorded voice can be heard: some phrase of the menu opens.
@@ -101,7 +104,8 @@ class Assembly {
 };
 
 // Copies the stored choices into the menu and the game. A stored choice out
-// of its range reads as 0 (nothing selected); the pause between turned discs
+// of its range reads as 0 (nothing selected), a stored host address that
+// could not be typed in the menu as none; the pause between turned discs
 // is kept within 0..1000 ms.
 void LoadIni(const Settings& settings, MenuControl& menu, Game& game);
 

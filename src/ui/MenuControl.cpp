@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <array>
+#include <utility>
 
 #include "core/Clock.h"
 #include "ui/PhysicalKey.h"
@@ -11,11 +12,12 @@
 namespace korvel {
 namespace {
 
-const std::array<QString, 3> kTitles = {QStringLiteral("Главное  меню:"),
-                                        QStringLiteral("Тип  игры:"),
-                                        QStringLiteral("Вам противостоит:")};
-const std::array<const char*, 3> kPrefixes = {"menu", "tipe", "level"};
-const std::array<QStringList, 3> kItems = {
+// The pages: main, game type, the computer's level and the network game.
+const std::array<QString, 4> kTitles = {
+    QStringLiteral("Главное  меню:"), QStringLiteral("Тип  игры:"),
+    QStringLiteral("Вам противостоит:"), QStringLiteral("Игра  по  сети:")};
+const std::array<const char*, 4> kPrefixes = {"menu", "tipe", "level", "net"};
+const std::array<QStringList, 4> kItems = {
     QStringList{QStringLiteral("  Игра  на  двоих"), QStringLiteral("  Игра  против  машины"),
                 QStringLiteral("  Игра  по  сети"), QStringLiteral("  Загрузить  игру"),
                 QStringLiteral("  Начать  игру"), QStringLiteral("  Выход  из  игры")},
@@ -23,7 +25,9 @@ const std::array<QStringList, 3> kItems = {
                 QStringLiteral("  Этапная  игра."), QStringLiteral("  Этапная  на  время."),
                 QStringLiteral("  Главное  меню.")},
     QStringList{QStringLiteral("   НОВИЧЁК"), QStringLiteral("   БЫВАЛЫЙ"),
-                QStringLiteral("   ОПЫТНЫЙ"), QStringLiteral("   МАСТЕР")}};
+                QStringLiteral("   ОПЫТНЫЙ"), QStringLiteral("   МАСТЕР")},
+    QStringList{QStringLiteral("  Создать  игру"), QStringLiteral("  Подключиться"),
+                QStringLiteral("  Главное  меню")}};
 
 // Twice the classic layout, for a player who reads the screen from close by.
 constexpr int kScale = 2;
@@ -130,6 +134,8 @@ MenuControl::MenuControl(Clock& clock, const std::filesystem::path& programFolde
     m_promptLabel->setGeometry(0, 0, 300 * kScale, 25 * kScale);
     m_promptLabel->setAutoFillBackground(true);
     m_promptLabel->hide();
+    m_entry = new NetEntry(this);
+    m_entry->onStep = [this](NetEntry::Mode mode, NetEntry::Step step) { entryStep(mode, step); };
     connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) { itemSelected(row); });
     fillPage();
 }
@@ -141,10 +147,12 @@ MenuControl::~MenuControl() {
 void MenuControl::Init(Announcer& mm) {
     m_mm = &mm;
     LoadEffect(m_not, m_programFolder, "not");
+    m_entry->attach(m_mm, &m_not);
 }
 
 void MenuControl::UnInit() {
     m_mm = nullptr;
+    m_entry->attach(nullptr, nullptr);
     ReleaseEffect(m_not);
 }
 
@@ -158,6 +166,8 @@ void MenuControl::fillPage() {
 }
 
 void MenuControl::ShowAndListen() {
+    m_hosting = false;
+    closeEntry();
     show();
     listTakesKeyboard();
 }
@@ -169,7 +179,7 @@ void MenuControl::listTakesKeyboard() {
     }
     m_mm->AddFile(std::string(kPrefixes[m_page - 1]) + "0");
     m_clock.waitUntil([this] { return m_mm == nullptr || m_mm->Count() == 0; });
-    const std::array<std::int16_t, 3> stored = {opponent, gameType, level};
+    const std::array<std::int16_t, 4> stored = {opponent, gameType, level, m_netItem};
     const int position = stored[m_page - 1];
     if (position >= 1 && position <= m_list->count()) {
         m_list->setCurrentRow(position - 1);
@@ -215,8 +225,7 @@ void MenuControl::enterPressed() {
                 opponent = static_cast<std::int16_t>(n);
                 return toPage(2);
             case 3:
-                m_mm->PlaySound("unavailable");
-                return;
+                return toPage(4);
             case 4:
                 return activate(3);
             case 5:
@@ -232,13 +241,17 @@ void MenuControl::enterPressed() {
         if (n == 1 || n == 3) {
             gameType = static_cast<std::int16_t>(n);
             minutes = 0;
-            return toPage(1);
+            return m_hosting ? hostChosen() : toPage(1);
         }
         if (n == 2 || n == 4) {
             gameType = static_cast<std::int16_t>(n);
             return openPrompt();
         }
-        return toPage(1);
+        const bool hosting = std::exchange(m_hosting, false);
+        return toPage(hosting ? 4 : 1);
+    }
+    if (m_page == 4) {
+        return netChosen(n);
     }
     if (n == 4 && gameType % 2 == 0) {
         m_mm->PlaySound("unavailable");
@@ -276,11 +289,126 @@ void MenuControl::promptKey(QKeyEvent* event) {
     }
     minutes = static_cast<std::int16_t>(c == QLatin1Char('0') ? 10 : c.digitValue());
     m_mm->AddFile(std::to_string(minutes));
-    m_page = 1;
-    fillPage();
     m_list->setFocusPolicy(Qt::StrongFocus);
     m_prompt->setFocusPolicy(Qt::NoFocus);
+    if (m_hosting) {
+        return hostChosen();
+    }
+    m_page = 1;
+    fillPage();
     listTakesKeyboard();
+}
+
+void MenuControl::netChosen(int n) {
+    if (n == 3) {
+        return toPage(1);
+    }
+    m_netItem = static_cast<std::int16_t>(n);
+    if (n == 1) {
+        m_hosting = true;
+        return toPage(2);
+    }
+    openEntry(NetEntry::Mode::Address);
+}
+
+// The host's game type is chosen: the menu is back on the network page, its
+// create item selected without a word, and the game is handed on.
+void MenuControl::hostChosen() {
+    m_hosting = false;
+    m_page = 4;
+    fillPage();
+    m_list->setFocus();
+    m_filling = true;
+    m_list->setCurrentRow(m_netItem - 1);
+    m_filling = false;
+    if (onChoice) {
+        onChoice(6);
+    }
+}
+
+void MenuControl::openEntry(NetEntry::Mode mode, const QString& text) {
+    m_list->setFocusPolicy(Qt::NoFocus);
+    m_entry->open(mode, text);
+}
+
+void MenuControl::closeEntry() {
+    if (!m_entry->isOpen()) {
+        return;
+    }
+    m_entry->close();
+    m_list->setFocusPolicy(Qt::StrongFocus);
+}
+
+void MenuControl::entryStep(NetEntry::Mode mode, NetEntry::Step step) {
+    const bool done = step == NetEntry::Step::Done;
+    switch (mode) {
+        case NetEntry::Mode::Address:
+            if (done) {
+                return openEntry(NetEntry::Mode::Code);
+            }
+            if (m_mm) {  // the address may still be being read
+                m_mm->Clear();
+            }
+            closeEntry();
+            return toPage(4);
+        case NetEntry::Mode::Code:
+            if (done) {
+                if (onChoice) {
+                    onChoice(7);
+                }
+                return;
+            }
+            return openEntry(NetEntry::Mode::Address);
+        case NetEntry::Mode::Waiting:
+            closeEntry();
+            if (onChoice) {
+                onChoice(8);
+            }
+            return toPage(4);
+    }
+}
+
+void MenuControl::showWaiting(const QString& text) {
+    m_hosting = false;
+    if (m_page != 4) {
+        m_page = 4;
+        fillPage();
+    }
+    openEntry(NetEntry::Mode::Waiting, text);
+}
+
+void MenuControl::endWaiting() {
+    if (!m_entry->isOpen() || m_entry->mode() != NetEntry::Mode::Waiting) {
+        return;
+    }
+    closeEntry();
+    m_list->setFocus();
+}
+
+std::int16_t MenuControl::page() const {
+    if (!m_entry->isOpen()) {
+        return m_page;
+    }
+    switch (m_entry->mode()) {
+        case NetEntry::Mode::Address:
+            return 5;
+        case NetEntry::Mode::Code:
+            return 6;
+        default:
+            return 7;
+    }
+}
+
+const QString& MenuControl::hostAddress() const {
+    return m_entry->address();
+}
+
+void MenuControl::setHostAddress(const QString& address) {
+    m_entry->setAddress(address);
+}
+
+const QString& MenuControl::joinCode() const {
+    return m_entry->code();
 }
 
 }  // namespace korvel

@@ -222,6 +222,28 @@ std::vector<std::string> PlayFlow(const std::string& flow) {
         HandleReadMe(s.folder.path(), "01.02.2026 03:04:05");
     }
     s.answerKey = script.answerKey;
+    // The network game's choices are noted with what the menu hands on; with
+    // "waiting" the host's choice shows the waiting notice instead.
+    MenuControl& menu = s.app->menu();
+    menu.onChoice = [&s, &menu, waits = script.option.count("waiting") > 0,
+                     handOn = menu.onChoice](int code) {
+        const std::string values = code == 6 ? " type " + std::to_string(menu.gameType) +
+                                                   " minutes " + std::to_string(menu.minutes)
+                                   : code == 7 ? " host " + menu.hostAddress().toStdString() +
+                                                     " code " + menu.joinCode().toStdString()
+                                               : "";
+        if (code >= 6) {
+            s.device.write("choice " + std::to_string(code) + values);
+        }
+        if (code == 6 && waits) {
+            return menu.showWaiting(QStringLiteral("Код  1234"));
+        }
+        handOn(code);
+    };
+    std::istringstream ends(script.option.count("endwait") ? script.option.at("endwait") : "");
+    for (int at; ends >> at;) {
+        s.clock.singleShot(at, [&menu] { menu.endWaiting(); });
+    }
     s.game().timeOfDay = [] { return std::array<int, 3>{21, 4, 2}; };
     s.pressAll(script.from, static_cast<int>(script.step), script.keys);
     std::vector<std::string> noted;
