@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 
 #include "app/Startup.h"
+#include "records/StartPosition.h"
 #include "ui/HelpWindow.h"
 #include "ui/MessageDialog.h"
 #include "voice/SoundEffects.h"
@@ -30,6 +31,8 @@ Assembly::Assembly(const Services& services)
                  (MainWindow::kInnerHeight - m_menu->height()) / 2);
     m_menu->hide();
     m_menu->onChoice = [this](int choice) { GameChoice(choice); };
+    m_network = std::make_unique<NetworkGame>(services.clock, m_settings, *m_mm, services.random,
+                                              game(), NetworkHooks());
     m_window->setCloseHandler([this] { Shutdown(); });
 }
 
@@ -122,15 +125,49 @@ void Assembly::GameChoice(int choice) {
     game().begin(GameSetup{menu.gameType, menu.opponent, menu.level, menu.minutes * 60});
 }
 
-// The network game is not wired in yet: hosting (6) and joining (7) are
-// refused with "unavailable"; stopping the wait (8) has nothing to stop.
+// Hosting (6) plays the chosen type from start.txt's position, when there is
+// one; joining (7) uses the typed address and code; 8 stops the host's wait.
 void Assembly::NetworkChoice(int choice) {
-    if (choice != 8) {
-        m_mm->PlaySound("unavailable");
+    const MenuControl& menu = *m_menu;
+    if (choice == 6) {
+        std::optional<std::pair<Board, int>> start;
+        const std::filesystem::path file = m_services.folders.user / "start.txt";
+        std::error_code error;
+        if (std::filesystem::is_regular_file(file, error)) {
+            Board board;
+            const int first = ReadStartPosition(file, board);
+            start = std::pair{board, first};
+        }
+        m_network->host(GameSetup{menu.gameType, 3, 1, menu.minutes * 60}, std::move(start));
+    } else if (choice == 7) {
+        m_network->join(menu.hostAddress().toStdString(), menu.joinCode().toStdString());
+    } else {
+        m_network->stop();
     }
 }
 
+NetworkGame::Hooks Assembly::NetworkHooks() {
+    NetworkGame::Hooks hooks;
+    hooks.showWaiting = [this](const std::string& text) {
+        m_menu->showWaiting(QString::fromStdString(text));
+    };
+    hooks.showBoard = [this] {
+        m_menu->endWaiting();
+        ShowMenu(false);
+        m_board->show();
+        m_window->activateWindow();
+        m_board->focusBoard();
+    };
+    hooks.tell = [this](const std::string& text) {
+        OpenMessage(m_dialogs, QString::fromStdString(text), QStringLiteral("Игра по сети"), 33,
+                    m_mm.get(), [](int) {});
+    };
+    hooks.backToPage = [this] { m_menu->endWaiting(); };
+    return hooks;
+}
+
 void Assembly::BackToMenu() {
+    m_network->stop();
     m_settings.SetNumber("Music", "music", game().musicOn() ? -1 : 0);
     m_board->hide();
     ShowMenu(true);
@@ -156,6 +193,7 @@ void Assembly::Shutdown(int farewellMs) {
         }
         return;
     }
+    m_network->stop();
     m_mm->Clear();
     m_mm->PlaySound("chao");
     // The whole farewell is heard before the device closes.

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/MainWindow.h"
+#include "app/NetworkGame.h"
 #include "app/Startup.h"
 #include "core/Clock.h"
 #include "core/IniFile.h"
@@ -81,6 +82,9 @@ class Assembly {
   private:
     // The network game's choices 6, 7 and 8 (see MenuControl).
     void NetworkChoice(int choice);
+    // The network game's ways into the window: the host's notice, the board, a fault said and
+    // shown.
+    NetworkGame::Hooks NetworkHooks();
     // The start cannot go on: says why (speech synthesizer), shows it, closes the sound.
     void SayWhyAndStop(const std::string& spoken, const QString& shown);
     // Whether the recorded voice can be heard: some phrase of the menu opens.
@@ -99,6 +103,7 @@ class Assembly {
     std::unique_ptr<MainWindow> m_window;
     BoardControl* m_board = nullptr;  // owned by the window
     MenuControl* m_menu = nullptr;    // owned by the window
+    std::unique_ptr<NetworkGame> m_network;
     bool m_started = false;
     bool m_shutDown = false;
 };

@@ -116,8 +116,7 @@ Step<> Game::startGame() {
         m_announcer->AddFile("menu" + std::to_string(m_setup.opponent));
         m_announcer->AddFile("tipe" + std::to_string(m_setup.gameType));
         if (networkGame()) {
-            m_announcer->AddFile("youplay");
-            m_announcer->AddFile(m_players.phrase(m_network.localPlayer));
+            m_announcer->AddFile(m_network.localPlayer == 1 ? "playwhite" : "playblack");
         }
     }
     if (m_setup.gameType > 2) {

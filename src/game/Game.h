@@ -140,6 +140,12 @@ class Game {
     // said and shown with `reason`, the position may be saved, then the menu.
     void remoteLost(const std::string& phrase, const std::string& reason);
     bool networkGame() const { return m_setup.opponent == 3; }
+    // The other side is gone without a word (the game left for the menu first).
+    void forgetRemote(const RemotePlayer* remote) {
+        if (m_network.remote == remote) {
+            m_network.remote = nullptr;
+        }
+    }
     // Puts the cursor on a cell without a word, as a saved game does.
     void setCursor(int col, int row) { moveCursorTo(col, row); }
 

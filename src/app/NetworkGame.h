@@ -1,0 +1,86 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Clock.h"
+#include "game/Game.h"
+#include "net/NetworkPlayer.h"
+
+namespace korvel {
+
+class Announcer;
+class RandomSource;
+class Settings;
+class TcpHost;
+class TcpJoin;
+class TcpLink;
+
+// A network game from the menu's choice to the board and back: hosting
+// (listening on the stored port, the addresses and a fresh code said and
+// shown) or joining (the typed address, the code, a time limit), and the
+// network player over the TCP link. What the player must know on the way is
+// said; a fault before the game began leaves the player where they were (the
+// host keeps waiting for the next caller), one during the game is the game's
+// to tell.
+class NetworkGame {
+  public:
+    struct Hooks {
+        // The host waits: what to show while the guest is awaited.
+        std::function<void(const std::string& text)> showWaiting;
+        // The game begins: the board takes the window and the keyboard.
+        std::function<void()> showBoard;
+        // No game came of it: the host's notice ends; a joining player stays at the code.
+        std::function<void()> backToPage;
+        // A fault the player must see as well as hear.
+        std::function<void(const std::string& text)> tell;
+    };
+
+    NetworkGame(Clock& clock, Settings& settings, Announcer& announcer, RandomSource& random,
+                Game& game, Hooks hooks);
+    ~NetworkGame();
+    NetworkGame(const NetworkGame&) = delete;
+    NetworkGame& operator=(const NetworkGame&) = delete;
+
+    // Listens for a guest to play `setup` with; `start` is the host's start
+    // position, when start.txt gives one.
+    void host(const GameSetup& setup, std::optional<std::pair<Board, int>> start);
+    // Connects to `address` ("name", "1.2.3.4", "[::1]", each with an optional
+    // ":port") and plays with `code`.
+    void join(const std::string& address, const std::string& code);
+    // The player stopped waiting, or the game went back to the menu: the
+    // connection ends and nothing more is reported.
+    void stop();
+
+  private:
+    class Link;
+    void startPlayer(std::unique_ptr<TcpLink> link, NetSessionSettings settings);
+    // A fault before the game began: said (and shown when the player must see it).
+    void failBeforeGame(NetFault fault);
+    // The machine's addresses, the port and the code, said digit by digit.
+    void sayAddress(const std::string& address);
+
+    Clock& m_clock;
+    Settings& m_settings;
+    Announcer& m_announcer;
+    RandomSource& m_random;
+    Game& m_game;
+    Hooks m_hooks;
+    NetRole m_role = NetRole::Host;
+    GameSetup m_setup;
+    std::optional<std::pair<Board, int>> m_start;
+    std::unique_ptr<TcpHost> m_host;
+    std::unique_ptr<TcpJoin> m_join;
+    std::unique_ptr<Link> m_link;
+    std::unique_ptr<NetworkPlayer> m_player;
+    std::shared_ptr<char> m_life = std::make_shared<char>();  // for reports let go later
+};
+
+// Splits a typed address into the host and the port ("[::1]:7000" gives
+// "::1" and 7000; "::1" is all host); the port is `port` when none is typed,
+// and 0 when the typed one is not a port.
+std::pair<std::string, int> SplitAddress(const std::string& address, int port);
+
+}  // namespace korvel
