@@ -215,10 +215,14 @@ class Game {
     // The other side of a network game (GameRemote.cpp).
     bool remoteToMove() const { return networkGame() && m_player != m_network.localPlayer; }
     bool sayRemoteToMove();
-    Step<> remoteTurn(int game);
-    Step<> remoteMoves(int col, int row);
+    Step<> remoteTurn();
+    bool remoteArrived() const;
+    void takeRemote();
+    // The other side's move on m_remoteCell, heard as the computer's is.
+    Step<> playRemoteMove();
     Step<> remotePasses();
     Step<> lostConnection(std::string phrase, std::string reason);
+    bool remoteLegal(int col, int row);
     void refuseRemote();
 
     // The keys (GameKeys.cpp, GameReading.cpp).
@@ -261,8 +265,10 @@ class Game {
     NetworkSide m_network;
     // What the other side did, kept until its turn: a cell, or 0 0 for a pass.
     std::vector<std::pair<int, int>> m_remoteQueue;
-    int m_gameNumber = 0;   // counts games begun, so a stale wait knows its game ended
-    TurnHistory m_history;  // the turns for R, the points for Backspace
+    int m_gameNumber = 0;              // counts games begun, so a stale wait knows its game ended
+    std::pair<int, int> m_remoteCell;  // the other side's move being played
+    int m_remoteWaitGame = 0;          // the game whose other side's turn is awaited
+    TurnHistory m_history;             // the turns for R, the points for Backspace
     SoundSwitches m_switches;
     BoardSounds m_sounds;   // loaded by attach
     MoveClock m_moveClock;  // its effects loaded by attach

@@ -46,54 +46,49 @@ void Game::remoteLost(const std::string& phrase, const std::string& reason) {
 // The other side's turn: the local player may read the board, ask for help,
 // save or quit meanwhile; what the other side did is played once the game
 // waits again. A wait left from a game that has ended ends unheard.
-Step<> Game::remoteTurn(int game) {
+Step<> Game::remoteTurn() {
     m_state = State::Waiting;
-    auto arrived = m_steps.until([this, game] {
-        return m_gameNumber != game || (m_state == State::Waiting && !m_remoteQueue.empty());
-    });
-    co_await arrived;
-    if (m_gameNumber != game) {
-        co_return;
-    }
-    const auto [col, row] = m_remoteQueue.front();
-    m_remoteQueue.erase(m_remoteQueue.begin());
-    if (col == kTimeOut) {
-        if (m_setup.gameType % 2 == 1) {
-            refuseRemote();
-            co_return;
-        }
-        co_await timeOut();
-    } else if (col == 0) {
-        co_await remotePasses();
-    } else {
-        co_await remoteMoves(col, row);
+    m_remoteWaitGame = m_gameNumber;
+    co_await m_steps.until([this] { return remoteArrived(); });
+    if (m_gameNumber == m_remoteWaitGame) {
+        takeRemote();
     }
 }
 
-// Heard as the computer's move is: the mover's phrase, the cell, the discs.
-Step<> Game::remoteMoves(int col, int row) {
-    m_state = State::Busy;
-    if (!OnBoard(col, row) || CountFlips(m_board, col, row, m_player, m_flipMask) == 0) {
+// What the other side did, checked and played as a step of its own.
+void Game::takeRemote() {
+    const auto [col, row] = m_remoteQueue.front();
+    m_remoteQueue.erase(m_remoteQueue.begin());
+    if (!remoteLegal(col, row)) {
         refuseRemote();
-        co_return;
+    } else if (col == kTimeOut) {
+        m_steps.start(timeOut());
+    } else if (col == 0) {
+        m_steps.start(remotePasses());
+    } else {
+        m_remoteCell = {col, row};
+        m_steps.start(playRemoteMove());
     }
-    m_announcer->AddFile(m_players.phrase(m_player));
-    moveCursorTo(col, row);
-    sayCell(false);
-    co_await playMove(col, row);
-    if (co_await checkGameEnd()) {
-        co_return;
+}
+
+bool Game::remoteArrived() const {
+    return m_gameNumber != m_remoteWaitGame ||
+           (m_state == State::Waiting && !m_remoteQueue.empty());
+}
+
+// A time-out only in a timed game, a pass only without a move, a move by the rules.
+bool Game::remoteLegal(int col, int row) {
+    if (col == kTimeOut) {
+        return m_setup.gameType % 2 == 0;
     }
-    nextTurn();
-    co_await moverPlays();
+    if (col == 0) {
+        return GreedyCell(m_board, m_player) == 0;
+    }
+    return OnBoard(col, row) && CountFlips(m_board, col, row, m_player, m_flipMask) != 0;
 }
 
 Step<> Game::remotePasses() {
     m_state = State::Busy;
-    if (GreedyCell(m_board, m_player) != 0) {
-        refuseRemote();
-        co_return;
-    }
     m_announcer->AddFile(m_players.phrase(m_player));
     m_announcer->AddFile("passes");
     co_await handOverPass();

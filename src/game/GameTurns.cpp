@@ -80,7 +80,7 @@ Step<> Game::moverPlays() {
     if (m_setup.opponent == 2 && m_player == 2) {
         co_await computerTurn();
     } else if (remoteToMove()) {
-        m_steps.start(remoteTurn(m_gameNumber));
+        m_steps.start(remoteTurn());
     } else {
         m_state = State::Waiting;
     }
@@ -155,6 +155,22 @@ Step<> Game::computerTurn() {
     sayMoveNumber(m_moveNumber + 1);
     showPlayer(3 - m_player);
     m_state = State::Waiting;
+}
+
+// Heard as the computer's move is: the mover's phrase, the cell, the discs.
+Step<> Game::playRemoteMove() {
+    const int col = m_remoteCell.first;
+    const int row = m_remoteCell.second;
+    m_state = State::Busy;
+    m_announcer->AddFile(m_players.phrase(m_player));
+    moveCursorTo(col, row);
+    sayCell(false);
+    co_await playMove(col, row);
+    if (co_await checkGameEnd()) {
+        co_return;
+    }
+    nextTurn();
+    co_await moverPlays();
 }
 
 // Time is up: the player loses the move, as by a pass that ends no game.

@@ -324,6 +324,10 @@ bool GameSession::startUp() {
     return true;
 }
 
+void GameSession::showBoard() {
+    m_view->boardShown = true;
+}
+
 void GameSession::startGame(const GameChoiceValues& choice) {
     m_menu = choice;
     game().setPlayerPhrase(1, settings.GetIni("Game", "gamer1"));

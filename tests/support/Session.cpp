@@ -222,8 +222,9 @@ std::vector<std::string> PlayFlow(const std::string& flow) {
         HandleReadMe(s.folder.path(), "01.02.2026 03:04:05");
     }
     s.answerKey = script.answerKey;
-    // The network game's choices are noted with what the menu hands on; with
-    // "waiting" the host's choice shows the waiting notice instead.
+    // The network game's choices are noted with what the menu hands on, and
+    // go no further (no socket in these flows); with "waiting" the host's
+    // choice shows the waiting notice.
     MenuControl& menu = s.app->menu();
     menu.onChoice = [&s, &menu, waits = script.option.count("waiting") > 0,
                      handOn = menu.onChoice](int code) {
@@ -237,6 +238,9 @@ std::vector<std::string> PlayFlow(const std::string& flow) {
         }
         if (code == 6 && waits) {
             return menu.showWaiting(QStringLiteral("Код  1234"));
+        }
+        if (code == 6 || code == 7) {
+            return;  // the menu's part ends here: the network game has tests of its own
         }
         handOn(code);
     };
