@@ -129,7 +129,7 @@ void NetworkGame::host(const GameSetup& setup, std::optional<std::pair<Board, in
     m_announcer.AddFile("yourcode");
     sayAddress(codeText);
     shown += "Порт: " + std::to_string(port) + "\r\nКод: " + codeText +
-             "\r\nОжидание соперника. Escape - отмена.";
+             "\r\nОжидание соперника.";
     if (m_hooks.showWaiting) {
         m_hooks.showWaiting(shown);
     }

@@ -32,6 +32,7 @@ struct DelayLink : NetLink {
     std::unique_ptr<NetworkPlayer>* peer = nullptr;
     bool muted = false;
     bool closed = false;
+    std::size_t bytesSent = 0;
 
     void deliver(std::function<void(NetSession&)> what) {
         to->clock.singleShot(kDelayMs, [peer = peer, what = std::move(what)] {
@@ -42,6 +43,7 @@ struct DelayLink : NetLink {
     }
     void send(const std::string& bytes) override {
         if (!muted && !closed) {
+            bytesSent += bytes.size();
             deliver([bytes](NetSession& s) { s.received(bytes); });
         }
     }
@@ -153,6 +155,8 @@ std::vector<std::string> PlayNetworkFlow(const std::string& flow) {
     for (auto& [time, line] : merged) {
         lines.push_back(std::move(line));
     }
+    lines.push_back("bytes sent: host " + std::to_string(toGuest.bytesSent) + ", guest " +
+                    std::to_string(toHost.bytesSent));
     lines.push_back("host  " + host.lines.back());
     lines.push_back("guest " + guest.lines.back());
     return lines;
