@@ -128,8 +128,7 @@ void NetworkGame::host(const GameSetup& setup, std::optional<std::pair<Board, in
     sayAddress(std::to_string(port));
     m_announcer.AddFile("yourcode");
     sayAddress(codeText);
-    shown += "Порт: " + std::to_string(port) + "\r\nКод: " + codeText +
-             "\r\nОжидание соперника.";
+    shown += "Порт: " + std::to_string(port) + "\r\nКод: " + codeText + "\r\nОжидание соперника.";
     if (m_hooks.showWaiting) {
         m_hooks.showWaiting(shown);
     }
