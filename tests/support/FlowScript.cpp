@@ -11,6 +11,20 @@
 
 namespace korvel::testing {
 
+void KeyHand::press(std::int64_t atMs, const std::string& key) {
+    m_clock.singleShot(static_cast<int>(std::max<std::int64_t>(atMs - m_clock.tickCount(), 0)),
+                       [this, key] { sendKey(key); });
+}
+
+void KeyHand::pressAll(std::int64_t atMs, int stepMs, const std::vector<std::string>& keys) {
+    for (const auto& key : keys) {
+        if (key != "-") {
+            press(atMs, key);
+        }
+        atMs += stepMs;
+    }
+}
+
 FlowScript ParseFlow(const std::string& flow) {
     std::vector<std::string> field;
     for (std::size_t from = 0, bar = 0; bar != std::string::npos; from = bar + 1) {

@@ -1,10 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "TempFolder.h"
+#include "VirtualClock.h"
 
 namespace korvel {
 class Announcer;
@@ -36,6 +41,28 @@ struct GameChoiceValues {
 // state noted at that time; "waiting" hosting a network game shows the
 // waiting notice, ended at "endwait=MS" as when a player has come. The menu's
 // network choices (6 host, 7 join, 8 stop waiting) are noted with their values.
+struct FlowScript;
+
+// The scripted player's hand on a session: keys pressed at virtual times,
+// delivered by the clock to sendKey, so that they arrive inside the program's
+// waits as real keys do; and virtual time let run.
+class KeyHand {
+  public:
+    explicit KeyHand(VirtualClock& clock) : m_clock(clock) {}
+    virtual ~KeyHand() = default;
+    // Sends one key now, as the keyboard would.
+    virtual void sendKey(const std::string& key) = 0;
+    // Presses `key` at virtual time `atMs` (or now, when that has passed).
+    void press(std::int64_t atMs, const std::string& key);
+    // Presses the keys one after another, `stepMs` apart, from `atMs` ("-": no key).
+    void pressAll(std::int64_t atMs, int stepMs, const std::vector<std::string>& keys);
+    // Lets virtual time run to `atMs`.
+    void runUntil(std::int64_t atMs) { m_clock.advance(atMs - m_clock.tickCount()); }
+
+  private:
+    VirtualClock& m_clock;
+};
+
 struct FlowScript {
     GameChoiceValues choice;
     std::int64_t from = 0, step = 0, until = 0;
@@ -61,5 +88,19 @@ std::vector<std::string> EndLines(bool boardShown, const Game& game, Settings& s
 
 // The first word of a line: a flow's name.
 std::string FirstWord(const std::string& line);
+
+// Lays out what a flow asks of the program folder before the start: the
+// settings values, and files from the test's data folder.
+template <class AnySession>
+void LayOut(AnySession& s, const FlowScript& script) {
+    const std::string data = std::getenv("KORVEL_TEST_DATA");
+    for (const auto& [section, key, value] : script.ini) {
+        s.setIni(section, key, value);
+    }
+    for (const auto& [name, dataFile] : script.files) {
+        std::filesystem::create_directories((s.folder / name).parent_path());
+        s.writeFile(name, ReadBytes(data + "/" + dataFile));
+    }
+}
 
 }  // namespace korvel::testing

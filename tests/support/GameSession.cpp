@@ -279,7 +279,8 @@ class GameSession::View : public GameView {
 };
 
 GameSession::GameSession(std::uint32_t seed)
-    : folders(folder.path()),
+    : KeyHand(clock),
+      folders(folder.path()),
       device(clock, lines),
       random(seed),
       settings(folder / "Korvel.ini"),
@@ -377,35 +378,10 @@ void GameSession::closeDialog() {
     m_view->close();
 }
 
-void GameSession::press(std::int64_t atMs, const std::string& key) {
-    clock.singleShot(static_cast<int>(std::max<std::int64_t>(atMs - now(), 0)),
-                     [this, key] { sendKey(key); });
-}
-
-void GameSession::pressAll(std::int64_t atMs, int stepMs, const std::vector<std::string>& keys) {
-    for (const auto& key : keys) {
-        if (key != "-") {
-            press(atMs, key);
-        }
-        atMs += stepMs;
-    }
-}
-
-void GameSession::runUntil(std::int64_t atMs) {
-    clock.advance(atMs - now());
-}
-
 std::vector<std::string> PlayGameFlow(const std::string& flow) {
     const FlowScript script = ParseFlow(flow);
     GameSession s;
-    const std::string data = std::getenv("KORVEL_TEST_DATA");
-    for (const auto& [section, key, value] : script.ini) {
-        s.setIni(section, key, value);
-    }
-    for (const auto& [name, dataFile] : script.files) {
-        std::filesystem::create_directories((s.folder / name).parent_path());
-        s.writeFile(name, ReadBytes(data + "/" + dataFile));
-    }
+    LayOut(s, script);
     s.startUp();
     s.answerKey = script.answerKey;
     s.game().timeOfDay = [] { return std::array<int, 3>{21, 4, 2}; };

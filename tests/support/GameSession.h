@@ -35,7 +35,7 @@ struct DialogNote {
 // Keys are named as the player presses them: "Space", "K", "F11", "Shift+K",
 // "ru:Л" for the same physical key under the Russian layout, "bare:Л" as a
 // platform without key codes gives it.
-class GameSession {
+class GameSession : public KeyHand {
   public:
     explicit GameSession(std::uint32_t seed = 1);
     ~GameSession();
@@ -50,16 +50,10 @@ class GameSession {
     void startGame(const GameChoiceValues& choice);
     // The menu's load item: the list of saved games, a chosen one played on.
     void loadGame();
-    // Presses `key` at virtual time `atMs` (or now, when that has passed).
-    void press(std::int64_t atMs, const std::string& key);
-    // Presses the keys one after another, `stepMs` apart, from `atMs` ("-": no key).
-    void pressAll(std::int64_t atMs, int stepMs, const std::vector<std::string>& keys);
     // Sends one key now, as the keyboard would.
-    void sendKey(const std::string& key);
+    void sendKey(const std::string& key) override;
     // The window manager closes the dialog that shows.
     void closeDialog();
-    // Lets virtual time run to `atMs`.
-    void runUntil(std::int64_t atMs);
 
     std::int64_t now() const { return clock.tickCount(); }
     Game& game() { return *m_game; }

@@ -93,7 +93,8 @@ void StartQt() {
 }
 
 Session::Session(std::uint32_t seed, const Prepare& prepare)
-    : folders(prepare ? prepare(folder.path()) : Folders(folder.path())),
+    : KeyHand(clock),
+      folders(prepare ? prepare(folder.path()) : Folders(folder.path())),
       device(clock, lines),
       random(seed) {
     StartQt();
@@ -188,35 +189,10 @@ bool Session::judgeFilesByTheRealDevice() {
     return m_judge->open();
 }
 
-void Session::press(std::int64_t atMs, const std::string& key) {
-    clock.singleShot(static_cast<int>(std::max<std::int64_t>(atMs - now(), 0)),
-                     [this, key] { sendKey(key); });
-}
-
-void Session::pressAll(std::int64_t atMs, int stepMs, const std::vector<std::string>& keys) {
-    for (const auto& key : keys) {
-        if (key != "-") {
-            press(atMs, key);
-        }
-        atMs += stepMs;
-    }
-}
-
-void Session::runUntil(std::int64_t atMs) {
-    clock.advance(atMs - now());
-}
-
 std::vector<std::string> PlayFlow(const std::string& flow) {
     const FlowScript script = ParseFlow(flow);
     Session s;
-    const std::string data = std::getenv("KORVEL_TEST_DATA");
-    for (const auto& [section, key, value] : script.ini) {
-        s.setIni(section, key, value);
-    }
-    for (const auto& [name, dataFile] : script.files) {
-        std::filesystem::create_directories((s.folder / name).parent_path());
-        s.writeFile(name, ReadBytes(data + "/" + dataFile));
-    }
+    LayOut(s, script);
     s.app->StartUp();
     if (script.option.count("readme")) {
         HandleReadMe(s.folder.path(), "01.02.2026 03:04:05");

@@ -27,7 +27,7 @@ namespace korvel::testing {
 // Keys are named as the player presses them: "Space", "K", "F11", "Shift+K",
 // "ru:Л" for the same physical key under the Russian layout, and "bare:Л" for
 // the letter alone, as a platform without key codes gives it.
-class Session {
+class Session : public KeyHand {
   public:
     // `prepare`, when given, lays out the temporary folder before the program
     // is built and returns the folders it is to use (by default the temporary
@@ -42,19 +42,13 @@ class Session {
 
     // Starts a game with these menu choices, as the menu's start item does.
     void startGame(const GameChoiceValues& choice);
-    // Presses `key` at virtual time `atMs` (or now, when that has passed).
-    void press(std::int64_t atMs, const std::string& key);
-    // Presses the keys one after another, `stepMs` apart, from `atMs` ("-": no key).
-    void pressAll(std::int64_t atMs, int stepMs, const std::vector<std::string>& keys);
-    // Lets virtual time run to `atMs`.
-    void runUntil(std::int64_t atMs);
 
     std::int64_t now() const { return clock.tickCount(); }
     Game& game() { return app->game(); }
     bool boardShown() const { return !app->board().isHidden(); }
 
     // Sends one key now, as the keyboard would.
-    void sendKey(const std::string& key);
+    void sendKey(const std::string& key) override;
     // True when a transcript line (after its time) is `what`, or begins with it.
     bool heard(const std::string& what, bool prefix = false) const;
     // From now on the real sound device judges every file the program opens:
