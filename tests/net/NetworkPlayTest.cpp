@@ -4,10 +4,9 @@
 // first key at, ms apart | host's keys | guest's | guest's keys | until |
 // options"; the two transcripts, merged in time order ("H" the host's line,
 // "G" the guest's), are the golden data/<name>.txt. Options: "code=NNNN" the
-// guest's code; "cut=MS" the host's side of the connection breaks; "mute=MS"
-// the host stops sending; "forge=MS:LINE" the host's link sends LINE as it is;
-// "answer=KEY" answers every dialog of both sides; "start=FILE" the host's
-// start position. A forged LINE has "_" for its spaces; "long" is 1100 bytes.
+// guest's code; "cut=MS" the host's side of the connection breaks;
+// "forge=MS:LINE" the host's link sends LINE as it is; "answer=KEY" answers every dialog of both
+// sides; "start=FILE" the host's start position. A forged LINE has "_" for its spaces.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -30,7 +29,6 @@ constexpr int kStepMs = 10;   // the two clocks never run further apart
 struct DelayLink : NetLink {
     GameSession* to = nullptr;
     std::unique_ptr<NetworkPlayer>* peer = nullptr;
-    bool muted = false;
     bool closed = false;
     std::size_t bytesSent = 0;
 
@@ -42,7 +40,7 @@ struct DelayLink : NetLink {
         });
     }
     void send(const std::string& bytes) override {
-        if (!muted && !closed) {
+        if (!closed) {
             bytesSent += bytes.size();
             deliver([bytes](NetSession& s) { s.received(bytes); });
         }
@@ -123,14 +121,11 @@ std::vector<std::string> PlayNetworkFlow(const std::string& flow) {
     if (option.count("cut")) {
         host.clock.singleShot(std::stoi(option["cut"]), [&] { toGuest.close(); });
     }
-    if (option.count("mute")) {
-        host.clock.singleShot(std::stoi(option["mute"]), [&] { toGuest.muted = true; });
-    }
     if (option.count("forge")) {
         const std::string forged = option["forge"];
         const std::string line = forged.substr(forged.find(':') + 1);
         host.clock.singleShot(std::stoi(forged), [&toGuest, text = line] {
-            std::string bytes = text == "long" ? std::string(1100, 'x') : text;
+            std::string bytes = text;
             std::replace(bytes.begin(), bytes.end(), '_', ' ');
             toGuest.send(bytes + "\n");
         });
