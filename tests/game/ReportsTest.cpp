@@ -68,11 +68,7 @@ TEST_F(Reports, TheReadingKeysAtTheEdges) {
 
 // A result as the dialog shows it, lines joined by " | ".
 std::string Shown(const MatchScore::Result& result, bool withWinner = true) {
-    std::string text = result.text;
-    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) {
-        text.replace(at, 2, " | ");
-    }
-    return "[" + result.caption + "] " + text +
+    return "[" + result.caption + "] " + OneLine(result.text) +
            (withWinner ? " / winner " + std::to_string(result.winner) : "");
 }
 

@@ -11,6 +11,13 @@
 
 namespace korvel::testing {
 
+std::string OneLine(std::string text) {
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) {
+        text.replace(at, 2, " | ");
+    }
+    return text;
+}
+
 void KeyHand::press(std::int64_t atMs, const std::string& key) {
     m_clock.singleShot(static_cast<int>(std::max<std::int64_t>(atMs - m_clock.tickCount(), 0)),
                        [this, key] { sendKey(key); });

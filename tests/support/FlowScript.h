@@ -89,6 +89,9 @@ std::vector<std::string> EndLines(bool boardShown, const Game& game, Settings& s
 // The first word of a line: a flow's name.
 std::string FirstWord(const std::string& line);
 
+// A dialog's text on one transcript line: its CR LF line breaks as " | ".
+std::string OneLine(std::string text);
+
 // Lays out what a flow asks of the program folder before the start: the
 // settings values, and files from the test's data folder.
 template <class AnySession>

@@ -115,12 +115,9 @@ class GameSession::View : public GameView {
                            open->buttons.caption(n);
             }
         }
-        std::string text = question.text;
-        for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) {
-            text.replace(at, 2, " | ");
-        }
         m_message = open;
-        shown("message", caption, "dialog [" + caption + "] " + text + " /" + buttons);
+        shown("message", caption,
+              "dialog [" + caption + "] " + OneLine(question.text) + " /" + buttons);
         open->buttons.setAnnouncer(question.spoken ? m_s.game().announcer() : nullptr);
         m_s.clock.resumeWhen([open] { return open->result != 0; },
                              [this, open, caption, answer = std::move(answer)] {

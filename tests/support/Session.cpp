@@ -75,13 +75,6 @@ QKeyEvent MakeKey(QEvent::Type type, std::string name) {
     return QKeyEvent(type, 0, modifiers);
 }
 
-std::string OneLine(std::string text) {
-    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) {
-        text.replace(at, 2, " | ");
-    }
-    return text;
-}
-
 }  // namespace
 
 void StartQt() {
