@@ -218,7 +218,9 @@ class Game {
     Step<> remoteTurn();
     bool remoteArrived() const;
     void takeRemote();
-    // The other side's move on m_remoteCell, heard as the computer's is.
+    // The other side's move on m_remoteCell, heard as the computer's is. The
+    // cell is a member, not parameters: GCC 12 lays this step's frame out
+    // wrongly with them (its first resume reaches an invalid resume point).
     Step<> playRemoteMove();
     Step<> remotePasses();
     Step<> lostConnection(std::string phrase, std::string reason);

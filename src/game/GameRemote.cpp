@@ -109,24 +109,28 @@ void Game::refuseRemote() {
 // stage) to end first; a game that ended or was left meanwhile needs no word of it.
 Step<> Game::lostConnection(std::string phrase, std::string reason) {
     const int game = m_gameNumber;
-    auto settled = m_steps.until([this, game] {
-        return m_gameNumber != game || m_state == State::Waiting || m_state == State::Paused;
-    });
+    auto settled =
+        m_steps.until([this, game] { return m_gameNumber != game || m_state == State::Waiting; });
     co_await settled;
     if (game != m_gameNumber) {
         co_return;
     }
     m_state = State::Busy;
     m_moveClock.stop();
-    m_view.pauseShown(false, m_player);
     m_announcer->Clear();
     m_announcer->AddFile(phrase);
-    m_announcer->AddFile("savequestion");
-    const Question question{reason + "\r\nСохранить игру?", "Игра прервана", 99, true};
+    // Before the first move there is nothing to keep: the reason alone, and OK.
+    const bool savable = m_moveNumber > 1 || m_stage > 1;
+    if (savable) {
+        m_announcer->AddFile("savequestion");
+    }
+    const Question question =
+        savable ? Question{reason + "\r\nСохранить игру?", "Игра прервана", 99, true}
+                : Question{reason, "Игра прервана", 33, false};
     auto asked = m_steps.ask<int>(
         [this, &question](auto answer) { m_view.ask(question, std::move(answer)); });
     const int answer = co_await asked;
-    if (answer == 1 && (m_moveNumber > 1 || m_stage > 1)) {
+    if (savable && answer == 1) {
         const char* said = co_await saveToSlot();
         m_announcer->Clear();
         m_announcer->AddFile(said);
