@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "game/Game.h"
+#include "game/BoardCommands.h"
 
 namespace korvel {
 

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "game/GameTable.h"
+
+namespace korvel {
+
+// A saved game coming back by ear: its discs row by row, each at its place,
+// then its kind, stage, clock, score, move and cursor, said as they return.
+class GameLoading {
+  public:
+    explicit GameLoading(GameTable& table) : m_table(table) {}
+
+    Step<> restoreDiscs(const Board& saved);
+    void announce(const SavedGame& game);
+
+  private:
+    GameTable& m_table;
+};
+
+}  // namespace korvel

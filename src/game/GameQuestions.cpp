@@ -1,0 +1,147 @@
+#include "game/GameQuestions.h"
+
+#include <system_error>
+
+#include "game/RemotePlayer.h"
+#include "voice/Announcer.h"
+
+namespace korvel {
+
+using State = GameTable::State;
+
+void GameQuestions::backToBoard() {
+    m_table.state = State::Waiting;
+    m_table.view.keyboardToBoard();
+    m_table.moveClock.start();
+}
+
+Step<> GameQuestions::quit() {
+    GameTable& t = m_table;
+    t.announcer->Clear();
+    t.announcer->AddFile("stop");
+    t.moveClock.stop();
+    t.state = State::Busy;
+    const int answer = co_await t.steps.ask<int>([&t](auto answer) {
+        t.view.ask(Question{"Вы хотите прервать игру?", "Вопрос", 115, true}, std::move(answer));
+    });
+    t.announcer->Clear();
+    if (answer == 1) {
+        t.state = State::Over;
+        t.switches.stopMusic(*t.announcer);
+        if (RemotePlayer* remote = std::exchange(t.network.remote, nullptr)) {
+            remote->quit();
+        }
+        t.leaveToMenu();
+        co_return;
+    }
+    backToBoard();
+}
+
+Step<> GameQuestions::help() {
+    GameTable& t = m_table;
+    t.moveClock.stop();
+    t.state = State::Busy;
+    const bool closedWithButton =
+        co_await t.steps.ask<bool>([&t](auto answer) { t.view.showHelp(std::move(answer)); });
+    if (closedWithButton) {
+        t.sounds.ok();
+    }
+    backToBoard();
+}
+
+Step<> GameQuestions::save() {
+    GameTable& t = m_table;
+    t.announcer->Clear();
+    if (t.moveNumber <= 1 && t.stage <= 1) {
+        t.announcer->AddFile("make");
+        t.announcer->AddFile("1");
+        t.announcer->AddFile("gamer");
+        co_return;
+    }
+    t.moveClock.stop();
+    t.state = State::Busy;
+    const char* said = co_await saveToSlot();
+    backToBoard();
+    t.announcer->Clear();
+    t.announcer->AddFile(said);
+}
+
+Step<const char*> GameQuestions::saveToSlot() {
+    GameTable& t = m_table;
+    const std::string record = BuildRecord(t.savedState());
+    const std::filesystem::path folder = GamesFolder(t.folders.user);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    auto chosen =
+        t.steps.ask<std::string>([&t](auto answer) { t.view.chooseSaveSlot(std::move(answer)); });
+    const std::string slot = co_await chosen;
+    if (slot.empty()) {
+        co_return "cancel";
+    }
+    co_return WriteSlotFile(folder / (slot + ".rsg"), record) ? "save" : "savefail";
+}
+
+// A network game's clock cannot stop on one side only.
+void GameQuestions::pause() {
+    GameTable& t = m_table;
+    t.announcer->Clear();
+    if (t.setup.gameType % 2 == 1 || t.networkGame()) {
+        t.announcer->AddFile("unavailable");
+        return;
+    }
+    t.state = State::Paused;
+    t.moveClock.stop();
+    t.view.pauseShown(true, t.player);
+    t.announcer->AddFile("pause");
+    t.switches.music(*t.announcer, "heat.mid");
+}
+
+void GameQuestions::resume() {
+    GameTable& t = m_table;
+    t.state = State::Waiting;
+    t.view.pauseShown(false, t.player);
+    t.moveClock.start();
+    t.sayCell(false);
+    t.view.keyboardToBoard();
+    t.switches.music(*t.announcer, "remembr.mid");
+}
+
+// Waits for the step under way (a move's discs, a question, the result of a
+// stage) to end first; a game that ended or was left meanwhile needs no word of it.
+Step<> GameQuestions::lostConnection(std::string phrase, std::string reason) {
+    GameTable& t = m_table;
+    const int game = t.gameNumber;
+    auto settled =
+        t.steps.until([&t, game] { return t.gameNumber != game || t.state == State::Waiting; });
+    co_await settled;
+    if (game != t.gameNumber) {
+        co_return;
+    }
+    t.state = State::Busy;
+    t.moveClock.stop();
+    t.announcer->Clear();
+    t.announcer->AddFile(phrase);
+    // Before the first move there is nothing to keep: the reason alone, and OK.
+    const bool savable = t.moveNumber > 1 || t.stage > 1;
+    if (savable) {
+        t.announcer->AddFile("savequestion");
+    }
+    const Question question =
+        savable ? Question{reason + "\r\nСохранить игру?", "Игра прервана", 99, true}
+                : Question{reason, "Игра прервана", 33, false};
+    auto asked =
+        t.steps.ask<int>([&t, &question](auto answer) { t.view.ask(question, std::move(answer)); });
+    const int answer = co_await asked;
+    if (savable && answer == 1) {
+        const char* said = co_await saveToSlot();
+        t.announcer->Clear();
+        t.announcer->AddFile(said);
+        auto quiet = t.steps.until([&t] { return t.announcer->Count() == 0; });
+        co_await quiet;
+    }
+    t.state = State::Over;
+    t.switches.stopMusic(*t.announcer);
+    t.leaveToMenu();
+}
+
+}  // namespace korvel
