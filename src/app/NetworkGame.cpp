@@ -4,6 +4,7 @@
 
 #include "core/IniFile.h"
 #include "core/Texts.h"
+#include "core/TimingMarks.h"
 #include "opponent/RandomSource.h"
 #include "platform/TcpHost.h"
 #include "platform/TcpJoin.h"
@@ -132,6 +133,8 @@ void NetworkGame::host(const GameSetup& setup, std::optional<std::pair<Board, in
     if (m_hooks.showWaiting) {
         m_hooks.showWaiting(shown);
     }
+    // What a guest must type, for the scripts that time two programs.
+    TimingMark("waiting code " + codeText);
 }
 
 void NetworkGame::join(const std::string& address, const std::string& code) {

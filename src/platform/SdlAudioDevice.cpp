@@ -14,6 +14,8 @@
 #include <set>
 #include <vector>
 
+#include "core/TimingMarks.h"
+
 namespace korvel {
 
 namespace {
@@ -53,6 +55,7 @@ struct Effect {
     double step = 1.0;      // file frames per output frame
     float gainLeft = 1.0f;
     float gainRight = 1.0f;
+    std::string name;  // the file's, for the timing marks
 };
 
 struct Player {
@@ -62,6 +65,7 @@ struct Player {
     bool stopped = false;
     double length = 0.0;
     Uint64 startMs = 0;
+    std::string name;  // the file's, for the timing marks
 };
 
 std::uint32_t BigEndian32(const unsigned char* p) {
@@ -162,6 +166,8 @@ struct SdlAudioDevice::Impl {
     Mix_Music* music = nullptr;
 
     std::string openError;  // of the last open that failed
+    // Phrases started since the last mix, marked when their first samples are mixed.
+    std::vector<std::string> startedPlayers;
 
     bool tryOpen(const char* driver);
     static void postMix(void* self, Uint8* stream, int len);
@@ -211,8 +217,15 @@ void SdlAudioDevice::Impl::mix(Sint16* out, int frames) {
         scratch[2 * f] = frame[0];
         scratch[2 * f + 1] = frame[outChannels > 1 ? 1 : 0];
     }
+    for (const std::string& name : startedPlayers) {
+        TimingMark("sound " + name);
+    }
+    startedPlayers.clear();
     for (auto& [handle, effect] : effects) {
         Effect& e = *effect;
+        if (e.playing && e.position == 0.0 && TimingMarksOn()) {
+            TimingMark("effect " + e.name);
+        }
         for (int f = 0; f < frames && e.playing; ++f) {
             const auto i = static_cast<std::size_t>(e.position);
             if (i >= e.frames) {
@@ -366,6 +379,7 @@ AudioDevice::Handle SdlAudioDevice::loadEffect(const std::filesystem::path& wavF
         return 0;
     }
     auto effect = std::make_unique<Effect>();
+    effect->name = wavFile.filename().string();
     effect->channels = fileFormat.channels >= 2 ? 2 : 1;
     effect->rate = fileFormat.freq > 0 ? fileFormat.freq : 22050;
     SDL_AudioCVT cvt;
@@ -473,6 +487,7 @@ AudioDevice::Handle SdlAudioDevice::openPlayer(const std::filesystem::path& file
     }
     Player player;
     player.chunk = chunk;
+    player.name = file.filename().string();
     const double bytesPerSecond = static_cast<double>(d.rate) * d.outChannels * sizeof(Sint16);
     player.length = chunk->alen / bytesPerSecond;
     const Handle handle = d.nextHandle++;
@@ -497,6 +512,10 @@ bool SdlAudioDevice::startPlayer(Handle handle) {
     it->second.channel = channel;
     it->second.started = true;
     it->second.startMs = SDL_GetTicks64();
+    if (TimingMarksOn()) {
+        std::lock_guard lock(d.mutex);
+        d.startedPlayers.push_back(it->second.name);
+    }
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "core/TimingMarks.h"
 #include "game/BoardKeys.h"
 #include "ui/BoardPicture.h"
 #include "ui/DialogHost.h"
@@ -97,7 +98,11 @@ void BoardControl::boardKey(QKeyEvent& event) {
     if (HasCommandModifier(event.modifiers())) {
         return;
     }
-    if (const auto command = BoardCommand(KeyName(PhysicalKey(event)))) {
+    const std::string key = KeyName(PhysicalKey(event));
+    if (const auto command = BoardCommand(key)) {
+        if (TimingMarksOn()) {
+            TimingMark("key " + key);
+        }
         m_game.command(*command);
     }
 }
