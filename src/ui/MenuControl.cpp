@@ -178,10 +178,12 @@ void MenuControl::listTakesKeyboard() {
         return;
     }
     m_mm->AddFile(std::string(kPrefixes[m_page - 1]) + "0");
+    const int before = m_list->currentRow();
     m_clock.waitUntil([this] { return m_mm == nullptr || m_mm->Count() == 0; });
+    // An item the player chose while the title was said stays chosen.
     const std::array<std::int16_t, 4> stored = {opponent, gameType, level, m_netItem};
     const int position = stored[m_page - 1];
-    if (position >= 1 && position <= m_list->count()) {
+    if (m_list->currentRow() == before && position >= 1 && position <= m_list->count()) {
         m_list->setCurrentRow(position - 1);
     }
 }
