@@ -17,76 +17,76 @@ struct BoardCommands::Handler {
     void (*run)(BoardCommands& k);
 };
 
+using K = BoardCommands;
+
+const BoardCommands::Handler BoardCommands::kHandlers[] = {
+    {Command::Up, false, [](K& k) { k.moveCursor(0, 1); }},
+    {Command::Down, false, [](K& k) { k.moveCursor(0, -1); }},
+    {Command::Left, false, [](K& k) { k.moveCursor(-1, 0); }},
+    {Command::Right, false, [](K& k) { k.moveCursor(1, 0); }},
+    {Command::UpLeft, false, [](K& k) { k.moveCursor(-1, 1); }},
+    {Command::UpRight, false, [](K& k) { k.moveCursor(1, 1); }},
+    {Command::DownLeft, false, [](K& k) { k.moveCursor(-1, -1); }},
+    {Command::DownRight, false, [](K& k) { k.moveCursor(1, -1); }},
+    {Command::Quiet, false, [](K& k) { k.m_table.announcer->Clear(); }},
+    {Command::FreeCells, false, [](K& k) { k.m_table.reader().freeCells(); }},
+    {Command::ToggleAnnouncer, false,
+     [](K& k) { k.m_table.switches.toggleAnnouncer(*k.m_table.announcer); }},
+    {Command::ToggleMusic, false,
+     [](K& k) { k.m_table.switches.toggleMusic(*k.m_table.announcer); }},
+    {Command::TimeOfDay, false, [](K& k) { k.sayTimeOfDay(); }},
+    {Command::TimeLeft, false,
+     [](K& k) {
+         // A game without a clock has no time left to tell.
+         if (k.m_table.setup.gameType % 2 == 0) {
+             TimeReader(*k.m_table.announcer).secondsLeft(k.m_table.moveClock.secondsLeft());
+         }
+     }},
+    {Command::SinceStart, false,
+     [](K& k) {
+         Stopwatch& since = k.m_table.sinceStart;
+         TimeReader(*k.m_table.announcer).sinceStart(since.read(1), since.read(2), since.read(3));
+     }},
+    {Command::DiscCounts, false, [](K& k) { k.m_table.reader().discCounts(); }},
+    {Command::SayCell, false,
+     [](K& k) {
+         k.m_table.announcer->Clear();
+         k.m_table.sayCell(false);
+     }},
+    {Command::Play, true,
+     [](K& k) {
+         if (!k.sayRemoteToMove()) {
+             k.m_turns.play();
+         }
+     }},
+    {Command::Pass, true,
+     [](K& k) {
+         if (!k.sayRemoteToMove()) {
+             k.m_turns.pass();
+         }
+     }},
+    {Command::Quit, true, [](K& k) { k.m_table.steps.start(k.m_questions.quit()); }},
+    {Command::Help, true, [](K& k) { k.m_table.steps.start(k.m_questions.help()); }},
+    {Command::Save, true, [](K& k) { k.m_table.steps.start(k.m_questions.save()); }},
+    {Command::Pause, true, [](K& k) { k.m_questions.pause(); }},
+    {Command::Row, true,
+     [](K& k) { k.m_table.reader().line(k.m_table.cursorCol, k.m_table.cursorRow, true); }},
+    {Command::Column, true,
+     [](K& k) { k.m_table.reader().line(k.m_table.cursorCol, k.m_table.cursorRow, false); }},
+    {Command::LegalMoves, true, [](K& k) { k.m_table.reader().legalMoves(k.m_table.player); }},
+    {Command::LastTurns, true,
+     [](K& k) { k.m_table.history.say(*k.m_table.announcer, k.m_table.players.phrases()); }},
+    {Command::Hint, true, [](K& k) { k.sayHint(); }},
+    {Command::Slower, true, [](K& k) { k.m_table.switches.stepRate(*k.m_table.announcer, -1); }},
+    {Command::Faster, true, [](K& k) { k.m_table.switches.stepRate(*k.m_table.announcer, 1); }},
+    {Command::Quieter, true,
+     [](K& k) { k.m_table.switches.stepMusicVolume(*k.m_table.announcer, -1); }},
+    {Command::Louder, true,
+     [](K& k) { k.m_table.switches.stepMusicVolume(*k.m_table.announcer, 1); }},
+    {Command::TakeBack, true, [](K& k) { k.takeBack(); }},
+};
+
 const BoardCommands::Handler* BoardCommands::handlerOf(Command command) {
-    using K = BoardCommands;
-    static const Handler kHandlers[] = {
-        {Command::Up, false, [](K& k) { k.moveCursor(0, 1); }},
-        {Command::Down, false, [](K& k) { k.moveCursor(0, -1); }},
-        {Command::Left, false, [](K& k) { k.moveCursor(-1, 0); }},
-        {Command::Right, false, [](K& k) { k.moveCursor(1, 0); }},
-        {Command::UpLeft, false, [](K& k) { k.moveCursor(-1, 1); }},
-        {Command::UpRight, false, [](K& k) { k.moveCursor(1, 1); }},
-        {Command::DownLeft, false, [](K& k) { k.moveCursor(-1, -1); }},
-        {Command::DownRight, false, [](K& k) { k.moveCursor(1, -1); }},
-        {Command::Quiet, false, [](K& k) { k.m_table.announcer->Clear(); }},
-        {Command::FreeCells, false, [](K& k) { k.m_table.reader().freeCells(); }},
-        {Command::ToggleAnnouncer, false,
-         [](K& k) { k.m_table.switches.toggleAnnouncer(*k.m_table.announcer); }},
-        {Command::ToggleMusic, false,
-         [](K& k) { k.m_table.switches.toggleMusic(*k.m_table.announcer); }},
-        {Command::TimeOfDay, false, [](K& k) { k.sayTimeOfDay(); }},
-        {Command::TimeLeft, false,
-         [](K& k) {
-             // A game without a clock has no time left to tell.
-             if (k.m_table.setup.gameType % 2 == 0) {
-                 TimeReader(*k.m_table.announcer).secondsLeft(k.m_table.moveClock.secondsLeft());
-             }
-         }},
-        {Command::SinceStart, false,
-         [](K& k) {
-             Stopwatch& since = k.m_table.sinceStart;
-             TimeReader(*k.m_table.announcer)
-                 .sinceStart(since.read(1), since.read(2), since.read(3));
-         }},
-        {Command::DiscCounts, false, [](K& k) { k.m_table.reader().discCounts(); }},
-        {Command::SayCell, false,
-         [](K& k) {
-             k.m_table.announcer->Clear();
-             k.m_table.sayCell(false);
-         }},
-        {Command::Play, true,
-         [](K& k) {
-             if (!k.sayRemoteToMove()) {
-                 k.m_turns.play();
-             }
-         }},
-        {Command::Pass, true,
-         [](K& k) {
-             if (!k.sayRemoteToMove()) {
-                 k.m_turns.pass();
-             }
-         }},
-        {Command::Quit, true, [](K& k) { k.m_table.steps.start(k.m_questions.quit()); }},
-        {Command::Help, true, [](K& k) { k.m_table.steps.start(k.m_questions.help()); }},
-        {Command::Save, true, [](K& k) { k.m_table.steps.start(k.m_questions.save()); }},
-        {Command::Pause, true, [](K& k) { k.m_questions.pause(); }},
-        {Command::Row, true,
-         [](K& k) { k.m_table.reader().line(k.m_table.cursorCol, k.m_table.cursorRow, true); }},
-        {Command::Column, true,
-         [](K& k) { k.m_table.reader().line(k.m_table.cursorCol, k.m_table.cursorRow, false); }},
-        {Command::LegalMoves, true, [](K& k) { k.m_table.reader().legalMoves(k.m_table.player); }},
-        {Command::LastTurns, true,
-         [](K& k) { k.m_table.history.say(*k.m_table.announcer, k.m_table.players.phrases()); }},
-        {Command::Hint, true, [](K& k) { k.sayHint(); }},
-        {Command::Slower, true,
-         [](K& k) { k.m_table.switches.stepRate(*k.m_table.announcer, -1); }},
-        {Command::Faster, true, [](K& k) { k.m_table.switches.stepRate(*k.m_table.announcer, 1); }},
-        {Command::Quieter, true,
-         [](K& k) { k.m_table.switches.stepMusicVolume(*k.m_table.announcer, -1); }},
-        {Command::Louder, true,
-         [](K& k) { k.m_table.switches.stepMusicVolume(*k.m_table.announcer, 1); }},
-        {Command::TakeBack, true, [](K& k) { k.takeBack(); }},
-    };
     for (const Handler& handler : kHandlers) {
         if (handler.command == command) {
             return &handler;

@@ -71,6 +71,7 @@ class BoardCommands {
 
   private:
     struct Handler;
+    static const Handler kHandlers[];
     static const Handler* handlerOf(Command command);
     // In a network game the other side's turn is its own: a move or pass key
     // says whose turn it is instead.

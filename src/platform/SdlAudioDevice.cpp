@@ -172,6 +172,7 @@ struct SdlAudioDevice::Impl {
     bool tryOpen(const char* driver);
     static void postMix(void* self, Uint8* stream, int len);
     void mix(Sint16* out, int frames);
+    void markStarts();
     int freeChannel();
 };
 
@@ -217,15 +218,9 @@ void SdlAudioDevice::Impl::mix(Sint16* out, int frames) {
         scratch[2 * f] = frame[0];
         scratch[2 * f + 1] = frame[outChannels > 1 ? 1 : 0];
     }
-    for (const std::string& name : startedPlayers) {
-        TimingMark("sound " + name);
-    }
-    startedPlayers.clear();
+    markStarts();
     for (auto& [handle, effect] : effects) {
         Effect& e = *effect;
-        if (e.playing && e.position == 0.0 && TimingMarksOn()) {
-            TimingMark("effect " + e.name);
-        }
         for (int f = 0; f < frames && e.playing; ++f) {
             const auto i = static_cast<std::size_t>(e.position);
             if (i >= e.frames) {
@@ -261,6 +256,21 @@ void SdlAudioDevice::Impl::mix(Sint16* out, int frames) {
         } else {
             frame[0] = static_cast<Sint16>(l * limiterGain);
             frame[1] = static_cast<Sint16>(r * limiterGain);
+        }
+    }
+}
+
+// The timing marks of the phrases and effects whose first samples this mix holds.
+void SdlAudioDevice::Impl::markStarts() {
+    for (const std::string& name : startedPlayers) {
+        TimingMark("sound " + name);
+    }
+    startedPlayers.clear();
+    if (TimingMarksOn()) {
+        for (const auto& [handle, effect] : effects) {
+            if (effect->playing && effect->position == 0.0) {
+                TimingMark("effect " + effect->name);
+            }
         }
     }
 }
