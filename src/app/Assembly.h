@@ -75,6 +75,7 @@ class Assembly {
     DialogHost& dialogs() { return m_dialogs; }
     Settings& settings() { return m_settings; }
     SpeechLayer& speech() { return m_speech; }
+    NetworkGame& network() { return *m_network; }
 
     // Runs once the shutdown is done: the program ends its process there.
     std::function<void()> onShutDown;

@@ -75,7 +75,8 @@ std::pair<std::string, int> SplitAddress(const std::string& address, int port) {
 
 NetworkGame::NetworkGame(Clock& clock, Settings& settings, Announcer& announcer,
                          RandomSource& random, Game& game, Hooks hooks)
-    : m_clock(clock),
+    : localAddresses(LocalAddresses),
+      m_clock(clock),
       m_settings(settings),
       m_announcer(announcer),
       m_random(random),
@@ -120,7 +121,7 @@ void NetworkGame::host(const GameSetup& setup, std::optional<std::pair<Board, in
     std::string shown;
     m_announcer.Clear();
     m_announcer.AddFile("netwait");
-    for (const std::string& address : LocalAddresses()) {
+    for (const std::string& address : localAddresses()) {
         m_announcer.AddFile("address");
         sayAddress(address);
         shown += "Адрес: " + address + "\r\n";
@@ -197,6 +198,14 @@ void NetworkGame::stop() {
         m_host->stop();
     }
     m_host.reset();
+}
+
+const TcpLink* NetworkGame::link() const {
+    return m_link ? &m_link->tcp() : nullptr;
+}
+
+bool NetworkGame::joining() const {
+    return m_join != nullptr && m_join->isConnecting();
 }
 
 void NetworkGame::sayAddress(const std::string& address) {

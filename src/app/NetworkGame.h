@@ -54,6 +54,14 @@ class NetworkGame {
     // connection ends and nothing more is reported.
     void stop();
 
+    // The link of the game under way (none before a guest came and after the
+    // game), and whether a join is still connecting.
+    const TcpLink* link() const;
+    bool joining() const;
+
+    // The machine's addresses as the host says and shows them.
+    std::function<std::vector<std::string>()> localAddresses;
+
   private:
     class Link;
     void startPlayer(std::unique_ptr<TcpLink> link, NetSessionSettings settings);

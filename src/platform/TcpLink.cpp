@@ -44,6 +44,7 @@ bool TcpLink::send(const std::string& bytes) {
         return false;
     }
     m_socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    m_sent += bytes.size();
     return true;
 }
 
@@ -57,6 +58,7 @@ void TcpLink::deliver() {
         return;
     }
     const QByteArray data = m_socket->readAll();
+    m_received += static_cast<std::uint64_t>(data.size());
     onBytes(std::string(data.constData(), static_cast<std::size_t>(data.size())));
 }
 

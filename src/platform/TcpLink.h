@@ -48,6 +48,9 @@ class TcpLink {
     // The other side's address as text ("192.168.1.5", "::1"), kept after
     // the link closed.
     const std::string& peerAddress() const { return m_peer; }
+    // What went each way so far: the bytes send() queued, and those handed to onBytes.
+    std::uint64_t bytesSent() const { return m_sent; }
+    std::uint64_t bytesReceived() const { return m_received; }
 
     // Bytes as they come, in pieces of any size.
     std::function<void(const std::string& bytes)> onBytes;
@@ -64,6 +67,8 @@ class TcpLink {
     Clock& m_clock;
     std::string m_peer;
     bool m_reported = false;
+    std::uint64_t m_sent = 0;
+    std::uint64_t m_received = 0;
     QObject m_context;  // the socket's signals reach the link through it
     std::shared_ptr<int> m_life = std::make_shared<int>(0);
 };

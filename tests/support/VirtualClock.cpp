@@ -62,6 +62,14 @@ bool VirtualClock::timerActive(TimerId id) const {
     return m_timers.count(id) != 0 || m_watches.count(id) != 0;
 }
 
+std::int64_t VirtualClock::nextDue() const {
+    std::int64_t due = INT64_MAX;
+    for (const auto& [id, timer] : m_timers) {
+        due = std::min(due, timer.due);
+    }
+    return due;
+}
+
 bool VirtualClock::fireNext(std::int64_t limit) {
     if (m_pump) {
         m_pump();  // may start or stop timers: done before choosing the next one

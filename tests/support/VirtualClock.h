@@ -34,6 +34,8 @@ class VirtualClock : public Clock {
     void setPump(std::function<void()> pump) { m_pump = std::move(pump); }
     // Number of active timers, pending single shots and waits.
     std::size_t pendingCount() const { return m_timers.size() + m_watches.size(); }
+    // When the earliest timer falls due (INT64_MAX when none is set).
+    std::int64_t nextDue() const;
 
   private:
     struct Timer {

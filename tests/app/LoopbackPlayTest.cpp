@@ -1,0 +1,293 @@
+// The network game played by two whole programs over a real TCP connection on
+// loopback, each in its own virtual time, driven only by keys through the
+// menu. A line of data/loopback_flows.txt is "name | host's keys | guest's
+// keys | until | options", each side's keys "first at, ms apart, keys" ("-" no
+// key, "@MS" the next key at MS, "PORT" the host's port and "CODE" the code
+// the host said, typed digit by digit). The two transcripts merged in time
+// order ("H" the host's line, "G" the guest's) are the golden data/<name>.txt,
+// the port's digits as "#" (a free port is taken). The host's machine has the
+// address 192.0.2.10. Options: "start=FILE" the host's start.txt, "answer=KEY"
+// answers every dialog of both sides, "ipv6" the flow needs ::1.
+//
+// The connection is real and the time virtual: the two clocks run in lockstep
+// and the sockets are served only between their steps, until nothing is in
+// flight (no join connecting, every byte sent by one side handled by the
+// other, a closed end heard by the other); only then does time move on.
+#include <gtest/gtest.h>
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTcpServer>
+#include <QThread>
+#include <QWindow>
+#include <algorithm>
+#include <set>
+#include <sstream>
+
+#include "Session.h"
+#include "platform/TcpLink.h"
+
+namespace korvel::testing {
+namespace {
+
+constexpr int kStepMs = 10;      // the two clocks never run further apart
+constexpr int kSettleMs = 5000;  // real time one exchange on the socket may take
+
+std::string Stamp(std::int64_t ms) {
+    char stamp[16];
+    std::snprintf(stamp, sizeof stamp, "%8.3f", static_cast<double>(ms) / 1000.0);
+    return stamp;
+}
+
+// The digits the host said after "yourcode".
+std::string SaidCode(const std::vector<std::string>& lines) {
+    std::string code;
+    for (const std::string& line : lines) {
+        const std::string what = line.substr(9);
+        if (what == "say yourcode") {
+            code = "-";
+        } else if (!code.empty() && code.size() <= 4 && what.size() == 5 &&
+                   what.starts_with("say ") && std::isdigit(static_cast<unsigned char>(what[4]))) {
+            code += what[4];
+        }
+    }
+    return code.empty() ? code : code.substr(1);
+}
+
+// One program. Its window (or its dialog) takes the keyboard whenever its
+// clock runs, so that its keys and its dialogs' owners are its own.
+struct Side : Session {
+    explicit Side(std::uint32_t seed) : Session(seed) {}
+    ~Side() override {
+        clock.setPump([] { QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers); });
+    }
+    Side* other = nullptr;
+    int port = 0;
+    std::set<std::string> portTimes;         // stamps of the typed port's digits
+    QPointer<QWidget> holder;                // the window of this side that has the keyboard
+    std::vector<QPointer<QWidget>> windows;  // its windows: the main one, and those it opened
+    bool running = false;                    // this side's clock has something to do in this step
+
+    bool owns(QWidget* w) const {
+        return w != nullptr && std::find(windows.begin(), windows.end(), w) != windows.end();
+    }
+    const TcpLink* link() { return app->network().link(); }
+    bool linked() { return link() != nullptr && link()->isOpen(); }
+    void note() {
+        if (owns(QApplication::activeWindow())) {
+            holder = QApplication::activeWindow();
+        } else if (!holder || !holder->isVisible()) {
+            holder = &app->window();
+        }
+    }
+    void pump() {
+        QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
+        for (QWidget* w : QApplication::topLevelWidgets()) {  // a window shown while it runs
+            if (running && w->isVisible() && !owns(w) && !other->owns(w)) {
+                windows.emplace_back(w);
+            }
+        }
+        note();
+        other->note();
+        // Through the window system, as a player's click would: none of its
+        // news is left to undo it later.
+        for (int i = 0; running && i < 8 && QApplication::activeWindow() != holder; ++i) {
+            holder->activateWindow();
+            QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
+        }
+    }
+    void sendKey(const std::string& key) override {
+        pump();  // its window has the keyboard when its key comes
+        if (!key.starts_with("PORT") && !key.starts_with("CODE")) {
+            return Session::sendKey(key);
+        }
+        const bool isPort = key[0] == 'P';
+        const std::string digits = isPort ? std::to_string(other->port) : SaidCode(other->lines);
+        const std::size_t at = static_cast<std::size_t>(key[4] - '0');
+        if (isPort) {
+            portTimes.insert(Stamp(now()));
+        }
+        if (at >= digits.size()) {
+            ADD_FAILURE() << "at " << now() << " ms the host has said no " << key;
+            return;
+        }
+        Session::sendKey(std::string(1, digits[at]));
+    }
+    void pressFlow(const std::string& field) {
+        std::istringstream words(field);
+        std::int64_t at = 0, step = 0;
+        words >> at >> step;
+        for (std::string key; words >> key;) {
+            if (key.starts_with("@")) {
+                at = std::stoll(key.substr(1));
+                continue;
+            }
+            const int count = key == "PORT" ? 5 : key == "CODE" ? 4 : 0;
+            for (int i = 0; i < std::max(count, 1); ++i, at += step) {
+                if (key != "-") {
+                    press(at, count ? key + std::to_string(i) : key);
+                }
+            }
+        }
+    }
+};
+
+// Serves the sockets until nothing is in flight between the two sides.
+bool Settle(Side& h, Side& g, std::int64_t at) {
+    const auto settled = [&] {
+        return !h.app->network().joining() && !g.app->network().joining() &&
+               h.linked() == g.linked() &&
+               (!h.linked() || (h.link()->bytesSent() == g.link()->bytesReceived() &&
+                                g.link()->bytesSent() == h.link()->bytesReceived()));
+    };
+    QElapsedTimer real;
+    real.start();
+    if (!settled()) {
+        // The sides' waits look again at what came (the virtual clock looks
+        // at them after a timer), at once.
+        h.clock.singleShot(0, [] {});
+        g.clock.singleShot(0, [] {});
+    }
+    while (!settled()) {
+        if (real.elapsed() > kSettleMs) {
+            ADD_FAILURE() << "the connection did not settle at " << at << " ms";
+            return false;
+        }
+        QCoreApplication::processEvents();
+        if (!settled()) {
+            QThread::msleep(1);
+        }
+    }
+    h.note();
+    g.note();
+    return true;
+}
+
+// A free port of five digits, so that its masked digits read alike.
+int FreePort() {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        QTcpServer probe;
+        if (probe.listen(QHostAddress::Any, 0) && probe.serverPort() >= 10000) {
+            return probe.serverPort();
+        }
+    }
+    return 0;
+}
+
+std::vector<std::string> PlayLoopbackFlow(const std::string& flow) {
+    std::vector<std::string> field;
+    std::istringstream fields(flow);
+    for (std::string f; std::getline(fields, f, '|');) {
+        field.push_back(f);
+    }
+    std::map<std::string, std::string> option;
+    std::istringstream options(field.size() > 4 ? field[4] : "");
+    for (std::string word; options >> word;) {
+        option[word.substr(0, word.find('='))] = word.substr(word.find('=') + 1);
+    }
+    // Qt's own event loop, which holds the sockets back while the clocks run
+    // (GLib's serves them regardless).
+    qputenv("QT_NO_GLIB", "1");
+    Side host(1), guest(2);
+    if (QAbstractEventDispatcher::instance()->inherits("QEventDispatcherGlib")) {
+        ADD_FAILURE() << "the sockets cannot be held back while the clocks run";
+        return {};
+    }
+    host.other = &guest;
+    guest.other = &host;
+    host.port = FreePort();
+    if (host.port == 0) {
+        ADD_FAILURE() << "no free port";
+        return {};
+    }
+    host.setIni("Net", "port", std::to_string(host.port));
+    if (option.count("start")) {
+        host.writeFile("start.txt", ReadBytes(std::string(std::getenv("KORVEL_TEST_DATA")) + "/" +
+                                              option["start"]));
+    }
+    host.app->network().localAddresses = [] { return std::vector<std::string>{"192.0.2.10"}; };
+    host.app->StartUp();
+    guest.app->StartUp();
+    // The effects have one device, the guest's: opening it closed the host's,
+    // which opens again for the host's phrases, its queue afresh.
+    host.device.open();
+    host.app->mm().Clear();
+    for (Side* side : {&host, &guest}) {
+        side->clock.setPump([side] { side->pump(); });
+        side->answerKey = option["answer"];
+        side->holder = &side->app->window();
+        side->windows.emplace_back(side->holder);
+        side->app->ShowMenu(true);
+        side->pressFlow(side == &host ? field.at(1) : field.at(2));
+    }
+    bool connected = false;
+    std::uint64_t sent[2] = {0, 0};
+    for (std::int64_t t = kStepMs; t <= std::stoll(field.at(3)); t += kStepMs) {
+        // A side that waited in place ran ahead: the other catches up.
+        for (int pass = 0; pass < 8 && (host.now() != t || guest.now() != t); ++pass) {
+            for (Side* side : {&host, &guest}) {
+                side->running = side->clock.nextDue() <= t;
+                side->runUntil(t);
+                side->running = false;
+            }
+            t = (std::max({t, host.now(), guest.now()}) + kStepMs - 1) / kStepMs * kStepMs;
+        }
+        if (!Settle(host, guest, t)) {
+            break;
+        }
+        if (host.linked() && guest.linked()) {
+            connected = true;
+            sent[0] = host.link()->bytesSent();
+            sent[1] = guest.link()->bytesSent();
+        }
+    }
+    EXPECT_TRUE(connected) << "the two programs never connected";
+    std::vector<std::pair<std::string, std::string>> merged;
+    for (Side* side : {&host, &guest}) {
+        bool portSaid = false;
+        for (std::string line : side->lines) {
+            const std::string what = line.substr(9);
+            portSaid = what == "say port" || (portSaid && what != "say yourcode");
+            if ((portSaid || side->portTimes.count(line.substr(0, 8))) &&
+                std::isdigit(static_cast<unsigned char>(line.back())) && what.size() == 5) {
+                line.back() = '#';
+            }
+            if (what.find("fx ") != 0) {  // the effects share one device here
+                merged.emplace_back(line.substr(0, 8), (side == &host ? "H" : "G") + line);
+            }
+        }
+    }
+    std::stable_sort(merged.begin(), merged.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> lines;
+    for (auto& [time, line] : merged) {
+        lines.push_back(std::move(line));
+    }
+    lines.push_back("bytes sent: host " + std::to_string(sent[0]) + ", guest " +
+                    std::to_string(sent[1]));
+    for (Side* side : {&host, &guest}) {
+        lines.push_back(std::string(side == &host ? "host  " : "guest ") + "board " +
+                        (side->boardShown() ? "shown " : "hidden ") + GameState(side->game()));
+    }
+    return lines;
+}
+
+class Loopback : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(Loopback, BothProgramsHearIt) {
+    if (GetParam().find("ipv6") != std::string::npos) {
+        QTcpServer probe;
+        if (!probe.listen(QHostAddress::LocalHostIPv6, 0)) {
+            GTEST_SKIP() << "::1 is not available here: " << probe.errorString().toStdString();
+        }
+    }
+    ExpectGolden(PlayLoopbackFlow(GetParam()), FirstWord(GetParam()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Net, Loopback, ::testing::ValuesIn(DataLines("loopback_flows.txt")),
+                         [](const auto& info) { return FirstWord(info.param); });
+
+}  // namespace
+}  // namespace korvel::testing
