@@ -180,10 +180,16 @@ void MenuControl::listTakesKeyboard() {
     m_mm->AddFile(std::string(kPrefixes[m_page - 1]) + "0");
     const int before = m_list->currentRow();
     m_clock.waitUntil([this] { return m_mm == nullptr || m_mm->Count() == 0; });
-    // An item the player chose while the title was said stays chosen.
+    // An item the player chose while the title was said stays chosen;
+    // otherwise the stored choice is chosen and named, even when it already was.
     const std::array<std::int16_t, 4> stored = {opponent, gameType, level, m_netItem};
     const int position = stored[m_page - 1];
-    if (m_list->currentRow() == before && position >= 1 && position <= m_list->count()) {
+    if (m_list->currentRow() != before || position < 1 || position > m_list->count()) {
+        return;
+    }
+    if (m_list->currentRow() == position - 1) {
+        playItem(position);
+    } else {
         m_list->setCurrentRow(position - 1);
     }
 }

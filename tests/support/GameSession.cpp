@@ -148,14 +148,12 @@ class GameSession::View : public GameView {
         showMenu();
     }
 
-    // The menu shows: its title is said, then its stored choice is selected
-    // and named, unless it already was.
+    // The menu shows: its title is said, then its stored choice is selected and named.
     void showMenu() {
         m_s.mm.AddFile("menu0");
         m_s.clock.waitUntil([this] { return m_s.mm.Count() == 0; });
         const int position = m_s.m_menu.menu;
-        if (position >= 1 && position <= 6 && position != m_menuRow) {
-            m_menuRow = position;
+        if (position >= 1 && position <= 6) {
             m_s.mm.Clear();
             m_s.mm.PlaySound("menu" + std::to_string(position));
         }
@@ -269,7 +267,6 @@ class GameSession::View : public GameView {
 
     GameSession& m_s;
     bool m_paused = false;
-    int m_menuRow = 0;  // the menu's selected item, 0 for none
     std::shared_ptr<Message> m_message;
     std::shared_ptr<List> m_list;
     std::function<void(bool)> m_help;
