@@ -6,7 +6,28 @@
 
 namespace korvel {
 
-DialogOwner::DialogOwner() : m_owner(QApplication::activeWindow()) {
+namespace {
+
+// The last window a closing dialog gave the keyboard back to.
+QPointer<QWidget> g_lastRestored;
+
+// The window the player is in. A dialog that has just closed gave the keyboard
+// back to its owner, but the window system confirms that only later: until
+// then the active window is none, or the closed dialog. A dialog opened at once
+// after another (the save list after "Сохранить игру?") is shown over that
+// owner, so that closing it gives the keyboard back to a window that is there.
+QWidget* PlayersWindow() {
+    QWidget* active = QApplication::activeWindow();
+    if ((active == nullptr || !active->isVisible()) && g_lastRestored &&
+        g_lastRestored->isVisible()) {
+        return g_lastRestored;
+    }
+    return active;
+}
+
+}  // namespace
+
+DialogOwner::DialogOwner() : m_owner(PlayersWindow()) {
     m_focus = m_owner ? m_owner->focusWidget() : nullptr;
 }
 
@@ -35,6 +56,7 @@ void DialogOwner::restore() {
     }
     m_owner->setEnabled(true);
     m_owner->activateWindow();
+    g_lastRestored = m_owner;
     if (m_focus) {
         m_focus->setFocus(Qt::OtherFocusReason);
     } else {

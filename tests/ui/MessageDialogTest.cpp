@@ -58,7 +58,9 @@ TEST(MessageDialog, AnswersAsRecorded) {
     ExpectGolden(s.lines, "message_dialog");
 }
 
-// The owner is disabled while the box waits, and gets the keyboard back.
+// The owner is disabled while the box waits, and gets the keyboard back; so
+// does it after a second box shown at once, while the first is still the
+// active window.
 TEST(MessageDialog, TheOwnerGetsTheKeyboardBack) {
     Session s;
     QWidget owner;
@@ -69,7 +71,9 @@ TEST(MessageDialog, TheOwnerGetsTheKeyboardBack) {
     bool enabledMeanwhile = true;
     s.clock.singleShot(50, [&] { enabledMeanwhile = owner.isEnabled(); });
     PressLater(s.clock, 100, "Return");
+    PressLater(s.clock, 200, "Return");
     EXPECT_EQ(ShowMessage(s.app->dialogs(), "Раз\r\nдва", "ПОБЕДА!", 35, nullptr), 1);
+    EXPECT_EQ(ShowMessage(s.app->dialogs(), "Три", "ПОБЕДА!", 35, nullptr), 1);
     QCoreApplication::processEvents();
     EXPECT_TRUE(!enabledMeanwhile && owner.isEnabled() && QApplication::focusWidget() == edit);
 }
