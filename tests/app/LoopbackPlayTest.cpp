@@ -244,27 +244,18 @@ std::vector<std::string> PlayLoopbackFlow(const std::string& flow) {
         }
     }
     EXPECT_TRUE(connected) << "the two programs never connected";
-    std::vector<std::pair<std::string, std::string>> merged;
     for (Side* side : {&host, &guest}) {
         bool portSaid = false;
-        for (std::string line : side->lines) {
+        for (std::string& line : side->lines) {
             const std::string what = line.substr(9);
             portSaid = what == "say port" || (portSaid && what != "say yourcode");
             if ((portSaid || side->portTimes.count(line.substr(0, 8))) &&
                 std::isdigit(static_cast<unsigned char>(line.back())) && what.size() == 5) {
                 line.back() = '#';
             }
-            if (what.find("fx ") != 0) {  // the effects share one device here
-                merged.emplace_back(line.substr(0, 8), (side == &host ? "H" : "G") + line);
-            }
         }
     }
-    std::stable_sort(merged.begin(), merged.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<std::string> lines;
-    for (auto& [time, line] : merged) {
-        lines.push_back(std::move(line));
-    }
+    std::vector<std::string> lines = MergeSides(host.lines, guest.lines);
     lines.push_back("bytes sent: host " + std::to_string(sent[0]) + ", guest " +
                     std::to_string(sent[1]));
     for (Side* side : {&host, &guest}) {

@@ -94,10 +94,7 @@ std::vector<std::string> PlayNetworkFlow(const std::string& flow) {
     auto starting = [](GameSession& side) { return [&side] { side.showBoard(); }; };
     auto noteFault = [](GameSession& side) {
         return [&side](NetFault fault) {
-            char time[16];
-            std::snprintf(time, sizeof time, "%8.3f ", double(side.now()) / 1000.0);
-            side.lines.push_back(time +
-                                 ("fault before the game " + std::string(NetFaultName(fault))));
+            side.device.write("fault before the game " + std::string(NetFaultName(fault)));
         };
     };
     std::optional<std::pair<Board, int>> start;
@@ -135,25 +132,11 @@ std::vector<std::string> PlayNetworkFlow(const std::string& flow) {
         host.runUntil(t);
         guest.runUntil(t);
     }
-    std::vector<std::pair<std::string, std::string>> merged;
-    for (const auto& [mark, side] : {std::pair{"H", &host}, std::pair{"G", &guest}}) {
-        for (const std::string& line : side->lines) {
-            if (line.find(" fx ") == std::string::npos) {  // effects share one device here
-                merged.emplace_back(line.substr(0, 8), std::string(mark) + line);
-            }
-        }
-        side->lines.push_back(GameState(side->game()));
-    }
-    std::stable_sort(merged.begin(), merged.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<std::string> lines;
-    for (auto& [time, line] : merged) {
-        lines.push_back(std::move(line));
-    }
+    std::vector<std::string> lines = MergeSides(host.lines, guest.lines);
     lines.push_back("bytes sent: host " + std::to_string(toGuest.bytesSent) + ", guest " +
                     std::to_string(toHost.bytesSent));
-    lines.push_back("host  " + host.lines.back());
-    lines.push_back("guest " + guest.lines.back());
+    lines.push_back("host  " + GameState(host.game()));
+    lines.push_back("guest " + GameState(guest.game()));
     return lines;
 }
 

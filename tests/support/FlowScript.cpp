@@ -18,6 +18,25 @@ std::string OneLine(std::string text) {
     return text;
 }
 
+std::vector<std::string> MergeSides(const std::vector<std::string>& host,
+                                    const std::vector<std::string>& guest) {
+    std::vector<std::pair<std::string, std::string>> merged;
+    for (const auto& [mark, lines] : {std::pair{"H", &host}, std::pair{"G", &guest}}) {
+        for (const std::string& line : *lines) {
+            if (line.find(" fx ") == std::string::npos) {
+                merged.emplace_back(line.substr(0, 8), mark + line);
+            }
+        }
+    }
+    std::stable_sort(merged.begin(), merged.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> out;
+    for (auto& [time, line] : merged) {
+        out.push_back(std::move(line));
+    }
+    return out;
+}
+
 void KeyHand::press(std::int64_t atMs, const std::string& key) {
     m_clock.singleShot(static_cast<int>(std::max<std::int64_t>(atMs - m_clock.tickCount(), 0)),
                        [this, key] { sendKey(key); });

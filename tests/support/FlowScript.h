@@ -91,6 +91,11 @@ std::string FirstWord(const std::string& line);
 
 // A dialog's text on one transcript line: its CR LF line breaks as " | ".
 std::string OneLine(std::string text);
+// The transcripts of the two sides of a network game in one, in time order:
+// "H" marks the host's lines, "G" the guest's. Effects are left out: the
+// sides share one effects device.
+std::vector<std::string> MergeSides(const std::vector<std::string>& host,
+                                    const std::vector<std::string>& guest);
 
 // Lays out what a flow asks of the program folder before the start: the
 // settings values, and files from the test's data folder.
