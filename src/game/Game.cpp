@@ -2,11 +2,7 @@
 // saved game loaded by ear.
 #include "game/Game.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "game/RemotePlayer.h"
-#include "records/StartPosition.h"
 #include "voice/Announcer.h"
 
 namespace korvel {
@@ -71,23 +67,7 @@ Step<> Game::startGame() {
     m_table.sinceStart.read(0);
     m_table.view.turnMarksHidden();
     m_table.moveCursorTo(m_table.firstPlayer + 3, 4);
-    m_table.board.clear();
-    const std::filesystem::path start = m_table.folders.user / "start.txt";
-    std::error_code error;
-    if (m_table.networkGame() && m_table.network.start) {
-        m_table.board = m_table.network.start->first;
-        m_table.firstPlayer = m_table.network.start->second;
-    } else if (m_table.networkGame()) {
-        SetStandardPosition(m_table.board);
-    } else if (std::filesystem::is_regular_file(start, error)) {
-        m_table.firstPlayer = ReadStartPosition(start, m_table.board);
-    } else {
-        SetStandardPosition(m_table.board);
-    }
-    // A game never inherits the passes that ended the one before it, nor its turns.
-    m_table.passCount = -1;
-    m_table.history.forget();
-    m_table.view.discsChanged();
+    m_table.setStartPosition();
     co_await m_table.steps.pause(GamePauses::kSetUp);
     if (m_table.stage == 1) {
         m_table.announcer->AddFile("velcome");

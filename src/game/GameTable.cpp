@@ -1,8 +1,13 @@
-// The table's small routines: who is to move, the move number and the cursor,
-// said and shown; the way back to the menu; what a saved game keeps.
+// The table's small routines: the start position, who is to move, the move
+// number and the cursor, said and shown; the way back to the menu; what a
+// saved game keeps.
 #include "game/GameTable.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "game/BoardReader.h"
+#include "records/StartPosition.h"
 #include "voice/Announcer.h"
 
 namespace korvel {
@@ -19,6 +24,26 @@ GameTable::GameTable(Clock& clock, Settings& settings, RandomSource& random, Fol
       switches(this->folders.data),
       moveClock(clock, view, setup, cursorCol, player),
       steps(clock) {}
+
+void GameTable::setStartPosition() {
+    board.clear();
+    const std::filesystem::path start = folders.user / "start.txt";
+    std::error_code error;
+    if (networkGame() && network.start) {
+        board = network.start->first;
+        firstPlayer = network.start->second;
+    } else if (networkGame()) {
+        SetStandardPosition(board);
+    } else if (std::filesystem::is_regular_file(start, error)) {
+        firstPlayer = ReadStartPosition(start, board);
+    } else {
+        SetStandardPosition(board);
+    }
+    // A game never inherits the passes that ended the one before it, nor its turns.
+    passCount = -1;
+    history.forget();
+    view.discsChanged();
+}
 
 void GameTable::setOpponent(int opponent) {
     setup.opponent = opponent;

@@ -76,6 +76,9 @@ struct GameTable {
     // No move, computer turn, question or pause is under way: a move may start.
     bool idle() const { return moveClock.running() && state == State::Waiting; }
 
+    // The discs a game begins with (the network game's, start.txt's or the
+    // standard opening) and its first mover; no passes or turns behind it.
+    void setStartPosition();
     void setOpponent(int opponent);
     void sayMoveNumber(int number);
     // Shows and says the player to move (`who` > 0 makes them the mover).
