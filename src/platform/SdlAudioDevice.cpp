@@ -141,6 +141,50 @@ bool StretchChunk(Mix_Chunk& chunk, int rate, int channels, int percent) {
     return true;
 }
 
+// A WAV file's samples as 16-bit frames at its own rate, one or two
+// channels; none when it cannot be read or holds no sample.
+std::unique_ptr<Effect> DecodeEffect(const std::filesystem::path& wavFile) {
+    SDL_AudioSpec fileFormat{};
+    Uint8* buffer = nullptr;
+    Uint32 length = 0;
+    if (SDL_LoadWAV(wavFile.c_str(), &fileFormat, &buffer, &length) == nullptr) {
+        return nullptr;
+    }
+    auto effect = std::make_unique<Effect>();
+    effect->name = wavFile.filename().string();
+    effect->channels = fileFormat.channels >= 2 ? 2 : 1;
+    effect->rate = fileFormat.freq > 0 ? fileFormat.freq : 22050;
+    SDL_AudioCVT cvt;
+    const int built =
+        SDL_BuildAudioCVT(&cvt, fileFormat.format, fileFormat.channels, fileFormat.freq,
+                          AUDIO_S16SYS, static_cast<Uint8>(effect->channels), fileFormat.freq);
+    if (built < 0 || length == 0) {  // an effect without samples is no effect
+        SDL_FreeWAV(buffer);
+        return nullptr;
+    }
+    std::vector<Uint8> bytes(static_cast<std::size_t>(length) *
+                             static_cast<std::size_t>(std::max(1, cvt.len_mult)));
+    std::memcpy(bytes.data(), buffer, length);
+    SDL_FreeWAV(buffer);
+    std::size_t converted = length;
+    if (built == 1) {
+        cvt.buf = bytes.data();
+        cvt.len = static_cast<int>(length);
+        if (SDL_ConvertAudio(&cvt) != 0) {
+            return nullptr;
+        }
+        converted = static_cast<std::size_t>(cvt.len_cvt);
+    }
+    const std::size_t frameBytes = sizeof(Sint16) * static_cast<std::size_t>(effect->channels);
+    effect->frames = converted / frameBytes;
+    if (effect->frames == 0) {
+        return nullptr;
+    }
+    effect->samples.resize(effect->frames * static_cast<std::size_t>(effect->channels));
+    std::memcpy(effect->samples.data(), bytes.data(), effect->frames * frameBytes);
+    return effect;
+}
+
 }  // namespace
 
 struct SdlAudioDevice::Impl {
@@ -382,46 +426,11 @@ AudioDevice::Handle SdlAudioDevice::loadEffect(const std::filesystem::path& wavF
     if (!d.open || !d.mixEffects) {
         return 0;
     }
-    SDL_AudioSpec fileFormat{};
-    Uint8* buffer = nullptr;
-    Uint32 length = 0;
-    if (SDL_LoadWAV(wavFile.c_str(), &fileFormat, &buffer, &length) == nullptr) {
+    std::unique_ptr<Effect> effect = DecodeEffect(wavFile);
+    if (!effect) {
         return 0;
     }
-    auto effect = std::make_unique<Effect>();
-    effect->name = wavFile.filename().string();
-    effect->channels = fileFormat.channels >= 2 ? 2 : 1;
-    effect->rate = fileFormat.freq > 0 ? fileFormat.freq : 22050;
-    SDL_AudioCVT cvt;
-    const int built =
-        SDL_BuildAudioCVT(&cvt, fileFormat.format, fileFormat.channels, fileFormat.freq,
-                          AUDIO_S16SYS, static_cast<Uint8>(effect->channels), fileFormat.freq);
-    if (built < 0 || length == 0) {  // an effect without samples is no effect
-        SDL_FreeWAV(buffer);
-        return 0;
-    }
-    std::vector<Uint8> bytes(static_cast<std::size_t>(length) *
-                             static_cast<std::size_t>(std::max(1, cvt.len_mult)));
-    std::memcpy(bytes.data(), buffer, length);
-    SDL_FreeWAV(buffer);
-    std::size_t converted = length;
-    if (built == 1) {
-        cvt.buf = bytes.data();
-        cvt.len = static_cast<int>(length);
-        if (SDL_ConvertAudio(&cvt) != 0) {
-            return 0;
-        }
-        converted = static_cast<std::size_t>(cvt.len_cvt);
-    }
-    const std::size_t frameBytes = sizeof(Sint16) * static_cast<std::size_t>(effect->channels);
-    effect->frames = converted / frameBytes;
-    if (effect->frames == 0) {
-        return 0;
-    }
-    effect->samples.resize(effect->frames * static_cast<std::size_t>(effect->channels));
-    std::memcpy(effect->samples.data(), bytes.data(), effect->frames * frameBytes);
     effect->step = static_cast<double>(effect->rate) / d.rate;
-
     std::lock_guard lock(d.mutex);
     const Handle handle = d.nextHandle++;
     d.effects.emplace(handle, std::move(effect));
