@@ -8,6 +8,42 @@
 
 namespace korvel {
 
+// The loudness of K-weighted sample powers: the mean of 400 ms blocks (75 %
+// overlap) above the absolute gate of -70 LUFS, then above the relative gate
+// 10 LU under that mean.
+inline double GatedLoudness(const std::vector<double>& power, int rate) {
+    constexpr double kFloor = -70.0;
+    const std::size_t block = std::min(power.size(), static_cast<std::size_t>(rate) * 2 / 5);
+    const std::size_t step = std::max<std::size_t>(1, block / 4);
+    std::vector<double> blocks;
+    for (std::size_t at = 0; at + block <= power.size(); at += step) {
+        double sum = 0;
+        for (std::size_t i = at; i < at + block; ++i) {
+            sum += power[i];
+        }
+        blocks.push_back(sum / static_cast<double>(block));
+    }
+    auto lufs = [](double meanSquare) {
+        return meanSquare > 0 ? -0.691 + 10.0 * std::log10(meanSquare) : -1000.0;
+    };
+    auto gatedMean = [&](double gate) {
+        double sum = 0;
+        int count = 0;
+        for (double b : blocks) {
+            if (lufs(b) > gate) {
+                sum += b;
+                ++count;
+            }
+        }
+        return count > 0 ? sum / count : 0.0;
+    };
+    const double ungated = gatedMean(kFloor);
+    if (ungated <= 0) {
+        return kFloor;
+    }
+    return std::max(kFloor, lufs(gatedMean(lufs(ungated) - 10.0)));
+}
+
 // Loudness of a mono signal in LUFS, measured the way ITU-R BS.1770 does it:
 // K-weighted (a high shelf of +4 dB above about 1.7 kHz and a high-pass at
 // 38 Hz), mean square over 400 ms blocks overlapping by 75 %, blocks below
@@ -53,35 +89,7 @@ double LoudnessLufs(const std::vector<Sample>& samples, int rate, double fullSca
         power[i] = z * z;
     }
 
-    const std::size_t block = std::min(power.size(), static_cast<std::size_t>(rate) * 2 / 5);
-    const std::size_t step = std::max<std::size_t>(1, block / 4);
-    std::vector<double> blocks;
-    for (std::size_t at = 0; at + block <= power.size(); at += step) {
-        double sum = 0;
-        for (std::size_t i = at; i < at + block; ++i) {
-            sum += power[i];
-        }
-        blocks.push_back(sum / static_cast<double>(block));
-    }
-    auto lufs = [](double meanSquare) {
-        return meanSquare > 0 ? -0.691 + 10.0 * std::log10(meanSquare) : -1000.0;
-    };
-    auto gatedMean = [&](double gate) {
-        double sum = 0;
-        int count = 0;
-        for (double b : blocks) {
-            if (lufs(b) > gate) {
-                sum += b;
-                ++count;
-            }
-        }
-        return count > 0 ? sum / count : 0.0;
-    };
-    const double ungated = gatedMean(kFloor);
-    if (ungated <= 0) {
-        return kFloor;
-    }
-    return std::max(kFloor, lufs(gatedMean(lufs(ungated) - 10.0)));
+    return GatedLoudness(power, rate);
 }
 
 }  // namespace korvel
