@@ -91,9 +91,21 @@ std::string GameState(const Game& g) {
            std::to_string(g.takeBackDepth()) + (g.clockRunning() ? ", timer running" : "");
 }
 
-std::vector<std::string> EndLines(bool boardShown, const Game& game, Settings& settings,
-                                  const Announcer& mm, Clock& clock, AudioDevice& device) {
-    std::vector<std::string> out;
+void KeyHand::noteStates(const std::vector<int>& atMs, const Game& game) {
+    for (const int at : atMs) {
+        m_clock.singleShot(at, [this, &game] {
+            m_noted.push_back("state " + std::to_string(m_clock.tickCount()) + " " +
+                              GameState(game));
+        });
+    }
+}
+
+// The end lines: the board, the stored choices, the music and speech settings
+// as kept and as the next start reads them.
+std::vector<std::string> KeyHand::transcript(std::vector<std::string> out, bool boardShown,
+                                             const Game& game, Settings& settings,
+                                             const Announcer& mm, AudioDevice& device) {
+    VirtualClock& clock = m_clock;
     out.push_back(std::string("board ") + (boardShown ? "shown" : "hidden") + ", times " +
                   std::to_string(game.setup().secondsPerMove));
     for (const char* key : {"position", "type", "time", "level"}) {
@@ -106,6 +118,8 @@ std::vector<std::string> EndLines(bool boardShown, const Game& game, Settings& s
                   std::to_string(mm.MusicVolume()) + "; read back " + std::to_string(next.Rate()) +
                   ", " + std::to_string(next.MusicVolume()) +
                   "; [Dictor] speed=" + settings.GetIni("Dictor", "speed"));
+    out.insert(out.end(), m_noted.begin(), m_noted.end());
+    out.push_back("game " + GameState(game));
     return out;
 }
 

@@ -58,9 +58,16 @@ class KeyHand {
     void pressAll(std::int64_t atMs, int stepMs, const std::vector<std::string>& keys);
     // Lets virtual time run to `atMs`.
     void runUntil(std::int64_t atMs) { m_clock.advance(atMs - m_clock.tickCount()); }
+    // Notes the game's state at each of the virtual times `atMs`.
+    void noteStates(const std::vector<int>& atMs, const Game& game);
+    // A flow's whole transcript: `lines`, its end lines, the states noted and the game's state.
+    std::vector<std::string> transcript(std::vector<std::string> lines, bool boardShown,
+                                        const Game& game, Settings& settings, const Announcer& mm,
+                                        AudioDevice& device);
 
   private:
     VirtualClock& m_clock;
+    std::vector<std::string> m_noted;
 };
 
 struct FlowScript {
@@ -81,11 +88,6 @@ FlowScript ParseFlow(const std::string& flow);
 // The game's state at the end of a flow and at its "state" times: the record
 // it would save, the passes, who played last, the take-backs, the clock.
 std::string GameState(const Game& game);
-// The end of a flow's transcript: the board, the stored choices, the music
-// and speech settings as kept and as the next start reads them.
-std::vector<std::string> EndLines(bool boardShown, const Game& game, Settings& settings,
-                                  const Announcer& mm, Clock& clock, AudioDevice& device);
-
 // The first word of a line: a flow's name.
 std::string FirstWord(const std::string& line);
 

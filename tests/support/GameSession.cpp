@@ -319,10 +319,6 @@ bool GameSession::startUp() {
     return true;
 }
 
-void GameSession::showBoard() {
-    m_view->boardShown = true;
-}
-
 void GameSession::startGame(const GameChoiceValues& choice) {
     m_menu = choice;
     game().setPlayerPhrase(1, settings.GetIni("Game", "gamer1"));
@@ -380,22 +376,10 @@ std::vector<std::string> PlayGameFlow(const std::string& flow) {
     s.answerKey = script.answerKey;
     s.game().timeOfDay = [] { return std::array<int, 3>{21, 4, 2}; };
     s.pressAll(script.from, static_cast<int>(script.step), script.keys);
-    std::vector<std::string> noted;
-    for (const int at : script.states) {
-        s.clock.singleShot(at, [&] {
-            noted.push_back("state " + std::to_string(s.now()) + " " + GameState(s.game()));
-        });
-    }
+    s.noteStates(script.states, s.game());
     s.startGame(script.choice);
     s.runUntil(script.until);
-    std::vector<std::string> out = s.lines;
-    for (std::string& line :
-         EndLines(s.boardShown(), s.game(), s.settings, s.mm, s.clock, s.device)) {
-        out.push_back(std::move(line));
-    }
-    out.insert(out.end(), noted.begin(), noted.end());
-    out.push_back("game " + GameState(s.game()));
-    return out;
+    return s.transcript(s.lines, s.boardShown(), s.game(), s.settings, s.mm, s.device);
 }
 
 }  // namespace korvel::testing

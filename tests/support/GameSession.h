@@ -58,8 +58,6 @@ class GameSession : public KeyHand {
     std::int64_t now() const { return clock.tickCount(); }
     Game& game() { return *m_game; }
     bool boardShown() const;
-    // The board takes the keys, as when a game begins from outside the menu.
-    void showBoard();
 
     std::vector<std::string> lines;
     TempFolder folder;

@@ -221,12 +221,7 @@ std::vector<std::string> PlayFlow(const std::string& flow) {
     }
     s.game().timeOfDay = [] { return std::array<int, 3>{21, 4, 2}; };
     s.pressAll(script.from, static_cast<int>(script.step), script.keys);
-    std::vector<std::string> noted;
-    for (const int at : script.states) {
-        s.clock.singleShot(at, [&] {
-            noted.push_back("state " + std::to_string(s.now()) + " " + GameState(s.game()));
-        });
-    }
+    s.noteStates(script.states, s.game());
     if (script.option.count("firstrun")) {
         s.clock.singleShot(4000, [] { QApplication::activeWindow()->close(); });
         s.app->HandleReadMeStep(HandleReadMe(s.folder.path(), "01.02.2026 03:04:05"));
@@ -237,14 +232,8 @@ std::vector<std::string> PlayFlow(const std::string& flow) {
         s.startGame(script.choice);
     }
     s.runUntil(script.until);
-    std::vector<std::string> out = s.lines;
-    for (std::string& line :
-         EndLines(s.boardShown(), s.game(), s.app->settings(), s.app->mm(), s.clock, s.device)) {
-        out.push_back(std::move(line));
-    }
-    out.insert(out.end(), noted.begin(), noted.end());
-    out.push_back("game " + GameState(s.game()));
-    return out;
+    return s.transcript(s.lines, s.boardShown(), s.game(), s.app->settings(), s.app->mm(),
+                        s.device);
 }
 
 }  // namespace korvel::testing
