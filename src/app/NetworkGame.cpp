@@ -200,7 +200,7 @@ void NetworkGame::stop() {
     m_host.reset();
 }
 
-const TcpLink* NetworkGame::link() const {
+TcpLink* NetworkGame::link() {
     return m_link ? &m_link->tcp() : nullptr;
 }
 

@@ -56,7 +56,7 @@ class NetworkGame {
 
     // The link of the game under way (none before a guest came and after the
     // game), and whether a join is still connecting.
-    const TcpLink* link() const;
+    TcpLink* link();
     bool joining() const;
 
     // The machine's addresses as the host says and shows them.
