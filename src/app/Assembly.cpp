@@ -130,15 +130,8 @@ void Assembly::GameChoice(int choice) {
 void Assembly::NetworkChoice(int choice) {
     const MenuControl& menu = *m_menu;
     if (choice == 6) {
-        std::optional<std::pair<Board, int>> start;
-        const std::filesystem::path file = m_services.folders.user / "start.txt";
-        std::error_code error;
-        if (std::filesystem::is_regular_file(file, error)) {
-            Board board;
-            const int first = ReadStartPosition(file, board);
-            start = std::pair{board, first};
-        }
-        m_network->host(GameSetup{menu.gameType, 3, 1, menu.minutes * 60}, std::move(start));
+        m_network->host(GameSetup{menu.gameType, 3, 1, menu.minutes * 60},
+                        StartFileIn(m_services.folders.user));
     } else if (choice == 7) {
         m_network->join(menu.hostAddress().toStdString(), menu.joinCode().toStdString());
     } else {

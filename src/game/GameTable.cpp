@@ -3,9 +3,6 @@
 // saved game keeps.
 #include "game/GameTable.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "game/BoardReader.h"
 #include "records/StartPosition.h"
 #include "voice/Announcer.h"
@@ -26,16 +23,12 @@ GameTable::GameTable(Clock& clock, Settings& settings, RandomSource& random, Fol
       steps(clock) {}
 
 void GameTable::setStartPosition() {
-    board.clear();
-    const std::filesystem::path start = folders.user / "start.txt";
-    std::error_code error;
-    if (networkGame() && network.start) {
-        board = network.start->first;
-        firstPlayer = network.start->second;
-    } else if (networkGame()) {
-        SetStandardPosition(board);
-    } else if (std::filesystem::is_regular_file(start, error)) {
-        firstPlayer = ReadStartPosition(start, board);
+    // A network game plays the host's position on both sides.
+    const std::optional<std::pair<Board, int>> start =
+        networkGame() ? network.start : StartFileIn(folders.user);
+    if (start) {
+        board = start->first;
+        firstPlayer = start->second;
     } else {
         SetStandardPosition(board);
     }

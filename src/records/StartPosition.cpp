@@ -1,6 +1,7 @@
 #include "records/StartPosition.h"
 
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "core/CommonRoutines.h"
@@ -40,6 +41,17 @@ int ReadStartPosition(const std::filesystem::path& file, Board& board) {
     }
     const int first = IniNumber(lines[2]);
     return first == 2 ? 2 : 1;
+}
+
+std::optional<std::pair<Board, int>> StartFileIn(const std::filesystem::path& folder) {
+    const std::filesystem::path file = folder / "start.txt";
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) {
+        return std::nullopt;
+    }
+    Board board;
+    const int first = ReadStartPosition(file, board);
+    return std::pair{board, first};
 }
 
 }  // namespace korvel

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
+#include <utility>
 
 #include "rules/Rules.h"
 
@@ -21,5 +23,9 @@ inline constexpr std::size_t kMaxStartPositionBytes = 64 * 1024;
 // no empty cell) is damaged: the board gets the standard position, white
 // first, as when there is no file.
 int ReadStartPosition(const std::filesystem::path& file, Board& board);
+
+// The player's start.txt in `folder`, when there is one: its discs and first
+// mover, read as above.
+std::optional<std::pair<Board, int>> StartFileIn(const std::filesystem::path& folder);
 
 }  // namespace korvel
