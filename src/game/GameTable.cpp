@@ -28,7 +28,11 @@ void GameTable::setStartPosition() {
         networkGame() ? network.start : StartFileIn(folders.user);
     if (start) {
         board = start->first;
-        firstPlayer = start->second;
+        // Its first mover opens a match; each later stage is opened by the
+        // winner of the one before (the opener again after a draw).
+        if (stage == 1) {
+            firstPlayer = start->second;
+        }
     } else {
         SetStandardPosition(board);
     }

@@ -77,7 +77,8 @@ struct GameTable {
     bool idle() const { return moveClock.running() && state == State::Waiting; }
 
     // The discs a game begins with (the network game's, start.txt's or the
-    // standard opening) and its first mover; no passes or turns behind it.
+    // standard opening) and, for a match's first stage, its first mover; no
+    // passes or turns behind it.
     void setStartPosition();
     void setOpponent(int opponent);
     void sayMoveNumber(int number);
