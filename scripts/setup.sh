@@ -10,7 +10,7 @@ PACKAGES=(
   libqt6texttospeech6 qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng
   libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev timgm6mb-soundfont libsoundtouch-dev
   espeak-ng lame sox
-  libgtest-dev libgmock-dev googletest libbenchmark-dev clang-format
+  libgtest-dev libgmock-dev googletest libbenchmark-dev clang-format ccache
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix
   "$@"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QApplication>
 #include <QProcess>
 #include <QThread>
@@ -116,6 +117,46 @@ TEST(SingleInstance, PlantedLocksAreNeitherTakenNorFollowed) {
     EXPECT_EQ(std::filesystem::status(dir / ".cache").permissions(),
               std::filesystem::perms::owner_all);
 }
+
+// The runtime folder holds the lock only when it is this user's own and no one
+// else may write in it; otherwise the lock goes to the private cache folder.
+struct RuntimeFolder {
+    const char* name;
+    std::filesystem::perms mode;
+    bool otherOwner;  // given to another user (needs root)
+    bool used;
+};
+
+class LockFolder : public ::testing::TestWithParam<RuntimeFolder> {};
+
+TEST_P(LockFolder, OnlyAPrivateRuntimeFolderHoldsTheLock) {
+    const RuntimeFolder& folder = GetParam();
+    if (folder.otherOwner && ::geteuid() != 0) {
+        GTEST_SKIP() << "giving a folder to another user needs root";
+    }
+    TempFolder dir;
+    std::filesystem::create_directory(dir / "shared");
+    std::filesystem::permissions(dir / "shared", folder.mode);
+    if (folder.otherOwner) {
+        ASSERT_EQ(::chown((dir / "shared").c_str(), 65534, 65534), 0);
+    }
+    const std::string name = "korvel-" + std::to_string(::getuid()) + ".lock";
+    EXPECT_EQ(Probe({}, dir.path()),
+              "default " + ((folder.used ? dir / "shared" : dir / ".cache") / name).string());
+}
+
+using std::filesystem::perms;
+INSTANTIATE_TEST_SUITE_P(
+    Modes, LockFolder,
+    ::testing::Values(
+        RuntimeFolder{"own", perms::owner_all, false, true},
+        RuntimeFolder{"group_readable",
+                      perms::owner_all | perms::group_read | perms::group_exec | perms::others_read,
+                      false, true},
+        RuntimeFolder{"group_writable", perms::owner_all | perms::group_write, false, false},
+        RuntimeFolder{"others_writable", perms::owner_all | perms::others_write, false, false},
+        RuntimeFolder{"another_users", perms::owner_all, true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Starts a copy of the real program in `dir`, with no display or sound card and
 // its lock in `dir`, and waits (real time, bounded) until start-up has written
