@@ -34,6 +34,7 @@ Assembly::Assembly(const Services& services)
     m_network = std::make_unique<NetworkGame>(services.clock, m_settings, *m_mm, services.random,
                                               game(), NetworkHooks());
     m_window->setCloseHandler([this] { Shutdown(); });
+    m_dialogs.setMainWindow(m_window.get());
 }
 
 Assembly::~Assembly() {
@@ -145,15 +146,18 @@ NetworkGame::Hooks Assembly::NetworkHooks() {
         m_menu->showWaiting(QString::fromStdString(text));
     };
     hooks.showBoard = [this] {
+        // A notice about an earlier caller ends as the game begins: the board
+        // takes the keyboard, never a window under a box.
+        m_dialogs.closeMessage();
         m_menu->endWaiting();
         ShowMenu(false);
         m_board->show();
         m_window->activateWindow();
         m_board->focusBoard();
     };
-    hooks.tell = [this](const std::string& text) {
-        OpenMessage(m_dialogs, QString::fromStdString(text), QStringLiteral("Игра по сети"), 33,
-                    m_mm.get(), [](int) {});
+    hooks.tell = [this](const std::string& phrase, const std::string& text) {
+        Notify(m_dialogs, *m_mm, phrase, QString::fromStdString(text),
+               QStringLiteral("Игра по сети"), 33);
     };
     hooks.backToPage = [this] { m_menu->endWaiting(); };
     return hooks;

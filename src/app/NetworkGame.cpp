@@ -233,12 +233,14 @@ void NetworkGame::failBeforeGame(NetFault fault) {
             stop();
         }
     });
-    m_announcer.Clear();
-    m_announcer.AddFile(std::string(NetFaultPhrase(fault)));
+    const std::string phrase(NetFaultPhrase(fault));
     const bool connecting =
         fault == NetFault::Unreachable || fault == NetFault::Refused || fault == NetFault::TimedOut;
     if (!connecting && m_hooks.tell) {
-        m_hooks.tell(std::string(NetFaultText(fault)));
+        m_hooks.tell(phrase, std::string(NetFaultText(fault)));
+    } else {
+        m_announcer.Clear();
+        m_announcer.AddFile(phrase);
     }
     if (!keepWaiting && m_hooks.backToPage) {
         m_hooks.backToPage();

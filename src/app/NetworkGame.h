@@ -34,8 +34,8 @@ class NetworkGame {
         std::function<void()> showBoard;
         // No game came of it: the host's notice ends; a joining player stays at the code.
         std::function<void()> backToPage;
-        // A fault the player must see as well as hear.
-        std::function<void(const std::string& text)> tell;
+        // A fault the player must see as well as hear: its phrase and its text.
+        std::function<void(const std::string& phrase, const std::string& text)> tell;
     };
 
     NetworkGame(Clock& clock, Settings& settings, Announcer& announcer, RandomSource& random,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointer>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -7,6 +9,8 @@
 #include <vector>
 
 #include "core/ProgramFolders.h"
+
+class QWidget;
 
 namespace korvel {
 
@@ -21,10 +25,25 @@ struct DialogRecord {
     int answer = 0;  // 0 while open; the button number once answered
 };
 
+// The message box open now: what it shows, and how to close it as the window
+// manager closes it, its caller answered. A notice that repeats it is said
+// again at most once per `repeatGapMs`, which grows each time.
+struct ShownMessage {
+    std::string caption, text;
+    std::function<void()> close;
+    std::int64_t saidAt = 0;
+    std::int64_t repeatGapMs = 0;
+};
+
 // The services every dialog call needs, owned by the program's assembly: the
 // clock that all waiting goes through, the data folder the dialog sounds are
 // loaded from and the user folder the player's files are kept in. All outlive
 // the host; the clock is borrowed.
+//
+// It also knows the program's windows: the main window and the dialogs open
+// over it, the last shown on top, so that a dialog is shown over the window the
+// player is in and its close hands the keyboard to the window beneath; and the
+// one message box open, which a later message replaces.
 class DialogHost {
   public:
     DialogHost(Clock& clock, Folders folders);
@@ -40,9 +59,26 @@ class DialogHost {
     // Passes `record` to the observer, when there is one.
     void report(const DialogRecord& record) const;
 
+    // The program's main window (borrowed), under every dialog.
+    void setMainWindow(QWidget* window) { m_mainWindow = window; }
+    // The shown window of the program on top: the dialog shown last and not
+    // closed yet, else the main window; null when none is shown.
+    QWidget* topWindow() const;
+    void dialogShown(QWidget& form);
+    void dialogClosed(const QWidget& form);
+
+    // The message box open, or null; a box sets itself here while it shows.
+    ShownMessage* shownMessage() { return m_message.close ? &m_message : nullptr; }
+    void setShownMessage(ShownMessage message) { m_message = std::move(message); }
+    // Closes the message box open, if any, as the window manager closes it.
+    void closeMessage();
+
   private:
     Clock& m_clock;
     Folders m_folders;
+    QPointer<QWidget> m_mainWindow;
+    std::vector<QPointer<QWidget>> m_dialogs;
+    ShownMessage m_message;
 };
 
 }  // namespace korvel

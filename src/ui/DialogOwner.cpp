@@ -25,9 +25,23 @@ QWidget* PlayersWindow() {
     return active;
 }
 
+// The part of `window` that takes the keyboard now: the first shown, enabled
+// one that takes keys.
+QWidget* PartTakingKeys(QWidget& window) {
+    for (QWidget* part : window.findChildren<QWidget*>()) {
+        if (part->isVisible() && part->isEnabled() && (part->focusPolicy() & Qt::TabFocus) != 0) {
+            return part;
+        }
+    }
+    return &window;
+}
+
 }  // namespace
 
-DialogOwner::DialogOwner() : m_owner(PlayersWindow()) {
+DialogOwner::DialogOwner(DialogHost& host) : m_host(host), m_owner(host.topWindow()) {
+    if (!m_owner) {
+        m_owner = PlayersWindow();
+    }
     m_focus = m_owner ? m_owner->focusWidget() : nullptr;
 }
 
@@ -45,23 +59,30 @@ void DialogOwner::show(QWidget& form, bool disableOwner) {
     form.show();
     form.raise();
     form.activateWindow();
+    m_form = &form;
+    m_host.dialogShown(form);
     if (m_owner && disableOwner) {
         m_owner->setEnabled(false);
     }
 }
 
 void DialogOwner::restore() {
+    if (m_form) {
+        m_host.dialogClosed(*m_form);
+    }
     if (!m_owner) {
         return;
     }
     m_owner->setEnabled(true);
-    m_owner->activateWindow();
-    g_lastRestored = m_owner;
-    if (m_focus) {
-        m_focus->setFocus(Qt::OtherFocusReason);
-    } else {
-        m_owner->setFocus(Qt::OtherFocusReason);
+    QWidget* beneath = m_owner->isVisible() ? m_owner.data() : m_host.topWindow();
+    if (beneath == nullptr) {
+        return;
     }
+    beneath->activateWindow();
+    g_lastRestored = beneath;
+    const bool focusShown =
+        m_focus && m_focus->window() == beneath && m_focus->isVisible() && m_focus->isEnabled();
+    (focusShown ? m_focus.data() : PartTakingKeys(*beneath))->setFocus(Qt::OtherFocusReason);
 }
 
 QString DialogButtonStyle(const char* colour) {

@@ -14,26 +14,31 @@
 
 namespace korvel {
 
-// The program window a dialog is shown over: the active window when the
-// dialog is made, or none when the player is in another program (then the
-// owner's steps are skipped). While the dialog shows, the owner is disabled
-// (unless asked otherwise), so its keys cannot arrive; when it closes the owner
-// is enabled again and gets the keyboard back where it had it.
+// The program window a dialog is shown over: the window of the program on top
+// (the dialog shown last, else the main window), or, for a host that knows no
+// shown window, the active one (none when the player is in another program:
+// then the owner's steps are skipped). While the dialog shows, the owner is
+// disabled (unless asked otherwise), so its keys cannot arrive; when it closes
+// the owner is enabled again and the keyboard goes back to the window beneath.
 class DialogOwner {
   public:
-    DialogOwner();
+    explicit DialogOwner(DialogHost& host);
 
     // Centres `form` on the screen, shows it over the owner and gives it the
     // keyboard. Not every window manager (nor a bare X server) gives a new
     // window the keyboard by itself, and a player who cannot see it must never
     // be left typing into a disabled window.
     void show(QWidget& form, bool disableOwner = true);
-    // Enables the owner and gives it the keyboard back.
+    // Enables the owner and gives the keyboard to the window beneath: the
+    // owner where it had it, or, when that part is gone from sight (the board
+    // came meanwhile), the first part of the window that takes keys.
     void restore();
 
   private:
+    DialogHost& m_host;
     QPointer<QWidget> m_owner;
     QPointer<QWidget> m_focus;
+    QPointer<QWidget> m_form;
 };
 
 // What lives while a dialog of the form class `Form` is open, shared by the
@@ -43,7 +48,8 @@ class DialogOwner {
 template <class Form>
 struct OpenDialog {
     template <class... FormArgs>
-    explicit OpenDialog(FormArgs&&... args) : form(std::forward<FormArgs>(args)...) {}
+    explicit OpenDialog(DialogHost& host, FormArgs&&... args)
+        : owner(host), form(std::forward<FormArgs>(args)...) {}
 
     DialogOwner owner;
     Form form;
@@ -65,10 +71,16 @@ struct OpenDialog {
     // caller never waits forever.
     void waitInPlace(Clock& clock, const std::function<bool()>& done) {
         if (!clock.waitUntil(done)) {
-            clock.stopTimer(watch);
-            form.close();
-            finish();
+            closeNow(clock);
         }
+    }
+
+    // Closes the dialog at once as the window manager closes it and finishes
+    // it; the caller holds it meanwhile.
+    void closeNow(Clock& clock) {
+        clock.stopTimer(watch);
+        form.close();
+        finish();
     }
 };
 

@@ -135,14 +135,15 @@ namespace {
 
 // A game-files dialog while it is open, with the items it lists.
 struct OpenList : OpenDialog<GameFilesDialog> {
-    OpenList(Announcer* mm, std::string word) : OpenDialog(mm, std::move(word)) {}
+    OpenList(DialogHost& host, Announcer* mm, std::string word)
+        : OpenDialog(host, mm, std::move(word)) {}
     QStringList items;
 };
 
 std::shared_ptr<OpenList> OpenGameList(DialogHost& host, const QString& caption,
                                        const QStringList& items, const std::string& word,
                                        Announcer& mm, std::function<void(int)> chosen) {
-    auto open = std::make_shared<OpenList>(&mm, word);
+    auto open = std::make_shared<OpenList>(host, &mm, word);
     GameFilesDialog& form = open->form;
     open->items = items;
     form.setWindowTitle(caption);

@@ -241,13 +241,13 @@ namespace {
 // A help window while it is open, with the waits for the speech service (its
 // answer, or the time it is given).
 struct OpenHelpWindow : OpenDialog<HelpWindow> {
-    explicit OpenHelpWindow(SpeechLayer& speech) : OpenDialog(speech) {}
+    OpenHelpWindow(DialogHost& host, SpeechLayer& speech) : OpenDialog(host, speech) {}
     Clock::TimerId connected = 0, connectTimeout = 0;
 };
 
 std::shared_ptr<OpenHelpWindow> Open(DialogHost& host, SpeechLayer& speech, const QString& text,
                                      const QString& caption, std::function<void()> closed) {
-    auto open = std::make_shared<OpenHelpWindow>(speech);
+    auto open = std::make_shared<OpenHelpWindow>(host, speech);
     HelpWindow& form = open->form;
     form.setWindowTitle(caption);
     form.setHelpText(text);

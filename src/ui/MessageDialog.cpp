@@ -37,6 +37,10 @@ constexpr int kButtonHeight = 24;
 constexpr std::array<int, 4> kButtonLeft{15, 142, 269, 396};
 constexpr std::array<int, 4> kButtonWidth{107, 107, 107, 108};
 constexpr int kTextMargin = 2;
+// A notice repeated while its box shows is said again after this long at the
+// soonest, then after twice as long, up to the longest gap.
+constexpr std::int64_t kFirstRepeatGapMs = 5000;
+constexpr std::int64_t kLongestRepeatGapMs = 320000;
 
 // Background colours of buttons 1..4. A focused button turns navy with
 // yellow text, like the text area, so the focus is plain to a weak eye.
@@ -232,13 +236,17 @@ namespace {
 
 // A message dialog while it is open, with the sound of its class.
 struct OpenMessageDialog : OpenDialog<MessageDialog> {
+    explicit OpenMessageDialog(DialogHost& host) : OpenDialog(host) {}
     EffectBuffer beep;
 };
 
 std::shared_ptr<OpenMessageDialog> Open(DialogHost& host, const QString& text,
                                         const QString& caption, int style, Announcer* mm,
                                         std::function<void(int)> answered) {
-    auto open = std::make_shared<OpenMessageDialog>();
+    // At most one box is open: the one open is closed first, and the keyboard
+    // is back in the window beneath before this one is shown over it.
+    host.closeMessage();
+    auto open = std::make_shared<OpenMessageDialog>(host);
     MessageDialog& form = open->form;
     form.setAnnouncer(mm);
 
@@ -268,7 +276,16 @@ std::shared_ptr<OpenMessageDialog> Open(DialogHost& host, const QString& text,
     host.report(open->record);
 
     form.clearResult();
+    host.setShownMessage(ShownMessage{caption.toStdString(), text.toStdString(),
+                                      [weak = std::weak_ptr<OpenMessageDialog>(open), &host] {
+                                          if (const std::shared_ptr<OpenMessageDialog> shown =
+                                                  weak.lock()) {
+                                              shown->closeNow(host.clock());
+                                          }
+                                      },
+                                      host.clock().tickCount(), kFirstRepeatGapMs});
     open->finish = [open = open.get(), &host, answered = std::move(answered)] {
+        host.setShownMessage({});
         const int answer = open->form.result();
         open->owner.restore();
         open->form.setAnnouncer(nullptr);
@@ -288,6 +305,25 @@ std::shared_ptr<OpenMessageDialog> Open(DialogHost& host, const QString& text,
 void OpenMessage(DialogHost& host, const QString& text, const QString& caption, int style,
                  Announcer* mm, std::function<void(int)> answered) {
     Open(host, text, caption, style, mm, std::move(answered));
+}
+
+void Notify(DialogHost& host, Announcer& announcer, const std::string& phrase, const QString& text,
+            const QString& caption, int style) {
+    ShownMessage* shown = host.shownMessage();
+    if (shown == nullptr || shown->caption != caption.toStdString() ||
+        shown->text != text.toStdString()) {
+        announcer.Clear();
+        announcer.AddFile(phrase);
+        OpenMessage(host, text, caption, style, &announcer, [](int) {});
+        return;
+    }
+    // The same fault again: said once what was said has ended, and seldom.
+    const std::int64_t now = host.clock().tickCount();
+    if (announcer.Count() == 0 && now - shown->saidAt >= shown->repeatGapMs) {
+        announcer.AddFile(phrase);
+        shown->saidAt = now;
+        shown->repeatGapMs = std::min(shown->repeatGapMs * 2, kLongestRepeatGapMs);
+    }
 }
 
 std::int16_t ShowMessage(DialogHost& host, const QString& text, const QString& caption, int style,

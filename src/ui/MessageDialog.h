@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "game/DialogModels.h"
 
@@ -74,8 +75,9 @@ class MessageDialog : public QWidget {
 };
 
 // Shows `text` with `caption` (the class's own caption when empty) in the
-// message dialog over the active window, which stays disabled until a button
-// is pressed, and returns that button's number, 1..4. `style` is the style code
+// message dialog over the program's top window (replacing the message box
+// open, if any: its caller gets the answer the window manager's close gives), which stays disabled
+// until a button is pressed, and returns that button's number, 1..4. `style` is the style code
 // 0..159 (anything else counts as 97): class = style div 32 picks the default
 // caption and the beep, options = style mod 32 the buttons and first focus.
 // `mm` names the "Да" and "Нет" buttons as the player moves; null for silence.
@@ -86,5 +88,14 @@ std::int16_t ShowMessage(DialogHost& host, const QString& text, const QString& c
 // returns at once, and `answered` gets the button when the player presses it.
 void OpenMessage(DialogHost& host, const QString& text, const QString& caption, int style,
                  Announcer* mm, std::function<void(int)> answered);
+
+// A notice the player must hear and see: `phrase` said (what was being said
+// stops) and `text` shown in the message box, which replaces any box open.
+// While the box shows this very notice, a repeat opens nothing: its phrase is
+// said again only once the announcer is silent, 5 s after it was last said at
+// the soonest, the gap doubling each time, so a fault that comes over and over
+// neither piles up boxes nor cuts itself off.
+void Notify(DialogHost& host, Announcer& announcer, const std::string& phrase, const QString& text,
+            const QString& caption, int style);
 
 }  // namespace korvel

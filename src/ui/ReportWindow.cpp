@@ -64,7 +64,7 @@ void ReportWindow::closeEvent(QCloseEvent* event) {
 }
 
 std::int16_t ShowReport(DialogHost& host, const QVariant& caption, const QStringList& lines) {
-    DialogOwner owner;
+    DialogOwner owner(host);
     ReportWindow form;
     form.setWindowTitle(caption.toString());
     form.list()->clear();
