@@ -7,9 +7,10 @@
 // order ("H" the host's line, "G" the guest's) are the golden data/<name>.txt,
 // the port's digits as "#" (a free port is taken). The host's machine has the
 // address 192.0.2.10. Options: "start=FILE" the host's start.txt, "answer=KEY"
-// answers every dialog of both sides, "ipv6" the flow needs ::1, "code=NNNN"
-// the code the guest types, "forge=MS:LINE" the host's link sends LINE ("_"
-// for its spaces) as it is.
+// answers every dialog of both sides, "ipv6" the flow needs ::1,
+// "code=NNNN,NNNN,..." the codes the guest types for its first CODEs (the
+// later ones type the host's), "forge=MS:LINE" the host's link sends LINE
+// ("_" for its spaces) as it is.
 //
 // The connection is real and the time virtual: the two clocks run in lockstep
 // and the sockets are served only between their steps, until nothing is in
@@ -25,6 +26,7 @@
 #include <QThread>
 #include <QWindow>
 #include <algorithm>
+#include <array>
 #include <set>
 #include <sstream>
 
@@ -67,7 +69,8 @@ struct Side : Session {
     }
     Side* other = nullptr;
     int port = 0;
-    std::string code;                        // typed for CODE instead of the one the host said
+    std::vector<std::string> codes;  // typed for the first CODEs instead of the host's
+    std::size_t codesTyped = 0;
     std::set<std::string> portTimes;         // stamps of the typed port's digits
     QPointer<QWidget> holder;                // the window of this side that has the keyboard
     std::vector<QPointer<QWidget>> windows;  // its windows: the main one, and those it opened
@@ -79,19 +82,21 @@ struct Side : Session {
     const TcpLink* link() { return app->network().link(); }
     bool linked() { return link() != nullptr && link()->isOpen(); }
     void note() {
-        if (owns(QApplication::activeWindow())) {
-            holder = QApplication::activeWindow();
-        } else if (!holder || !holder->isVisible()) {
+        if (!holder || !holder->isVisible()) {
             holder = &app->window();
+        }
+    }
+    // A dialog this side has just shown (while its clock runs, or while the
+    // sockets are served) is its window.
+    void claimDialogs() {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible() && !owns(w) && !other->owns(w)) {
+                windows.emplace_back(w);
+            }
         }
     }
     void pump() {
         QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
-        for (QWidget* w : QApplication::topLevelWidgets()) {  // a window shown while it runs
-            if (running && w->isVisible() && !owns(w) && !other->owns(w)) {
-                windows.emplace_back(w);
-            }
-        }
         note();
         other->note();
         // Through the window system, as a player's click would: none of its
@@ -107,8 +112,11 @@ struct Side : Session {
             return Session::sendKey(key);
         }
         const bool isPort = key[0] == 'P';
-        const std::string digits =
-            isPort ? std::to_string(other->port) : (code.empty() ? SaidCode(other->lines) : code);
+        codesTyped += key == "CODE0" ? 1 : 0;
+        const std::size_t nth = codesTyped - 1;
+        const std::string digits = isPort               ? std::to_string(other->port)
+                                   : nth < codes.size() ? codes[nth]
+                                                        : SaidCode(other->lines);
         const std::size_t at = static_cast<std::size_t>(key[4] - '0');
         if (isPort) {
             portTimes.insert(Stamp(now()));
@@ -135,6 +143,22 @@ struct Side : Session {
                 }
             }
         }
+    }
+};
+
+// Each side's window that the window system made active last holds its
+// keyboard, as if each program had a screen of its own: activations asked
+// for while the sockets are served come in any order.
+struct Activations : QObject {
+    std::array<Side*, 2> sides{};
+    bool eventFilter(QObject* target, QEvent* event) override {
+        auto* w = qobject_cast<QWidget*>(target);
+        for (Side* side : sides) {
+            if (event->type() == QEvent::WindowActivate && w && w->isWindow() && side->owns(w)) {
+                side->holder = w;
+            }
+        }
+        return false;
     }
 };
 
@@ -201,6 +225,9 @@ std::vector<std::string> PlayLoopbackFlow(const std::string& flow) {
     }
     host.other = &guest;
     guest.other = &host;
+    Activations activations;
+    activations.sides = {&host, &guest};
+    qApp->installEventFilter(&activations);
     host.port = FreePort();
     if (host.port == 0) {
         ADD_FAILURE() << "no free port";
@@ -212,7 +239,10 @@ std::vector<std::string> PlayLoopbackFlow(const std::string& flow) {
                                               option["start"]));
     }
     host.app->network().localAddresses = [] { return std::vector<std::string>{"192.0.2.10"}; };
-    guest.code = option["code"];
+    std::istringstream codes(option["code"]);
+    for (std::string code; std::getline(codes, code, ',');) {
+        guest.codes.push_back(code);
+    }
     host.app->StartUp();
     guest.app->StartUp();
     if (option.count("forge")) {  // "MS:LINE", "_" for its spaces
@@ -230,6 +260,11 @@ std::vector<std::string> PlayLoopbackFlow(const std::string& flow) {
     host.app->mm().Clear();
     for (Side* side : {&host, &guest}) {
         side->clock.setPump([side] { side->pump(); });
+        side->app->dialogs().observer =
+            [side, report = side->app->dialogs().observer](const DialogRecord& record) {
+                report(record);
+                side->claimDialogs();
+            };
         side->answerKey = option["answer"];
         side->holder = &side->app->window();
         side->windows.emplace_back(side->holder);
