@@ -1,6 +1,8 @@
 #include "app/Assembly.h"
 
 #include <QGuiApplication>
+#include <algorithm>
+#include <memory>
 
 #include "app/Startup.h"
 #include "records/StartPosition.h"
@@ -9,6 +11,14 @@
 #include "voice/SoundEffects.h"
 
 namespace korvel {
+namespace {
+
+// How long the speech service has to answer before a refusal is shown unsaid.
+constexpr int kSpeechConnectMs = 5000;
+// How often the farewell looks whether it has been heard.
+constexpr int kFarewellLookMs = 20;
+
+}  // namespace
 
 Assembly::Assembly(const Services& services)
     : m_services(services),
@@ -75,13 +85,24 @@ bool Assembly::StartUp() {
 // silent window: the speech synthesizer says why, the message shows it.
 void Assembly::SayWhyAndStop(const std::string& spoken, const QString& shown) {
     m_speech.Bind();
-    m_services.clock.waitUntil([this] { return !m_speech.connecting(); }, 5000);
-    if (m_speech.FindRussianEngine() != 0) {
-        m_speech.SpeakVoice(spoken);
-    }
-    ShowMessage(m_dialogs, shown, QStringLiteral("Error"), 1, nullptr);
-    m_speech.Unbind();
-    CloseSoundDevice();
+    Clock& clock = m_services.clock;
+    auto waits = std::make_shared<std::pair<Clock::TimerId, Clock::TimerId>>();
+    auto tell = [this, &clock, waits, spoken, shown] {
+        clock.stopTimer(waits->first);
+        clock.stopTimer(waits->second);
+        if (m_speech.FindRussianEngine() != 0) {
+            m_speech.SpeakVoice(spoken);
+        }
+        OpenMessage(m_dialogs, shown, QStringLiteral("Error"), 1, nullptr, [this](int) {
+            m_speech.Unbind();
+            CloseSoundDevice();
+            if (onStartRefused) {
+                onStartRefused();
+            }
+        });
+    };
+    waits->first = clock.resumeWhen([this] { return !m_speech.connecting(); }, tell);
+    waits->second = clock.resumeAfter(kSpeechConnectMs, tell);
 }
 
 bool Assembly::VoiceFound() {
@@ -193,8 +214,14 @@ void Assembly::Shutdown(int farewellMs) {
     m_network->stop();
     m_mm->Clear();
     m_mm->PlaySound("chao");
-    // The whole farewell is heard before the device closes.
-    m_services.clock.waitUntil([this] { return !m_mm->SoundPlaying(); }, farewellMs);
+    // The whole farewell is heard before the device closes. Nothing else may
+    // run meanwhile: the way out pauses, boundedly, without an event loop.
+    Clock& clock = m_services.clock;
+    const std::int64_t end = clock.tickCount() + farewellMs;
+    for (std::int64_t left = farewellMs; left > 0 && m_mm->SoundPlaying();
+         left = end - clock.tickCount()) {
+        clock.sleep(static_cast<int>(std::min<std::int64_t>(left, kFarewellLookMs)));
+    }
     if (QGuiApplication::overrideCursor() != nullptr) {
         QGuiApplication::restoreOverrideCursor();
     }

@@ -46,16 +46,16 @@ class Assembly {
 
     // The start-up order: sound device, settings file, announcer and its
     // phrase folder (which must hold the recorded voice), the board's and the
-    // menu's Init, the stored settings. False, after the player has been told
-    // why, when the program cannot run.
+    // menu's Init, the stored settings. False when the program cannot run: the
+    // player is then told why, and `onStartRefused` runs once that is answered.
     bool StartUp();
     // The menu's choices: 3 load a saved game, 4 start a game, 5 leave;
     // 6 host, 7 join and 8 stop waiting in the network game.
     void GameChoice(int choice);
     // The read-me step of start-up, after the file has been handled: the help
     // window on a first run, the question on a new version; then the
-    // announcer's queue is emptied when the help window was shown.
-    void HandleReadMeStep(ReadMeState state);
+    // announcer's queue is emptied when the help window was shown, and `then` runs.
+    void HandleReadMeStep(ReadMeState state, std::function<void()> then);
     // The load choice: "noload" when there is no saved game, else the chooser;
     // a chosen game is shown on the board and goes on, a cancel shows the menu.
     void LoadGame();
@@ -63,8 +63,8 @@ class Assembly {
     void BackToMenu();
     // Shows the menu, which announces itself, or hides it.
     void ShowMenu(bool show);
-    // The farewell, heard to its end (at most `farewellMs`), and the release
-    // of everything, once.
+    // The farewell, heard to its end (at most `farewellMs`, the one wait that
+    // holds everything else back), and the release of everything, once.
     void Shutdown(int farewellMs = 2000);
 
     MainWindow& window() { return *m_window; }
@@ -79,6 +79,8 @@ class Assembly {
 
     // Runs once the shutdown is done: the program ends its process there.
     std::function<void()> onShutDown;
+    // Runs once the player has answered why the start cannot go on.
+    std::function<void()> onStartRefused;
 
   private:
     // The network game's choices 6, 7 and 8 (see MenuControl).
@@ -86,7 +88,8 @@ class Assembly {
     // The network game's ways into the window: the host's notice, the board, a fault said and
     // shown.
     NetworkGame::Hooks NetworkHooks();
-    // The start cannot go on: says why (speech synthesizer), shows it, closes the sound.
+    // The start cannot go on: says why (speech synthesizer, once it has answered or had
+    // its time), shows it, and once that is answered closes the sound.
     void SayWhyAndStop(const std::string& spoken, const QString& shown);
     // Whether the recorded voice can be heard: some phrase of the menu opens.
     bool VoiceFound();

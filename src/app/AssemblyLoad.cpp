@@ -14,21 +14,22 @@ void Assembly::LoadGame() {
         return;
     }
     ShowMenu(false);
-    const std::string record = ChooseSavedGame(m_dialogs, *m_mm, files);
-    if (record.empty()) {
+    ChooseSavedGame(m_dialogs, *m_mm, files, [this](const std::string& record) {
+        if (record.empty()) {
+            m_mm->Clear();
+            ShowMenu(true);
+            return;
+        }
+        // The names are not saved: a two-player game gets those of the settings.
+        game().setPlayerPhrase(1, m_settings.GetIni("Game", "gamer1"));
+        game().setPlayerPhrase(2, m_settings.GetIni("Game", "gamer2"));
+        m_board->show();
+        m_window->activateWindow();
+        m_board->focusBoard();
         m_mm->Clear();
-        ShowMenu(true);
-        return;
-    }
-    // The names are not saved: a two-player game gets those of the settings.
-    game().setPlayerPhrase(1, m_settings.GetIni("Game", "gamer1"));
-    game().setPlayerPhrase(2, m_settings.GetIni("Game", "gamer2"));
-    m_board->show();
-    m_window->activateWindow();
-    m_board->focusBoard();
-    m_mm->Clear();
-    m_mm->StopSound();
-    game().load(record);
+        m_mm->StopSound();
+        game().load(record);
+    });
 }
 
 }  // namespace korvel

@@ -11,26 +11,32 @@
 
 namespace korvel {
 
-void Assembly::HandleReadMeStep(ReadMeState state) {
+void Assembly::HandleReadMeStep(ReadMeState state, std::function<void()> then) {
     if (state == ReadMeState::Current) {
+        then();
         return;
     }
-    const QString rules = RulesToRead();
+    // The announcer's queue is emptied once the help window has closed.
+    auto read = [this, then](const QString& caption) {
+        OpenHelp(m_dialogs, m_speech, RulesToRead(), caption, [this, then] {
+            m_mm->Clear();
+            then();
+        });
+    };
     if (state == ReadMeState::FirstRun) {
-        ShowHelp(m_dialogs, m_speech, rules,
-                 QStringLiteral("Первый запуск КОРВЕЛ! Почитайте господа!"));
-    } else {
-        m_mm->AddFile("message");
-        m_mm->AddFile("readme");
-        const std::int16_t answer = ShowMessage(
-            m_dialogs, QStringLiteral("Файл: ReadMe.txt был обновлён.\r\nХотите его прочесть?"),
-            QStringLiteral("Сообщение"), 35, m_mm.get());
-        if (answer != 1) {
-            return;
-        }
-        ShowHelp(m_dialogs, m_speech, rules, QStringLiteral("Обновление!"));
+        read(QStringLiteral("Первый запуск КОРВЕЛ! Почитайте господа!"));
+        return;
     }
-    m_mm->Clear();
+    m_mm->AddFile("message");
+    m_mm->AddFile("readme");
+    OpenMessage(m_dialogs, QStringLiteral("Файл: ReadMe.txt был обновлён.\r\nХотите его прочесть?"),
+                QStringLiteral("Сообщение"), 35, m_mm.get(), [read, then](int answer) {
+                    if (answer != 1) {
+                        then();
+                        return;
+                    }
+                    read(QStringLiteral("Обновление!"));
+                });
 }
 
 QString Assembly::RulesToRead() const {

@@ -191,12 +191,15 @@ int RunProgram(int argc, char** argv) {
 
     program.window().show();
     if (!program.StartUp()) {
-        program.onShutDown = nullptr;  // the start failed: end with its status
-        return 1;
+        // The start failed: the loop ends with its status once the player has
+        // answered why, or a signal or the window manager asked.
+        program.onShutDown = [] { QCoreApplication::exit(1); };
+        program.onStartRefused = [] { QCoreApplication::exit(1); };
+        return app.exec();
     }
     QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
-    program.HandleReadMeStep(HandleReadMe(folders.user, FileDateText(executable)));
-    program.ShowMenu(true);
+    program.HandleReadMeStep(HandleReadMe(folders.user, FileDateText(executable)),
+                             [&program] { program.ShowMenu(true); });
 
     const int code = app.exec();
     guard.release();

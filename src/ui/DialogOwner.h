@@ -65,16 +65,6 @@ struct OpenDialog {
                                  [this, keep = std::move(keep)] { finish(); });
     }
 
-    // The caller waits in place until `done` holds. When the clock finds that
-    // nothing could ever answer, the dialog is closed as the window manager
-    // closes it (the form's closeEvent sets that answer) and finished, so the
-    // caller never waits forever.
-    void waitInPlace(Clock& clock, const std::function<bool()>& done) {
-        if (!clock.waitUntil(done)) {
-            closeNow(clock);
-        }
-    }
-
     // Closes the dialog at once as the window manager closes it and finishes
     // it; the caller holds it meanwhile.
     void closeNow(Clock& clock) {

@@ -184,15 +184,6 @@ std::shared_ptr<OpenList> OpenGameList(DialogHost& host, const QString& caption,
 
 }  // namespace
 
-std::int16_t SelectGameList(DialogHost& host, const QString& caption, const QStringList& items,
-                            const std::string& word, Announcer& announcer) {
-    int answer = -1;
-    const std::shared_ptr<OpenList> open = OpenGameList(host, caption, items, word, announcer,
-                                                        [&answer](int given) { answer = given; });
-    open->waitInPlace(host.clock(), [&answer] { return answer >= 0; });
-    return static_cast<std::int16_t>(answer);
-}
-
 namespace {
 
 QStringList ToQt(const std::vector<std::string>& items) {
@@ -213,12 +204,17 @@ void ChooseSaveSlot(DialogHost& host, Announcer& mm, std::function<void(std::str
                  });
 }
 
-std::string ChooseSavedGame(DialogHost& host, Announcer& mm, const std::vector<SlotFile>& files) {
+void ChooseSavedGame(DialogHost& host, Announcer& mm, const std::vector<SlotFile>& files,
+                     std::function<void(std::string)> chosen) {
     std::vector<std::string> items;
-    const std::vector<const SlotFile*> offered = LoadChoices(files, items);
-    const int i =
-        SelectGameList(host, QStringLiteral("Загрузить игру"), ToQt(items), "loading", mm);
-    return i > 0 ? offered[i - 1]->record : std::string();
+    std::vector<std::string> records;  // the files may be gone by the answer
+    for (const SlotFile* file : LoadChoices(files, items)) {
+        records.push_back(file->record);
+    }
+    OpenGameList(host, QStringLiteral("Загрузить игру"), ToQt(items), "loading", mm,
+                 [records = std::move(records), chosen = std::move(chosen)](int i) {
+                     chosen(i > 0 ? records[i - 1] : std::string());
+                 });
 }
 
 }  // namespace korvel

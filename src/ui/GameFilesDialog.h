@@ -21,7 +21,7 @@ class DialogHost;
 class Announcer;
 
 // The game-files window: the list of saved games and free slots with the
-// buttons "Да" and "Нет", built afresh by SelectGameList for each choice. It
+// buttons "Да" and "Нет", built afresh for each choice. It
 // owns its controls; the announcer is borrowed while open. What its keys do
 // and say is the SlotList's (game/DialogModels.h); the window shows it.
 class GameFilesDialog : public QWidget {
@@ -64,20 +64,15 @@ class GameFilesDialog : public QWidget {
     SlotList m_model;
 };
 
-// Shows the list `items` under the caption `caption` over the active
-// window and waits for the player. `word` is the phrase said when the window
-// comes up and when the list gets the focus back. Returns the 1-based number of
-// the chosen item, 0 when cancelled.
-std::int16_t SelectGameList(DialogHost& host, const QString& caption, const QStringList& items,
-                            const std::string& word, Announcer& announcer);
-
 // The save flow: every slot file and a new slot past the highest. The dialog
 // shows and this returns at once; `chosen` gets "lok" + the chosen slot
 // number, or empty text when cancelled, when the player answers.
 void ChooseSaveSlot(DialogHost& host, Announcer& mm, std::function<void(std::string)> chosen);
 
 // The load flow over `files`, offering only the valid records under their own
-// slot numbers. Returns the decoded record chosen, or empty text when cancelled.
-std::string ChooseSavedGame(DialogHost& host, Announcer& mm, const std::vector<SlotFile>& files);
+// slot numbers. The dialog shows and this returns at once; `chosen` gets the
+// decoded record chosen, or empty text when cancelled, when the player answers.
+void ChooseSavedGame(DialogHost& host, Announcer& mm, const std::vector<SlotFile>& files,
+                     std::function<void(std::string)> chosen);
 
 }  // namespace korvel

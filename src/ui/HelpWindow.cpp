@@ -291,11 +291,4 @@ void OpenHelp(DialogHost& host, SpeechLayer& speech, const QString& text, const 
     Open(host, speech, text, caption, std::move(closed));
 }
 
-void ShowHelp(DialogHost& host, SpeechLayer& speech, const QString& text, const QString& caption) {
-    bool done = false;
-    const std::shared_ptr<OpenHelpWindow> open =
-        Open(host, speech, text, caption, [&done] { done = true; });
-    open->waitInPlace(host.clock(), [&done] { return done; });
-}
-
 }  // namespace korvel

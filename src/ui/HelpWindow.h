@@ -15,7 +15,7 @@ class SpeechLayer;
 
 // The help window (frmHelp): a text box with a long text, read aloud line by
 // line through the speech layer, and the button that closes it. It exists
-// only while shown by ShowHelp or OpenHelp; the speech layer (with its engine
+// only while shown by OpenHelp; the speech layer (with its engine
 // and settings) is borrowed from the program's assembly.
 //
 // CurrentLine is the window's own reading position, not the text box's caret;
@@ -64,10 +64,8 @@ class HelpWindow : public QWidget {
 
 // Shows `text` under `caption` in the help window over the active window,
 // which stays disabled until the player closes it (its button, Enter, Escape
-// in the text, or the window manager), and returns then.
-void ShowHelp(DialogHost& host, SpeechLayer& speech, const QString& text, const QString& caption);
-// The same window for a caller that does not wait in place: it shows and
-// returns at once, and `closed` runs when the player closes it.
+// in the text, or the window manager), and returns at once; `closed` runs when
+// the player closes it.
 void OpenHelp(DialogHost& host, SpeechLayer& speech, const QString& text, const QString& caption,
               std::function<void()> closed);
 

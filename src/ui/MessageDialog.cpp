@@ -207,7 +207,7 @@ bool MessageDialog::handleKey(QKeyEvent* event) {
 
 void MessageDialog::closeEvent(QCloseEvent* event) {
     // Closed by the window manager: answer as Escape would, or with the last
-    // shown button, so the caller never waits forever. ShowMessage unloads it.
+    // shown button, so the caller never waits forever. Its answer unloads it.
     if (m_result == 0) {
         m_result = closeAnswer();
     }
@@ -324,16 +324,6 @@ void Notify(DialogHost& host, Announcer& announcer, const std::string& phrase, c
         shown->saidAt = now;
         shown->repeatGapMs = std::min(shown->repeatGapMs * 2, kLongestRepeatGapMs);
     }
-}
-
-std::int16_t ShowMessage(DialogHost& host, const QString& text, const QString& caption, int style,
-                         Announcer* mm) {
-    std::int16_t answer = 0;
-    const std::shared_ptr<OpenMessageDialog> open =
-        Open(host, text, caption, style, mm,
-             [&answer](int given) { answer = static_cast<std::int16_t>(given); });
-    open->waitInPlace(host.clock(), [&answer] { return answer != 0; });
-    return answer;
 }
 
 }  // namespace korvel

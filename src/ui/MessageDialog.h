@@ -19,7 +19,7 @@ class DialogHost;
 class Announcer;
 
 // The message window: a read-only text area over a black strip with up to
-// four buttons, numbered 1..4, built afresh by ShowMessage for each
+// four buttons, numbered 1..4, built afresh by OpenMessage for each
 // message. It owns its controls; the announcer announcer is borrowed while open.
 //
 // The window handles its keys itself, the same in every button and in the text:
@@ -76,16 +76,12 @@ class MessageDialog : public QWidget {
 
 // Shows `text` with `caption` (the class's own caption when empty) in the
 // message dialog over the program's top window (replacing the message box
-// open, if any: its caller gets the answer the window manager's close gives), which stays disabled
-// until a button is pressed, and returns that button's number, 1..4. `style` is the style code
-// 0..159 (anything else counts as 97): class = style div 32 picks the default
-// caption and the beep, options = style mod 32 the buttons and first focus.
-// `mm` names the "Да" and "Нет" buttons as the player moves; null for silence.
-std::int16_t ShowMessage(DialogHost& host, const QString& text, const QString& caption, int style,
-                         Announcer* mm);
-
-// The same dialog for a caller that does not wait in place: it shows and
-// returns at once, and `answered` gets the button when the player presses it.
+// open, if any: its caller gets the answer the window manager's close gives),
+// which stays disabled until a button is pressed, and returns at once;
+// `answered` gets that button's number, 1..4. `style` is the style code 0..159
+// (anything else counts as 97): class = style div 32 picks the default caption
+// and the beep, options = style mod 32 the buttons and first focus. `mm` names
+// the "Да" and "Нет" buttons as the player moves; null for silence.
 void OpenMessage(DialogHost& host, const QString& text, const QString& caption, int style,
                  Announcer* mm, std::function<void(int)> answered);
 

@@ -63,29 +63,32 @@ void ReportWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
-std::int16_t ShowReport(DialogHost& host, const QVariant& caption, const QStringList& lines) {
-    DialogOwner owner(host);
-    ReportWindow form;
+void OpenReport(DialogHost& host, const QVariant& caption, const QStringList& lines,
+                std::function<void()> closed) {
+    auto open = std::make_shared<OpenDialog<ReportWindow>>(host);
+    ReportWindow& form = open->form;
     form.setWindowTitle(caption.toString());
     form.list()->clear();
-    owner.show(form, false);  // the report leaves its owner usable
+    open->owner.show(form, false);  // the report leaves its owner usable
     form.list()->addItems(lines);
     form.list()->setCurrentRow(0);
     form.list()->setFocus(Qt::OtherFocusReason);
 
-    DialogRecord record;
-    record.kind = "report";
-    record.caption = form.windowTitle().toStdString();
-    record.text = lines.join(QStringLiteral("\r\n")).toStdString();
-    record.buttons.emplace_back(1, form.closeButton()->text().toStdString());
-    host.report(record);
+    open->record.kind = "report";
+    open->record.caption = form.windowTitle().toStdString();
+    open->record.text = lines.join(QStringLiteral("\r\n")).toStdString();
+    open->record.buttons.emplace_back(1, form.closeButton()->text().toStdString());
+    host.report(open->record);
 
-    host.clock().waitUntil([&form] { return form.closeFlag() != 0; });
-    form.hide();
-    owner.restore();
-    record.answer = form.closeFlag() != 0 ? form.closeFlag() : -1;
-    host.report(record);
-    return static_cast<std::int16_t>(record.answer);
+    open->finish = [open = open.get(), &host, closed = std::move(closed)] {
+        open->form.hide();
+        open->owner.restore();
+        open->record.answer = open->form.closeFlag();
+        host.report(open->record);
+        closed();
+    };
+    open->finishWhen(host.clock(), open,
+                     [](const ReportWindow& shown) { return shown.closeFlag() != 0; });
 }
 
 }  // namespace korvel

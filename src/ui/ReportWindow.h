@@ -4,6 +4,7 @@
 #include <QVariant>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 
 class QListWidget;
 class QPushButton;
@@ -15,7 +16,7 @@ class DialogHost;
 // The report window (frmOtchet): a list of text lines under a caption and the
 // button that closes it (also Escape, Alt+З on its physical key under either
 // layout, and the window manager). It has no speech of its own and exists
-// only during a ShowReport call; its owner stays enabled.
+// only while OpenReport shows it; its owner stays enabled.
 class ReportWindow : public QWidget {
   public:
     ReportWindow();
@@ -36,7 +37,8 @@ class ReportWindow : public QWidget {
 };
 
 // Shows `lines` in order under `caption` (any value, shown as text) and
-// returns the close flag, -1, once the window has been closed.
-std::int16_t ShowReport(DialogHost& host, const QVariant& caption, const QStringList& lines);
+// returns at once; `closed` runs once the window has been closed.
+void OpenReport(DialogHost& host, const QVariant& caption, const QStringList& lines,
+                std::function<void()> closed);
 
 }  // namespace korvel

@@ -138,23 +138,26 @@ TEST_P(DamagedFolders, NeverHurtAGame) {
     s.app->dialogs().observer = [&](const DialogRecord& record) {
         report(record);
         const bool save = record.caption == "Сохранить игру";  // the new slot, last in the list
-        const bool no = record.caption == "Сообщение" || record.kind == "help";
+        const bool no = record.caption == "Сообщение";         // "Нет", next to "Да"
         if (record.answer == 0) {
             s.pressAll(s.now() + 1500, 1500,
-                       {save ? "End"
-                        : no ? "Escape"
-                             : "Enter",
-                        save ? "Enter" : "-"});
+                       {save                    ? "End"
+                        : no                    ? "Right"
+                        : record.kind == "help" ? "Escape"
+                                                : "Enter",
+                        save || no ? "Enter" : "-"});
         }
     };
+    bool refused = false;
+    s.app->onStartRefused = [&refused] { refused = true; };
     ASSERT_EQ(s.app->StartUp(), row.outcome != "startfails");
     if (row.outcome == "startfails") {
+        EXPECT_TRUE(s.clock.waitUntil([&refused] { return refused; }, 60000));
         EXPECT_TRUE(s.heard("dialog [Error] Не найдены записи голоса", true));
         EXPECT_TRUE(s.heard("speak Не найдены записи голоса", true));
     } else {
-        s.app->HandleReadMeStep(HandleReadMe(s.folders.user, "d"));
-        s.app->ShowMenu(true);
-        ASSERT_TRUE(s.app->menu().isVisible());
+        s.app->HandleReadMeStep(HandleReadMe(s.folders.user, "d"), [&] { s.app->ShowMenu(true); });
+        ASSERT_TRUE(s.clock.waitUntil([&] { return s.app->menu().isVisible(); }, 60000));
         bool helped = false, saved = false;
         // The menu's load item; then two players, a single game, its start item; then the exit.
         for (const char* keys :
@@ -209,6 +212,7 @@ TEST(SoundDevice, ThatCannotOpenEndsTheStartSaidAndShown) {
     Session s;
     s.device.setOpenResult(false);
     EXPECT_FALSE(s.app->StartUp());
+    s.clock.advance(100);
     EXPECT_TRUE(s.heard("speak Не удаётся открыть звуковое устройство. Программа", true) &&
                 s.heard("dialog [Error] Не удаётся открыть звуковое устройство: | no audio "
                         "device | ",

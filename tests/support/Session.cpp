@@ -224,8 +224,12 @@ std::vector<std::string> PlayFlow(const std::string& flow) {
     s.noteStates(script.states, s.game());
     if (script.option.count("firstrun")) {
         s.clock.singleShot(4000, [] { QApplication::activeWindow()->close(); });
-        s.app->HandleReadMeStep(HandleReadMe(s.folder.path(), "01.02.2026 03:04:05"));
-        s.lines.push_back("back at " + std::to_string(s.now()) + " ms");
+        bool back = false;
+        s.app->HandleReadMeStep(HandleReadMe(s.folder.path(), "01.02.2026 03:04:05"), [&] {
+            back = true;
+            s.lines.push_back("back at " + std::to_string(s.now()) + " ms");
+        });
+        s.clock.waitUntil([&back] { return back; }, 60000);
     } else if (script.option.count("menu")) {
         s.app->ShowMenu(true);
     } else {

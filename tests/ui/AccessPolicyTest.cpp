@@ -51,7 +51,8 @@ TEST_P(AccessTree, MenuListAndQuestionBox) {
         boxShown = !box->state().invisible;
     });
     s.press(200, "Enter");
-    ShowMessage(s.app->dialogs(), "Вы хотите прервать игру?", "Вопрос", 115, nullptr);
+    OpenMessage(s.app->dialogs(), "Вы хотите прервать игру?", "Вопрос", 115, nullptr, [](int) {});
+    s.clock.advance(300);
 
     if (c.ordinary) {
         EXPECT_EQ(list->role(), QAccessible::List);

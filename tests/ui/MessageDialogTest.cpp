@@ -13,10 +13,6 @@
 #include <sstream>
 
 #include "Session.h"
-#include "core/IniFile.h"
-#include "ui/GameFilesDialog.h"
-#include "ui/HelpWindow.h"
-#include "voice/SpeechLayer.h"
 
 namespace korvel::testing {
 namespace {
@@ -50,8 +46,11 @@ TEST(MessageDialog, AnswersAsRecorded) {
         }
         s.device.write("case " + line);
         s.app->mm().AddFile("stop");
-        const int answer = ShowMessage(s.app->dialogs(), "Текст", "", style, &s.app->mm());
-        ASSERT_TRUE(s.clock.waitUntil([&] { return s.app->mm().Count() == 0; }, 60000));
+        int answer = 0;
+        OpenMessage(s.app->dialogs(), "Текст", "", style, &s.app->mm(),
+                    [&answer](int given) { answer = given; });
+        ASSERT_TRUE(
+            s.clock.waitUntil([&] { return answer != 0 && s.app->mm().Count() == 0; }, 60000));
         s.device.write("returns " + std::to_string(answer));
     }
     EXPECT_EQ(s.device.liveEffects(), effects);
@@ -73,37 +72,16 @@ TEST(MessageDialog, TheOwnerGetsTheKeyboardBack) {
     PressLater(s.clock, 100, "Return");
     PressLater(s.clock, 200, "Return");
     DialogHost host(s.clock, s.folder.path());  // knows no window: the active one is the owner
-    EXPECT_EQ(ShowMessage(host, "Раз\r\nдва", "ПОБЕДА!", 35, nullptr), 1);
-    EXPECT_EQ(ShowMessage(host, "Три", "ПОБЕДА!", 35, nullptr), 1);
+    std::vector<int> answers;
+    OpenMessage(host, "Раз\r\nдва", "ПОБЕДА!", 35, nullptr, [&](int first) {
+        answers.push_back(first);
+        OpenMessage(host, "Три", "ПОБЕДА!", 35, nullptr,
+                    [&](int second) { answers.push_back(second); });
+    });
+    s.clock.advance(300);
+    EXPECT_EQ(answers, (std::vector<int>{1, 1}));
     QCoreApplication::processEvents();
     EXPECT_TRUE(!enabledMeanwhile && owner.isEnabled() && QApplication::focusWidget() == edit);
-}
-
-// Each dialog waited for in place that nothing is left to answer (no key, no
-// timer) is closed as the window manager closes it, and its caller goes on.
-TEST(Dialogs, NothingLeftToAnswerClosesThemAsTheWindowManager) {
-    StartQt();
-    TempFolder folder;
-    VirtualClock clock;
-    DialogHost host(clock, folder.path());
-    std::vector<std::string> closed;
-    host.observer = [&closed](const DialogRecord& r) {
-        if (r.answer != 0) {
-            closed.push_back(r.kind + " " + std::to_string(r.answer));
-        }
-    };
-    Settings settings(folder / "Korvel.ini");
-    std::vector<std::string> heard;
-    TranscriptDevice device(clock, heard);
-    Announcer announcer(clock, settings, device);
-    FakeSpeech speech;
-    SpeechLayer layer(speech, settings);
-    EXPECT_EQ(ShowMessage(host, "Текст", "", 35, nullptr), 2);
-    EXPECT_EQ(ShowMessage(host, "Текст", "", 36, nullptr), 3);
-    EXPECT_EQ(SelectGameList(host, "Загрузить игру", {"        Лок: 1."}, "loading", announcer), 0);
-    ShowHelp(host, layer, "Строка", "Помощь");
-    EXPECT_EQ(closed,
-              (std::vector<std::string>{"message 2", "message 3", "gamefiles 2", "help 1"}));
 }
 
 }  // namespace
