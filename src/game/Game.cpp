@@ -26,7 +26,7 @@ Game::Game(Clock& clock, Settings& settings, RandomSource& random, Folders folde
 }
 
 Game::~Game() {
-    m_table.moveClock.stop();
+    m_table.endGame();
     detach();
 }
 
@@ -44,7 +44,7 @@ void Game::detach() {
 }
 
 void Game::begin(const GameSetup& setup) {
-    ++m_table.gameNumber;
+    m_table.endGame();
     if (setup.opponent != 3) {
         m_table.network = {};
     }
@@ -101,7 +101,7 @@ Step<> Game::startGame() {
 void Game::load(const std::string& record) {
     const std::optional<SavedGame> parsed = ParseRecord(record);
     if (parsed && m_table.announcer != nullptr) {
-        ++m_table.gameNumber;
+        m_table.endGame();
         m_table.network = {};
         m_table.steps.start(loadGame(*parsed));
     }

@@ -132,7 +132,6 @@ class Game {
     BoardCommands m_commands;
     RemoteMoves m_remoteMoves;
     std::pair<int, int> m_remoteCell;  // the other side's move being played
-    int m_remoteWaitGame = 0;          // the game whose other side's turn is awaited
 };
 
 }  // namespace korvel

@@ -107,16 +107,12 @@ void GameQuestions::resume() {
 }
 
 // Waits for the step under way (a move's discs, a question, the result of a
-// stage) to end first; a game that ended or was left meanwhile needs no word of it.
+// stage) to end first; a game that ends or is left meanwhile ends this wait
+// with its other steps, unheard.
 Step<> GameQuestions::lostConnection(std::string phrase, std::string reason) {
     GameTable& t = m_table;
-    const int game = t.gameNumber;
-    auto settled =
-        t.steps.until([&t, game] { return t.gameNumber != game || t.state == State::Waiting; });
+    auto settled = t.steps.until([&t] { return t.state == State::Waiting; });
     co_await settled;
-    if (game != t.gameNumber) {
-        co_return;
-    }
     t.state = State::Busy;
     t.moveClock.stop();
     t.announcer->Clear();

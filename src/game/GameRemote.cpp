@@ -39,14 +39,11 @@ void Game::remoteLost(const std::string& phrase, const std::string& reason) {
 
 // The other side's turn: the local player may read the board, ask for help,
 // save or quit meanwhile; what the other side did is played once the game
-// waits again. A wait left from a game that has ended ends unheard.
+// waits again.
 Step<> Game::remoteTurn() {
     m_table.state = State::Waiting;
-    m_remoteWaitGame = m_table.gameNumber;
     co_await m_table.steps.until([this] { return remoteArrived(); });
-    if (m_table.gameNumber == m_remoteWaitGame) {
-        takeRemote();
-    }
+    takeRemote();
 }
 
 // What the other side did, checked and played as a step of its own.
@@ -65,8 +62,7 @@ void Game::takeRemote() {
 }
 
 bool Game::remoteArrived() const {
-    return m_table.gameNumber != m_remoteWaitGame ||
-           (m_table.state == State::Waiting && !m_remoteMoves.empty());
+    return m_table.state == State::Waiting && !m_remoteMoves.empty();
 }
 
 Step<> Game::remotePasses() {

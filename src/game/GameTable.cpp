@@ -96,8 +96,13 @@ BoardReader GameTable::reader() {
     return BoardReader(*announcer, board);
 }
 
+void GameTable::endGame() {
+    moveClock.stop();
+    steps.cancel();
+}
+
 void GameTable::leaveToMenu() {
-    ++gameNumber;
+    endGame();
     view.backToMenu();
 }
 

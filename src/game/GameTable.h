@@ -90,7 +90,10 @@ struct GameTable {
     // The cursor's cell, after the cursor's own sound at its place when `withEffect`.
     void sayCell(bool withEffect);
     BoardReader reader();
-    // Every way back to the menu ends the game's waits that are still pending.
+    // Ends the steps of the game under way: a new game or a loaded one
+    // begins, or the game is left.
+    void endGame();
+    // Every way back to the menu ends the game's steps that are still under way.
     void leaveToMenu();
     // The values a saved game keeps, as the game holds them now.
     SavedGame savedState() const;
@@ -115,7 +118,6 @@ struct GameTable {
     int moveNumber = 1;
     int passCount = 0;
     int turnPause = 100;  // between turned discs
-    int gameNumber = 0;   // counts games begun, so a stale wait knows its game ended
     Players players;
     MatchScore score;
     NetworkSide network;
@@ -124,7 +126,7 @@ struct GameTable {
     BoardSounds sounds;   // loaded when the announcer is attached
     MoveClock moveClock;  // its effects too
 
-    Steps steps;  // last: its steps end before the state they use
+    Steps steps;  // last: its steps end before the state they use; endGame() ends them
 };
 
 }  // namespace korvel

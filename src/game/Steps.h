@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <list>
 #include <memory>
 #include <optional>
 #include <set>
@@ -23,10 +24,29 @@ class [[nodiscard]] Step;
 
 namespace detail {
 
+struct StepScope;
+
+// A step started on its own, with the steps it awaits: its outermost frame
+// (which owns the others), the scope it belongs to, and whether it is on the
+// stack now.
+struct StepChain {
+    std::coroutine_handle<> root;
+    StepScope* scope = nullptr;
+    int running = 0;
+    bool ended = false;
+};
+
+// The steps of one game: their waits on the clock and their chains. Once
+// cancelled it is dead: nothing of it is resumed again.
+struct StepScope : std::enable_shared_from_this<StepScope> {
+    bool alive = true;
+    std::set<Clock::TimerId> waits;
+    std::list<StepChain> chains;
+};
+
 struct StepPromiseBase {
     std::coroutine_handle<> continuation;
-    // Set on a step started on its own: it frees itself when it ends.
-    std::function<void()> onEnd;
+    StepChain* chain = nullptr;  // set when the step starts
 
     std::suspend_always initial_suspend() noexcept { return {}; }
     struct FinalAwaiter {
@@ -34,12 +54,13 @@ struct StepPromiseBase {
         template <typename Promise>
         std::coroutine_handle<> await_suspend(std::coroutine_handle<Promise> done) noexcept {
             StepPromiseBase& promise = done.promise();
-            if (promise.continuation) {
+            // A step of a cancelled game does not go back into the step that
+            // awaited it: the chain stops here and is freed by Steps.
+            if (promise.continuation && promise.chain->scope->alive) {
                 return promise.continuation;
             }
-            if (promise.onEnd) {
-                std::function<void()> end = std::move(promise.onEnd);
-                end();  // destroys this frame
+            if (!promise.continuation) {
+                promise.chain->ended = true;
             }
             return std::noop_coroutine();
         }
@@ -80,8 +101,15 @@ class [[nodiscard]] Step {
     }
 
     bool await_ready() const noexcept { return false; }
-    std::coroutine_handle<> await_suspend(std::coroutine_handle<> awaiting) noexcept {
+    // Runs in the awaiting step's chain; not at all once that chain's game is cancelled.
+    template <typename Promise>
+    std::coroutine_handle<> await_suspend(std::coroutine_handle<Promise> awaiting) noexcept {
+        detail::StepChain* chain = awaiting.promise().chain;
+        if (!chain->scope->alive) {
+            return std::noop_coroutine();
+        }
         m_handle.promise().continuation = awaiting;
+        m_handle.promise().chain = chain;
         return m_handle;
     }
     T await_resume() {
@@ -108,32 +136,47 @@ inline Step<void> StepPromise<void>::get_return_object() {
 }  // namespace detail
 
 // The steps of one owner (the game) on the clock: starts steps of their own,
-// gives the awaitable pauses and waits, and on destruction cancels every wait
-// and frees every step still under way, so nothing resumes into a freed owner.
+// gives the awaitable pauses, waits and questions, and ends them all together.
+//
+// The steps belong to the game under way. cancel() ends that game's steps at
+// once: their waits stop, the answers to their questions are dropped, and
+// their frames are freed, except a step running now (the one that cancelled,
+// and those it was started or resumed from), which stops at its next wait,
+// or where it returns into the step that awaited it, and is freed then.
+// Steps started after a cancel belong to the next game. The destructor
+// cancels, so nothing resumes into a freed owner.
 class Steps {
   public:
     explicit Steps(Clock& clock) : m_clock(clock) {}
     Steps(const Steps&) = delete;
     Steps& operator=(const Steps&) = delete;
-    ~Steps() {
-        for (const Clock::TimerId id : m_waits) {
-            m_clock.stopTimer(id);
-        }
-        const std::set<std::coroutine_handle<>> running = std::move(m_running);
-        for (const std::coroutine_handle<> handle : running) {
-            handle.destroy();
-        }
-    }
+    ~Steps() { cancel(); }
 
     // Starts `step` as a step of its own; it runs to its first wait at once.
     void start(Step<void> step) {
         auto handle = step.release();
-        m_running.insert(handle);
-        handle.promise().onEnd = [this, handle] {
-            m_running.erase(handle);
-            handle.destroy();
-        };
-        handle.resume();
+        detail::StepChain& chain = m_scope->chains.emplace_back();
+        chain.root = handle;
+        chain.scope = m_scope.get();
+        handle.promise().chain = &chain;
+        resume(chain, handle);
+    }
+
+    // Ends every step of the game under way (see above).
+    void cancel() {
+        const std::shared_ptr<detail::StepScope> scope = std::exchange(m_scope, NewScope());
+        scope->alive = false;
+        for (const Clock::TimerId id : scope->waits) {
+            m_clock.stopTimer(id);
+        }
+        scope->waits.clear();
+        scope->chains.remove_if([](const detail::StepChain& chain) {
+            if (chain.running > 0) {
+                return false;
+            }
+            chain.root.destroy();
+            return true;
+        });
     }
 
     // co_await pause(ms): the step goes on `ms` milliseconds later.
@@ -150,29 +193,37 @@ class Steps {
     }
 
     // A wait for an outside answer, such as a dialog's button: `ask` is given
-    // the function that resumes the step with the answer. An answer that comes
-    // after the owner is gone is dropped.
+    // the function that resumes the step with the answer. Only the first
+    // answer counts; one that comes after the step's game was cancelled is dropped.
     template <typename Answer>
     struct Question {
+        Steps* steps;
         std::function<void(std::function<void(Answer)>)> ask;
-        std::shared_ptr<bool> alive;
         std::optional<Answer> answer;
         bool await_ready() const noexcept { return false; }
-        void await_suspend(std::coroutine_handle<> awaiting) {
-            std::weak_ptr<bool> owner = alive;
-            ask([this, awaiting, owner](Answer given) {
-                if (owner.expired() || answer) {
-                    return;  // the game is gone, or the question was answered already
+        template <typename Promise>
+        void await_suspend(std::coroutine_handle<Promise> awaiting) {
+            detail::StepChain* chain = awaiting.promise().chain;
+            if (!chain->scope->alive) {
+                return;
+            }
+            std::weak_ptr<detail::StepScope> scope = chain->scope->weak_from_this();
+            auto pending = std::make_shared<bool>(true);
+            ask([this, owner = steps, scope, chain, awaiting, pending](Answer given) {
+                const std::shared_ptr<detail::StepScope> live = scope.lock();
+                if (!live || !live->alive || !*pending) {
+                    return;
                 }
+                *pending = false;
                 answer = std::move(given);
-                awaiting.resume();
+                owner->resume(*chain, awaiting);
             });
         }
         Answer await_resume() { return std::move(*answer); }
     };
     template <typename Answer>
     Question<Answer> ask(std::function<void(std::function<void(Answer)>)> ask) {
-        return Question<Answer>{std::move(ask), m_alive, std::nullopt};
+        return Question<Answer>{this, std::move(ask), std::nullopt};
     }
 
   private:
@@ -180,22 +231,43 @@ class Steps {
         Steps* steps;
         std::function<Clock::TimerId(std::function<void()>)> arm;
         bool await_ready() const noexcept { return false; }
-        void await_suspend(std::coroutine_handle<> awaiting) {
+        template <typename Promise>
+        void await_suspend(std::coroutine_handle<Promise> awaiting) {
+            detail::StepChain* chain = awaiting.promise().chain;
+            detail::StepScope* scope = chain->scope;
+            if (!scope->alive) {
+                return;
+            }
             auto id = std::make_shared<Clock::TimerId>(0);
             Steps* owner = steps;
-            *id = arm([owner, id, awaiting] {
-                owner->m_waits.erase(*id);
-                awaiting.resume();
+            *id = arm([owner, scope, chain, id, awaiting] {
+                scope->waits.erase(*id);
+                owner->resume(*chain, awaiting);
             });
-            steps->m_waits.insert(*id);
+            scope->waits.insert(*id);
         }
         void await_resume() const noexcept {}
     };
 
+    static std::shared_ptr<detail::StepScope> NewScope() {
+        return std::make_shared<detail::StepScope>();
+    }
+
+    // Resumes a frame of `chain`. Once the chain is back off the stack, it is
+    // freed when it ended or its game was cancelled meanwhile.
+    void resume(detail::StepChain& chain, std::coroutine_handle<> frame) {
+        const std::shared_ptr<detail::StepScope> scope = chain.scope->shared_from_this();
+        ++chain.running;
+        frame.resume();
+        --chain.running;
+        if (chain.running == 0 && (chain.ended || !scope->alive)) {
+            chain.root.destroy();
+            scope->chains.remove_if([&chain](const detail::StepChain& c) { return &c == &chain; });
+        }
+    }
+
     Clock& m_clock;
-    std::set<Clock::TimerId> m_waits;
-    std::set<std::coroutine_handle<>> m_running;
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    std::shared_ptr<detail::StepScope> m_scope = NewScope();
 };
 
 }  // namespace korvel

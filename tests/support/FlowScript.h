@@ -38,9 +38,11 @@ struct GameChoiceValues {
 // "answer=KEY" for every dialog; "readme" the rules file written at start;
 // "menu" the menu shown instead of a game; "firstrun" the rules shown as on the
 // first start, closed by the window manager at 4 s; "state=MS" the game's
-// state noted at that time; "waiting" hosting a network game shows the
-// waiting notice, ended at "endwait=MS" as when a player has come. The menu's
-// network choices (6 host, 7 join, 8 stop waiting) are noted with their values.
+// state noted at that time; "begin=MS" a new game of two players begins then
+// over the one under way, "load=MS" the load list opens then; "waiting"
+// hosting a network game shows the waiting notice, ended at "endwait=MS" as
+// when a player has come. The menu's network choices (6 host, 7 join, 8 stop
+// waiting) are noted with their values.
 struct FlowScript;
 
 // The scripted player's hand on a session: keys pressed at virtual times,

@@ -377,6 +377,14 @@ std::vector<std::string> PlayGameFlow(const std::string& flow) {
     s.game().timeOfDay = [] { return std::array<int, 3>{21, 4, 2}; };
     s.pressAll(script.from, static_cast<int>(script.step), script.keys);
     s.noteStates(script.states, s.game());
+    for (const char* kind : {"begin", "load"}) {
+        if (const auto at = script.option.find(kind); at != script.option.end()) {
+            s.clock.singleShot(std::stoi(at->second), [&s, load = kind[0] == 'l'] {
+                s.mm.Clear();
+                load ? s.loadGame() : s.startGame({1, 1, 0, 1});
+            });
+        }
+    }
     s.startGame(script.choice);
     s.runUntil(script.until);
     return s.transcript(s.lines, s.boardShown(), s.game(), s.settings, s.mm, s.device);
