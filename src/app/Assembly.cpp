@@ -108,7 +108,7 @@ void Assembly::SayWhyAndStop(const std::string& spoken, const QString& shown) {
 bool Assembly::VoiceFound() {
     for (int item = 0; item <= 6; ++item) {
         const AudioDevice::Handle phrase = m_services.device.openPlayer(
-            m_mm->Folder() + "menu" + std::to_string(item) + m_mm->Dilation());
+            m_mm->Folder() + "menu" + std::to_string(item) + m_mm->extension());
         if (phrase != 0) {
             m_services.device.releasePlayer(phrase);
             return true;

@@ -31,10 +31,10 @@ void GameLoading::announce(const SavedGame& game) {
     say.AddFile("velcome");
     t.setOpponent(game.game);
     say.AddFile("menu" + std::to_string(game.game));
-    t.setup.gameType = game.tip;
+    t.setup.gameType = game.gameType;
     t.firstPlayer = 1;
-    say.AddFile("tipe" + std::to_string(game.tip));
-    t.stage = game.tur;
+    say.AddFile("tipe" + std::to_string(game.gameType));
+    t.stage = game.stage;
     if (t.setup.gameType > 2) {
         say.AddFile("tur");
         say.Number(t.stage);
@@ -56,7 +56,7 @@ void GameLoading::announce(const SavedGame& game) {
     say.Number(t.score.discTotals()[0]);
     say.Number(t.score.discTotals()[1]);
 
-    t.sayMoveNumber(game.hod);
+    t.sayMoveNumber(game.moveNumber);
     t.player = game.curPlayer;
     t.moveClock.setSecondsLeft(game.timeLeft);
     t.moveCursorTo(game.cursorCol, game.cursorRow);

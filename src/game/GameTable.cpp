@@ -109,11 +109,11 @@ void GameTable::leaveToMenu() {
 SavedGame GameTable::savedState() const {
     SavedGame game;
     game.game = networkGame() ? 1 : setup.opponent;  // kept as a game of two at one keyboard
-    game.tip = setup.gameType;
-    game.tur = stage;
+    game.gameType = setup.gameType;
+    game.stage = stage;
     game.times = setup.secondsPerMove;
     game.timeLeft = moveClock.secondsLeft();
-    game.hod = moveNumber;
+    game.moveNumber = moveNumber;
     game.curPlayer = player;
     game.cursorCol = cursorCol;
     game.cursorRow = cursorRow;

@@ -18,14 +18,14 @@ void SoundSwitches::stopMusic(Announcer& announcer) const {
 
 void SoundSwitches::toggleAnnouncer(Announcer& announcer) {
     announcer.Clear();
-    if (announcer.NotPlay() == 1) {
-        announcer.setNotPlay(0);
+    if (announcer.muted() == 1) {
+        announcer.setMuted(0);
         announcer.AddFile("dictor");
         announcer.AddFile("check");
     } else {
         announcer.AddFile("dictor");
         announcer.AddFile("uncheck");
-        announcer.setNotPlay(1);
+        announcer.setMuted(1);
     }
 }
 

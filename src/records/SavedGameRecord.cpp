@@ -88,9 +88,9 @@ std::optional<int> Parse(std::string_view text, const Field& field) {
 }
 
 std::array<int, kFieldCount> ValuesOf(const SavedGame& g) {
-    return {g.game,      g.tip,           g.tur,           g.times,     g.timeLeft,
-            g.hod,       g.curPlayer,     g.cursorCol,     g.cursorRow, g.points[0],
-            g.points[1], g.discTotals[0], g.discTotals[1], g.level};
+    return {g.game,       g.gameType,      g.stage,         g.times,     g.timeLeft,
+            g.moveNumber, g.curPlayer,     g.cursorCol,     g.cursorRow, g.points[0],
+            g.points[1],  g.discTotals[0], g.discTotals[1], g.level};
 }
 
 }  // namespace
@@ -124,11 +124,11 @@ std::optional<SavedGame> ParseRecord(std::string_view record) {
     }
     SavedGame game;
     game.game = values[kGame];
-    game.tip = values[kTip];
-    game.tur = values[kTur];
+    game.gameType = values[kTip];
+    game.stage = values[kTur];
     game.times = values[kTimes];
     game.timeLeft = values[kTimeLeft];
-    game.hod = values[kHod];
+    game.moveNumber = values[kHod];
     game.curPlayer = values[kCurPlayer];
     game.cursorCol = values[kCursorCol];
     game.cursorRow = values[kCursorRow];

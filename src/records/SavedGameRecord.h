@@ -12,15 +12,15 @@
 
 namespace korvel {
 
-// The values of a game in progress that a saved game keeps. Turs, CheyHod,
-// PassCount, the player names and the settings are not kept.
+// The values of a game in progress that a saved game keeps. The number of games in a match, the
+// first mover, the pass count, the player names and the settings are not kept.
 struct SavedGame {
     int game = 1;                     // 1 two players, 2 against the computer
-    int tip = 1;                      // game type 1..4
-    int tur = 1;                      // game of a staged match, 1..9
+    int gameType = 1;                 // game type 1..4
+    int stage = 1;                    // game of a staged match, 1..9
     int times = 0;                    // seconds per move, 0 untimed
     int timeLeft = 0;                 // seconds left for the current move
-    int hod = 1;                      // move number
+    int moveNumber = 1;               // of the game under way
     int curPlayer = 1;                // 1 or 2
     int cursorCol = 1;                // 1..8
     int cursorRow = 1;                // 1..8

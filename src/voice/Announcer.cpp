@@ -140,7 +140,7 @@ bool Announcer::Init(std::int32_t intervalMs) {
     const std::int16_t value = IsNumber(stored) ? IniNumber(stored) : std::int16_t{0};
     // The switch is written back even when the file cannot be written: the
     // announcer then runs on with the value in memory.
-    setNotPlay(value);
+    setMuted(value);
     // Speed and music level are only written when the player changes them.
     const int rate = m_settings.GetNumber(kSection, kRateKey);
     applyRate(rate == 0 ? 100 : rate);
@@ -154,24 +154,24 @@ void Announcer::setPhraseFolder(std::string_view folder, std::string_view extens
     if (m_folder.empty() || m_folder.back() != kSeparator) {
         m_folder.push_back(kSeparator);
     }
-    if (m_dilation.empty()) {
-        m_dilation = std::string(extension);
+    if (m_extension.empty()) {
+        m_extension = std::string(extension);
     }
 }
 
-void Announcer::setDilation(std::string_view value) {
-    m_dilation = std::string(value);
-    if (!m_dilation.empty() && m_dilation.front() != '.') {
-        m_dilation.insert(m_dilation.begin(), '.');
+void Announcer::setExtension(std::string_view value) {
+    m_extension = std::string(value);
+    if (!m_extension.empty() && m_extension.front() != '.') {
+        m_extension.insert(m_extension.begin(), '.');
     }
 }
 
 bool Announcer::AddFile(std::string_view name) {
-    if (m_notPlay != 0) {
+    if (m_muted != 0) {
         return false;
     }
     std::string path =
-        m_folder.empty() ? std::string(name) : m_folder + std::string(name) + m_dilation;
+        m_folder.empty() ? std::string(name) : m_folder + std::string(name) + m_extension;
     if (m_nextSlot > kQueueSlots) {
         return false;
     }
@@ -186,7 +186,7 @@ bool Announcer::AddFile(std::string_view name) {
 }
 
 void Announcer::Number(std::int32_t number, Gender gender) {
-    if (m_notPlay != 0 || m_folder.empty()) {
+    if (m_muted != 0 || m_folder.empty()) {
         return;
     }
     for (const auto& word : NumberWords(number, gender)) {
@@ -203,11 +203,11 @@ float Announcer::Position() const {
 }
 
 bool Announcer::PlaySound(std::string_view File, bool MusicStat) {
-    if (m_notPlay != 0 && MusicStat) {
+    if (m_muted != 0 && MusicStat) {
         return false;
     }
     const std::string path = (!m_folder.empty() && MusicStat)
-                                 ? m_folder + std::string(File) + m_dilation
+                                 ? m_folder + std::string(File) + m_extension
                                  : std::string(File);
     StopSound();
     m_soundPlayer = m_device.openPlayer(path);
@@ -244,8 +244,8 @@ void Announcer::StopMusic() {
     m_device.stopMusic();
 }
 
-void Announcer::setNotPlay(std::int16_t value) {
-    m_notPlay = value;
+void Announcer::setMuted(std::int16_t value) {
+    m_muted = value;
     m_settings.SetNumber(kSection, kKey, value);
 }
 

@@ -20,7 +20,7 @@ enum class Gender { Masculine, Feminine };
 //
 // Three independent channels on one AudioDevice: the phrase queue (files played
 // strictly one after another, advanced by a timer tick on the clock service), the
-// one-shot sound channel and the looping music channel. The mute switch NotPlay
+// one-shot sound channel and the looping music channel. The mute switch
 // silences the queue and the sound channel and is kept under [Music] play in the
 // settings file. The clock, the settings and the device are borrowed and must
 // outlive the announcer; it owns the media players it opens.
@@ -33,7 +33,7 @@ class Announcer {
     Announcer(const Announcer&) = delete;
     Announcer& operator=(const Announcer&) = delete;
 
-    // Sets the tick interval (ms), makes the queue idle and loads NotPlay from the
+    // Sets the tick interval (ms), makes the queue idle and loads the mute switch from the
     // settings file. A stored value that is not a number reads as 0 and is
     // written back as "0"; the announcer never refuses to start over it.
     bool Init(std::int32_t intervalMs = 200);
@@ -42,9 +42,9 @@ class Announcer {
     // extension when none is set yet.
     void setPhraseFolder(std::string_view folder, std::string_view extension = ".mp3");
     const std::string& Folder() const { return m_folder; }
-    const std::string& Dilation() const { return m_dilation; }
+    const std::string& extension() const { return m_extension; }
     // A value without a leading dot gets one.
-    void setDilation(std::string_view value);
+    void setExtension(std::string_view value);
 
     // Queues one phrase (a name within Folder, or a full path while Folder is
     // empty). False, and nothing queued, when muted or when all slots are taken.
@@ -66,9 +66,9 @@ class Announcer {
     bool PlayMusic(std::string_view File, bool PlayMusicStat = true);
     void StopMusic();
 
-    std::int16_t NotPlay() const { return m_notPlay; }
+    std::int16_t muted() const { return m_muted; }
     // Stores the switch and writes it to the settings file at once.
-    void setNotPlay(std::int16_t value);
+    void setMuted(std::int16_t value);
 
     // The announcer's speed in percent of the recorded speed, pitch kept:
     // kRateMin..kRateMax in steps of kRateStep, kept under [Music] rate (a
@@ -110,11 +110,11 @@ class Announcer {
     AudioDevice& m_device;
 
     std::string m_folder;
-    std::string m_dilation;
+    std::string m_extension;
     std::array<std::string, kQueueSlots> m_queue;  // slot n is m_queue[n - 1]
     std::int32_t m_nextSlot = 1;
     std::int32_t m_currentSlot = 1;
-    std::int16_t m_notPlay = 0;
+    std::int16_t m_muted = 0;
     bool m_loop = false;
     int m_rate = 100;
     int m_musicVolume = 0;

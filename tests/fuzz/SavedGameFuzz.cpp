@@ -30,9 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FuzzedDataProvider in(data, size);
     korvel::SavedGame game;
-    for (int* field : {&game.game, &game.tip, &game.tur, &game.times, &game.timeLeft, &game.hod,
-                       &game.curPlayer, &game.cursorCol, &game.cursorRow, &game.points[0],
-                       &game.points[1], &game.discTotals[0], &game.discTotals[1], &game.level}) {
+    for (int* field :
+         {&game.game, &game.gameType, &game.stage, &game.times, &game.timeLeft, &game.moveNumber,
+          &game.curPlayer, &game.cursorCol, &game.cursorRow, &game.points[0], &game.points[1],
+          &game.discTotals[0], &game.discTotals[1], &game.level}) {
         *field = in.ConsumeIntegral<int>();
     }
     for (auto& cell : game.board.cells) {

@@ -13,9 +13,9 @@ using namespace korvel::testing;
 
 // The fields of a game in the record's order.
 std::array<int*, 14> Fields(SavedGame& g) {
-    return {&g.game,      &g.tip,           &g.tur,           &g.times,     &g.timeLeft,
-            &g.hod,       &g.curPlayer,     &g.cursorCol,     &g.cursorRow, &g.points[0],
-            &g.points[1], &g.discTotals[0], &g.discTotals[1], &g.level};
+    return {&g.game,       &g.gameType,      &g.stage,         &g.times,     &g.timeLeft,
+            &g.moveNumber, &g.curPlayer,     &g.cursorCol,     &g.cursorRow, &g.points[0],
+            &g.points[1],  &g.discTotals[0], &g.discTotals[1], &g.level};
 }
 
 // The board's cells from a1 along row 1, then row 2 ..., rows apart.

@@ -61,7 +61,7 @@ FlowScript ParseFlow(const std::string& flow) {
         optionText(field.at(5));
     FlowScript script;
     GameChoiceValues& choice = script.choice;
-    numbers >> choice.menu >> choice.tip >> choice.minutes >> choice.level >> script.from >>
+    numbers >> choice.menu >> choice.gameType >> choice.minutes >> choice.level >> script.from >>
         script.step >> script.until;
     script.keys = {std::istream_iterator<std::string>(keyText), {}};
     for (std::string word; optionText >> word;) {

@@ -25,12 +25,12 @@ namespace korvel::testing {
 // players, 2 the computer), game type 1..4, minutes per move and level 1..4.
 struct GameChoiceValues {
     std::int16_t menu = 1;
-    std::int16_t tip = 1;
+    std::int16_t gameType = 1;
     std::int16_t minutes = 0;
     std::int16_t level = 1;
 };
 
-// One flow of a flows file: "name | menu tip minutes level | from step | keys
+// One flow of a flows file: "name | menu gameType minutes level | from step | keys
 // | until | options": the keys are pressed `step` ms apart from `from` ms on
 // ("-": no key), the game of those menu choices starts at once and time runs
 // to `until` ms. The options: "ini=Section.key=value" before the start;

@@ -326,9 +326,9 @@ void GameSession::startGame(const GameChoiceValues& choice) {
     settings.SetNumber("Menu", "level", choice.level);
     settings.SetNumber("Menu", "position", choice.menu);
     settings.SetNumber("Menu", "time", choice.minutes);
-    settings.SetNumber("Menu", "type", choice.tip);
+    settings.SetNumber("Menu", "type", choice.gameType);
     m_view->boardShown = true;
-    game().begin(GameSetup{choice.tip, choice.menu, choice.level, choice.minutes * 60});
+    game().begin(GameSetup{choice.gameType, choice.menu, choice.level, choice.minutes * 60});
 }
 
 void GameSession::loadGame() {

@@ -156,7 +156,7 @@ void Session::sendKey(const std::string& name) {
 void Session::startGame(const GameChoiceValues& choice) {
     MenuControl& menu = app->menu();
     menu.opponent = choice.menu;
-    menu.gameType = choice.tip;
+    menu.gameType = choice.gameType;
     menu.minutes = choice.minutes;
     menu.level = choice.level;
     app->GameChoice(4);

@@ -68,7 +68,7 @@ struct Transcript {
             {"init", [&] { return Outcome(a.empty() ? mm->Init() : mm->Init(x)); }},
             {"add", [&] { return Outcome(mm->AddFile(a)); }},
             {"sound", [&] { return Outcome(mm->PlaySound(a, b != "path")); }},
-            {"mute", [&] { return mm->setNotPlay(std::int16_t(x)), kDone; }},
+            {"mute", [&] { return mm->setMuted(std::int16_t(x)), kDone; }},
             {"count", [&] { return kDone; }},
             {"open",
              [&] { return device.setOpenResult(a.empty()), Outcome(OpenSoundDevice(device)); }},
@@ -83,7 +83,7 @@ struct Transcript {
             const auto played =
                 ", pan " + std::to_string(pan) + " volume " + std::to_string(volume);
             note(line + (outcome == kRefused ? " refused" : "") + ": count " +
-                 std::to_string(mm->Count()) + tick + ", mute " + std::to_string(mm->NotPlay()) +
+                 std::to_string(mm->Count()) + tick + ", mute " + std::to_string(mm->muted()) +
                  " (stored " + settings->GetIni("Music", "play") + "), effects " +
                  std::to_string(device.liveEffects()) + (c == "play" ? played : ""));
         }
