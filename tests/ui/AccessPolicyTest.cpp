@@ -51,8 +51,14 @@ TEST_P(AccessTree, MenuListAndQuestionBox) {
         boxShown = !box->state().invisible;
     });
     s.press(200, "Enter");
-    OpenMessage(s.app->dialogs(), "Вы хотите прервать игру?", "Вопрос", 115, nullptr, [](int) {});
+    int answer = 0;
+    OpenMessage(s.app->dialogs(), "Вы хотите прервать игру?", "Вопрос", 115, nullptr,
+                [&answer](int pressed) { answer = pressed; });
     s.clock.advance(300);
+    ASSERT_NE(answer, 0);
+    // Back from the game's own dialog, the main window takes the focus again:
+    // quiet, a screen reader is not made to name the game a second time.
+    const QString nameAfterDialog = window->text(QAccessible::Name);
 
     if (c.ordinary) {
         EXPECT_EQ(list->role(), QAccessible::List);
@@ -61,12 +67,14 @@ TEST_P(AccessTree, MenuListAndQuestionBox) {
         EXPECT_EQ(boxName, QStringLiteral("Вопрос"));
         EXPECT_GT(boxChildren, 0);
         EXPECT_TRUE(boxShown);
+        EXPECT_FALSE(nameAfterDialog.isEmpty());
     } else {
         EXPECT_TRUE(list->text(QAccessible::Name).isEmpty() && list->state().invisible);
         EXPECT_EQ(list->childCount(), 0);
         EXPECT_EQ(window->childCount(), 0);
         EXPECT_TRUE(boxName.isEmpty() && !boxShown);
         EXPECT_EQ(boxChildren, 0);
+        EXPECT_TRUE(nameAfterDialog.isEmpty()) << nameAfterDialog.toStdString();
     }
 }
 
