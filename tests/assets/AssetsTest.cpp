@@ -49,9 +49,7 @@ Rows Phrases() {
     return rows;
 }
 
-double Lufs(const Signal& s) {
-    return LoudnessLufs(s.samples, s.rate, 32768.0);
-}
+const auto Lufs = [](const Signal& s) { return LoudnessLufs(s.samples, s.rate, 32768.0); };
 
 // The meter reads as ITU-R BS.1770 calibrates it: a 997 Hz sine at full scale
 // is -3.01 LUFS.

@@ -1,6 +1,5 @@
 // The shared routines, the settings file, the code page, the folder rule and
-// the texts: their cases are in data/common.txt (see CaseFile.h); what a case
-// line cannot hold (a disk that fills up, the clock of a file) is tested here.
+// the texts: their cases are in data/common.txt (see CaseFile.h).
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -32,7 +31,6 @@ struct Cases {
     std::optional<WithoutPermissionOverride> asAPlayer;
     VirtualClock clock;
     Stopwatch watch{clock};
-    int listed = 0;
 
     std::string run(const std::string& c, const Args& a) {
         std::string out;  // the outcome for each argument, separated by spaces
@@ -60,45 +58,52 @@ struct Cases {
             }
         } else if (c == "match") {
             return std::to_string(MatchesPattern(a[1], a[0]));
-        } else if (c == "list") {  // files ("x/": a folder) in a new folder, by pattern a[0]
-            const auto folder = dir / std::to_string(++listed);
-            for (std::size_t i = 1; i < a.size(); ++i) {
-                std::filesystem::create_directories(folder / (a[i].ends_with('/') ? a[i] : ""));
-                if (!a[i].ends_with('/')) {
-                    WriteBytes(folder / a[i], "x");
-                }
-            }
-            for (const auto& name : ListFiles(folder, a[0])) {
+        } else if (c == "list") {  // the files in the folder a[0] by the pattern a[1]
+            for (const auto& name : ListFiles(dir / a[0], a[1])) {
                 out += name + " ";
             }
-        } else if (c == "read-text") {  // at most 16 bytes; without bytes, of a folder
-            WriteBytes(dir / "t.txt", a.empty() ? "" : a[0]);
-            return Escape(ReadTextFile(a.empty() ? dir.path() : dir / "t.txt", 16));
+        } else if (c == "read-text") {  // at most 16 bytes
+            return Escape(ReadTextFile(dir / a[0], 16));
         } else if (c == "write-text") {
-            const bool written = WriteTextFile(dir / "w.txt", a[0]);
-            return (written ? "" : "refused ") + Escape(ReadBytes(dir / "w.txt"));
-        } else if (c == "read-lines") {  // into three lines; "none": a missing file
+            const bool written = WriteTextFile(dir / a[0], a[1]);
+            return (written ? "" : "refused ") + Escape(ReadBytes(dir / a[0]));
+        } else if (c == "write-big") {  // a[1] bytes to a[0], files limited to 4096 bytes
+            rlimit limit{};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            const rlimit small{4096, limit.rlim_max};
+            const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+            setrlimit(RLIMIT_FSIZE, &small);
+            const bool written = WriteTextFile(dir / a[0], std::string(std::stoul(a[1]), 'x'));
+            setrlimit(RLIMIT_FSIZE, &limit);
+            std::signal(SIGXFSZ, oldHandler);
+            return (written ? "" : "refused ") + Escape(ReadBytes(dir / a[0]));
+        } else if (c == "date") {  // of the file a[0] once its time is set to a[1], local time
+            std::tm local{};
+            strptime(a[1].c_str(), "%Y-%m-%d %H:%M:%S", &local);
+            local.tm_isdst = -1;
+            const auto when = std::chrono::system_clock::from_time_t(std::mktime(&local));
+            std::error_code missing;
+            std::filesystem::last_write_time(dir / a[0], std::chrono::file_clock::from_sys(when),
+                                             missing);
+            return FileDateText(dir / a[0]);
+        } else if (c == "read-lines") {  // into three lines
             std::vector<std::string> lines(3, "junk");
-            WriteBytes(dir / "l.txt", a[0]);
-            ReadTextLines(a[0] == "none" ? dir / "none.txt" : dir / "l.txt", lines, 16);
+            ReadTextLines(dir / a[0], lines, 16);
             for (const auto& line : lines) {
                 out += Escape(line) + " ";
             }
-        } else if (c == "ini" || c == "ini-folder") {  // the settings file; without bytes, none
-            std::filesystem::remove_all(ini);
-            if (c == "ini-folder") {
-                std::filesystem::create_directory(ini);
-            } else if (!a.empty()) {
-                WriteBytes(ini, a[0]);
+        } else if (c == "put") {  // what lies at a[0] goes; then a folder ("x/") or bytes a[1]
+            const bool folder = a[0].ends_with('/');
+            const auto at = dir / a[0].substr(0, a[0].size() - (folder ? 1 : 0));
+            std::filesystem::remove_all(at);
+            std::filesystem::create_directories(folder ? at : at.parent_path());
+            if (a.size() > 1) {
+                WriteBytes(at, a[1]);
             }
-        } else if (c == "ini-size") {  // a key, then comment lines up to a[0] bytes
-            std::string bytes = "[A]\r\nk=1\r\n";
-            bytes.resize(std::stoul(a[0]), ';');
-            std::filesystem::remove_all(ini);
-            WriteBytes(ini, bytes);
-        } else if (c == "put") {  // a file of the test folder
-            std::filesystem::create_directories((dir / a[0]).parent_path());
-            WriteBytes(dir / a[0], a.size() > 1 ? a[1] : "");
+        } else if (c == "pad") {  // the file a[0] padded with ';' to a[1] bytes
+            std::string bytes = ReadBytes(dir / a[0]);
+            bytes.resize(std::stoul(a[1]), ';');
+            WriteBytes(dir / a[0], bytes);
         } else if (c == "plant") {  // a link to a[1] at a[0]
             std::filesystem::create_symlink(a[1], dir / a[0]);
         } else if (c == "chmod") {
@@ -166,37 +171,6 @@ TEST(Common, CasesAsWritten) {
     Cases cases;
     RunCaseFile("common", [&](auto& command, auto& args) { return cases.run(command, args); });
     umask(mask);
-}
-
-// Day first, then month: a day past the twelfth shows a swap.
-TEST(Common, FileDateIsDayMonthYearLocalTime) {
-    TempFolder dir;
-    EXPECT_EQ(FileDateText(dir / "none"), "");
-    WriteBytes(dir / "f", "x");
-    std::tm local{};
-    strptime("2026-03-25 14:05:06", "%Y-%m-%d %H:%M:%S", &local);
-    local.tm_isdst = -1;
-    const auto when = std::chrono::system_clock::from_time_t(std::mktime(&local));
-    std::filesystem::last_write_time(dir / "f", std::chrono::file_clock::from_sys(when));
-    EXPECT_EQ(FileDateText(dir / "f"), "25.03.2026 14:05:06");
-}
-
-// A disk that fills up half-way through the write, as a file size limit makes
-// it: the old file stays whole and no temporary file is left behind.
-TEST(Common, FailedWriteLeavesTheOldFileWhole) {
-    TempFolder dir;
-    ASSERT_TRUE(WriteTextFile(dir / "keep.txt", "old"));
-    rlimit limit{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const rlimit small{4096, limit.rlim_max};
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = WriteTextFile(dir / "keep.txt", std::string(100000, 'x'));
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(written);
-    EXPECT_EQ(ReadBytes(dir / "keep.txt"), "old\r\n");
-    EXPECT_EQ(ListFiles(dir.path(), "*").size(), 1u);
 }
 
 }  // namespace

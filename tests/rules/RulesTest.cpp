@@ -1,14 +1,8 @@
-// The rules on pictured positions (data/rules_cases.txt), kept as the golden
-// data/rules.txt: every legal move of either player with the discs it turns,
-// in the order they are turned, and the counts after it; the greedy cell; the
-// end of the game for disc counts and passes; and the number of move
-// sequences from the standard position.
+// The rules on pictured positions, the end of the game and the number of move
+// sequences from the standard position: their cases are in data/rules.txt.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "Golden.h"
-#include "TempFolder.h"
 #include "core/Texts.h"
 #include "rules/Rules.h"
 
@@ -39,65 +33,49 @@ std::uint64_t Sequences(const Board& board, int player, int depth, bool passed =
                       : Sequences(board, 3 - player, depth - 1, true);
 }
 
-std::vector<std::string> Moves(const Board& board) {
-    std::vector<std::string> out;
+// Every legal move of each player; see data/rules.txt.
+std::string Moves(const Board& board) {
+    std::string out;
     for (int player = 1; player <= 2; ++player) {
-        std::string line = player == 1 ? "  W:" : "  B:";
-        for (int col = 1; col <= 8; ++col) {
-            for (int row = 1; row <= 8; ++row) {
-                FlipMask mask;
-                mask.cells.fill(7);  // left alone on an occupied cell, else rebuilt
-                const int n = CountFlips(board, col, row, player, mask);
-                EXPECT_TRUE(board.at(col, row) == 0 || (n == 0 && mask.cells[0] == 7));
-                if (n == 0) {
-                    continue;
-                }
-                Board played = board;
-                const auto changes = PlayMove(played, col, row, player, mask);
-                line += " " + std::to_string(n);
-                for (const auto& change : changes) {
-                    line += (&change == &changes[0] ? "@" : ",") + CellName(change.col, change.row);
-                }
-                line += "=" + std::to_string(CountDiscs(played).white) + "/" +
-                        std::to_string(CountDiscs(played).black);
+        out += player == 1 ? "W:" : "\nB:";
+        for (int cell = 0; cell < 64; ++cell) {
+            const int col = cell / 8 + 1, row = cell % 8 + 1;
+            FlipMask mask;
+            mask.cells.fill(7);  // left alone on an occupied cell, else rebuilt
+            const int n = CountFlips(board, col, row, player, mask);
+            EXPECT_TRUE(board.at(col, row) == 0 || (n == 0 && mask.cells[0] == 7));
+            Board played = board;
+            const auto turned =
+                n ? PlayMove(played, col, row, player, mask) : std::vector<DiscChange>{};
+            for (std::size_t i = 0; i < turned.size(); ++i) {
+                out += (i ? "," : " " + std::to_string(n) + "@") +
+                       CellName(turned[i].col, turned[i].row);
             }
+            const DiscCount after = CountDiscs(played);
+            out += n ? "=" + std::to_string(after.white) + "/" + std::to_string(after.black) : "";
         }
         const int greedy = GreedyCell(board, player);
-        out.push_back(line + "; greedy " + (greedy ? CellName(greedy / 10, greedy % 10) : "none"));
+        out += "; greedy " + (greedy ? CellName(greedy / 10, greedy % 10) : "none");
     }
     return out;
 }
 
-TEST(Rules, AsRecorded) {
-    const std::vector<std::string> cases = testing::DataLines("rules_cases.txt");
-    std::vector<std::string> out;
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        std::istringstream in(cases[i]);
-        std::string what;
-        in >> what;
-        if (what == "position") {  // rows 8 down to 1, columns a..h; W white, B black
-            Board board;
-            for (int row = 8; row >= 1 && ++i < cases.size(); --row) {
-                for (int col = 1; col <= 8; ++col) {
-                    const char c = cases[i].at(static_cast<std::size_t>(col - 1));
-                    board.at(col, row) = c == 'W' ? 1 : c == 'B' ? 2 : 0;
-                }
-            }
-            out.push_back(cases[i - 8]);
-            const auto moves = Moves(board);
-            out.insert(out.end(), moves.begin(), moves.end());
-        } else if (int white, black, passes; what == "over" && in >> white >> black >> passes) {
-            out.push_back(cases[i] +
-                          (IsGameOver(DiscCount{white, black}, passes) ? ": yes" : ": no"));
-        } else if (int depth; what == "sequences" && in >> depth) {
-            Board board;
-            SetStandardPosition(board);
-            out.push_back(cases[i] + ": " + std::to_string(Sequences(board, 1, depth)));
-        } else {
-            ADD_FAILURE() << cases[i];
+TEST(Rules, CasesAsWritten) {
+    testing::RunCaseFile("rules", [](const std::string& c, const testing::Args& a) -> std::string {
+        Board board;
+        SetStandardPosition(board);
+        if (c == "over") {
+            const DiscCount discs{std::stoi(a[0]), std::stoi(a[1])};
+            return IsGameOver(discs, std::stoi(a[2])) ? "yes" : "no";
+        } else if (c == "sequences") {
+            return std::to_string(Sequences(board, 1, std::stoi(a[0])));
         }
-    }
-    testing::ExpectGolden(out, "rules");
+        for (int cell = 0; cell < 64; ++cell) {  // "moves NAME" and the rows
+            const char at = a.at(1 + static_cast<std::size_t>(cell / 8)).at(cell % 8);
+            board.at(cell % 8 + 1, 8 - cell / 8) = at == 'W' ? 1 : at == 'B' ? 2 : 0;
+        }
+        return Moves(board);
+    });
 }
 
 // The cells named in the text after `marker` up to `end`, as board indices.

@@ -2,14 +2,10 @@
 
 namespace korvel::testing {
 
-FakeSpeech::FakeSpeech() : voiceList{{"English", "en"}, {"Russian", "ru"}, {"Anna", "ru_RU"}} {}
-
 void FakeSpeech::say(const std::string& text) {
-    const std::string name = selected >= 0 && selected < static_cast<int>(voiceList.size())
-                                 ? voiceList[selected].name
-                                 : "?";
-    const std::string voice =
-        "voice " + name + " speed=" + std::to_string(speed) + " pitch=" + std::to_string(pitch);
+    const bool listed = selected >= 0 && selected < static_cast<int>(voiceList.size());
+    const std::string voice = "voice " + (listed ? voiceList[selected].name : "?") +
+                              " speed=" + std::to_string(speed) + " pitch=" + std::to_string(pitch);
     if (voice != m_lastVoice) {
         onLine(voice);
         m_lastVoice = voice;

@@ -15,9 +15,7 @@ namespace korvel::testing {
 // utterance, and "stop" when speech is cut short.
 class FakeSpeech : public SpeechEngine {
   public:
-    FakeSpeech();
-
-    std::vector<SpeechVoice> voiceList;
+    std::vector<SpeechVoice> voiceList{{"English", "en"}, {"Russian", "ru"}, {"Anna", "ru_RU"}};
     bool stillConnecting = false;
     // Receives each log line; by default they are kept in `log`.
     std::vector<std::string> log;

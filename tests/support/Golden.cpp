@@ -3,9 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace korvel::testing {
 
@@ -20,33 +21,106 @@ void ExpectGolden(const std::vector<std::string>& lines, const std::string& name
         }
         return;
     }
+    ASSERT_TRUE(std::filesystem::exists(file)) << "no golden transcript " << file;
     std::vector<std::string> expected;
-    std::ifstream in(file, std::ios::binary);
-    ASSERT_TRUE(in) << "no golden transcript " << file;
+    std::istringstream in(ReadBytes(file));
     for (std::string line; std::getline(in, line);) {
         expected.push_back(line);
     }
-    std::size_t first = 0;
-    while (first < lines.size() && first < expected.size() && lines[first] == expected[first]) {
-        ++first;
+    const auto [got, want] = std::ranges::mismatch(lines, expected);
+    EXPECT_TRUE(got == lines.end() && want == expected.end())
+        << file.filename() << " differs from line " << got - lines.begin() + 1 << " of "
+        << expected.size() << ":\n- " << (want == expected.end() ? "(the end)" : *want) << "\n+ "
+        << (got == lines.end() ? "(the end)" : *got);
+}
+
+std::string ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::vector<std::string> DataLines(const std::string& name, bool comments) {
+    const char* data = std::getenv("KORVEL_TEST_DATA");
+    std::istringstream in(data ? ReadBytes(std::filesystem::path(data) / name) : "");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && (comments || line[0] != '#')) {
+            lines.push_back(line);
+        }
     }
-    if (first == lines.size() && first == expected.size()) {
-        return;
+    return lines;
+}
+
+std::string Unescape(const std::string& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = i + 1 < s.size() && s[i] == '\\' ? s[++i] : 0;
+        const auto named = std::string("rnts").find(c);
+        if (c == 'x') {
+            out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else if (c != 'e') {
+            out += c == 0 ? s[i] : named == std::string::npos ? c : "\r\n\t "[named];
+        }
     }
-    std::string diff;
-    const std::size_t from = first > 3 ? first - 3 : 0;
-    for (std::size_t i = from; i < first; ++i) {
-        diff += "  " + lines[i] + "\n";
+    return out;
+}
+
+std::string Escape(const std::string& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        const auto named = std::string("\r\n\t \\").find(s[i]);
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02X", c);
+        if (c >= 0xD0 && c <= 0xD3 && i + 1 < s.size() && (s[i + 1] & 0xC0) == 0x80) {
+            out += s.substr(i++, 2);
+        } else {
+            out += named != std::string::npos ? std::string("\\") + "rnts\\"[named]
+                   : c < 0x20 || c >= 0x7F    ? std::string(hex)
+                                              : std::string(1, s[i]);
+        }
     }
-    for (std::size_t i = first; i < std::min(expected.size(), first + 6); ++i) {
-        diff += "- " + expected[i] + "\n";
+    return out.empty() ? "\\e" : out;
+}
+
+void RunCaseFile(const std::string& name, const Command& run) {
+    std::vector<std::string> lines;
+    std::string command;
+    Args args;
+    const auto finish = [&] {  // the command read last, with the lines it took
+        const std::string outcome = command.empty() ? "" : run(command, args);
+        for (std::size_t at = 0, end = 0; !command.empty() && end != std::string::npos;
+             at = end + 1) {
+            end = outcome.find('\n', at);
+            lines.push_back("= " + outcome.substr(at, end - at));
+        }
+        command.clear();
+        args.clear();
+    };
+    for (const std::string& line : DataLines(name + ".txt", true)) {
+        if (line.starts_with("#") || line.starts_with("> ")) {
+            finish();
+        }
+        if (!line.starts_with("= ")) {  // outcomes are written anew
+            lines.push_back(line);
+        }
+        if (line.starts_with("> ")) {
+            std::istringstream words(line.substr(2));
+            words >> command;
+            for (std::string word; words >> word;) {
+                args.push_back(Unescape(word));
+            }
+        } else if (!line.starts_with("#") && !line.starts_with("= ")) {
+            args.push_back(line);  // a line the command takes
+        }
     }
-    for (std::size_t i = first; i < std::min(lines.size(), first + 6); ++i) {
-        diff += "+ " + lines[i] + "\n";
-    }
-    ADD_FAILURE() << file.filename() << " differs from line " << first + 1 << " (expected "
-                  << expected.size() << " lines, got " << lines.size() << "):\n"
-                  << diff;
+    finish();
+    ExpectGolden(lines, name);
 }
 
 }  // namespace korvel::testing

@@ -4,18 +4,15 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <stdexcept>
-#include <string>
 
 namespace korvel::testing {
 
+namespace fs = std::filesystem;
+
 TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "korvel-test-XXXXXX").string();
+    std::string pattern = (fs::temp_directory_path() / "korvel-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot create a temporary folder");
     }
@@ -25,21 +22,18 @@ TempFolder::TempFolder() {
 TempFolder::~TempFolder() {
     // A test may have made folders read-only: each is made writable again first.
     std::error_code ec;
-    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
-    for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->is_directory(ec)) {
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ec);
-        }
+    fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
+    for (auto it = fs::recursive_directory_iterator(m_path, ec);
+         it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        fs::permissions(it->path(), fs::perms::owner_all,
+                        fs::perm_options::add | fs::perm_options::nofollow, ec);
     }
-    std::filesystem::remove_all(m_path, ec);
+    fs::remove_all(m_path, ec);
 }
 
-std::map<std::filesystem::path, std::string> Snapshot(const std::filesystem::path& root) {
-    std::map<std::filesystem::path, std::string> files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+std::map<fs::path, std::string> Snapshot(const fs::path& root) {
+    std::map<fs::path, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
         files[entry.path()] = entry.is_directory() ? "<folder>" : ReadBytes(entry.path());
     }
     return files;
@@ -62,28 +56,6 @@ WithoutPermissionOverride::~WithoutPermissionOverride() {
     if (m_changed) {
         syscall(SYS_capset, &head, caps);
     }
-}
-
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<std::string> DataLines(const std::string& name) {
-    const char* data = std::getenv("KORVEL_TEST_DATA");  // unset: an empty list, not a crash
-    std::istringstream in(data ? ReadBytes(std::filesystem::path(data) / name) : "");
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line[0] != '#') {
-            lines.push_back(line);
-        }
-    }
-    return lines;
 }
 
 }  // namespace korvel::testing

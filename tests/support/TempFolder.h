@@ -1,10 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <map>
-#include <string>
-#include <vector>
+
+#include "Golden.h"
 
 namespace korvel::testing {
 
@@ -40,12 +39,5 @@ class WithoutPermissionOverride {
     std::uint32_t m_saved[6] = {};  // the capability sets as they were
     bool m_changed = false;
 };
-
-// Whole file as bytes; empty when missing.
-std::string ReadBytes(const std::filesystem::path& path);
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
-// The lines of a file in the test's data folder (KORVEL_TEST_DATA), without
-// empty lines and "#" comments.
-std::vector<std::string> DataLines(const std::string& name);
 
 }  // namespace korvel::testing

@@ -1,6 +1,7 @@
 // The speech layer and the help window's reading against the recording engine
-// (data/speech_cases.txt, kept as the golden data/speech.txt), and one check
-// of the real speech service where there is one.
+// (data/speech_cases.txt, kept as the golden data/speech.txt), the engine's
+// calls to its service (data/speech_reconnect.txt, speech_never_answers.txt),
+// and one check of the real speech service where there is one.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -19,18 +20,6 @@
 
 namespace korvel::testing {
 namespace {
-
-std::string Unescaped(std::string text) {
-    for (const auto& [from, to] : {std::pair{"\\r", "\r"}, std::pair{"\\n", "\n"}}) {
-        for (std::size_t at; (at = text.find(from)) != std::string::npos;) {
-            text.replace(at, 2, to);
-        }
-    }
-    for (std::size_t at; (at = text.find("\\x")) != std::string::npos;) {  // one byte, "\xD0"
-        text.replace(at, 4, 1, static_cast<char>(std::stoi(text.substr(at + 2, 2), nullptr, 16)));
-    }
-    return text;
-}
 
 // Each case: "name | stored speed and pitch, or - | voices: all or english |
 // the help text | keys": "line" speaks the text's first line with SpeakLine,
@@ -57,7 +46,7 @@ TEST(Speech, ReadsAsRecorded) {
         if (field.at(2).find("english") != std::string::npos) {
             speech.voiceList = {{"English", "en"}};
         }
-        const std::string text = Unescaped(field.at(3).substr(1, field.at(3).size() - 2));
+        const std::string text = Unescape(field.at(3).substr(1, field.at(3).size() - 2));
         HelpWindow form(layer);
         form.setWindowTitle("Помощь!");
         form.setHelpText(QString::fromStdString(text));
@@ -133,11 +122,7 @@ TEST(QtSpeechEngine, ConnectsAnewAfterTheServiceDied) {
         engine.stop();
         engine.say("три");
     }
-    EXPECT_EQ(log, (std::vector<std::string>{
-                       "1 connect", "1 voices", "1 select 1", "1 rate 0.000000", "1 pitch 0.000000",
-                       "1 stop", "1 say один", "1 stop", "1 say два", "1 closed", "2 connect",
-                       "2 voices", "2 select 1", "2 rate 1.000000", "2 pitch 0.000000", "2 stop",
-                       "2 say три", "2 closed"}));
+    ExpectGolden(log, "speech_reconnect");
 }
 
 // A service that never answers holds up neither the calls nor the engine's
@@ -166,8 +151,7 @@ TEST(QtSpeechEngine, ServiceThatNeverAnswersHoldsNothingUp) {
     }
     answer.set_value();
     ASSERT_EQ(closed.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
-    EXPECT_EQ(log, (std::vector<std::string>{"1 voices", "1 rate -1.000000", "1 stop", "1 say один",
-                                             "1 closed"}));
+    ExpectGolden(log, "speech_never_answers");
 }
 
 // The real service, where there is one: its voice list gives a Russian voice

@@ -17,7 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
@@ -40,12 +39,6 @@ enum Outcome { kRefused, kDone, kQuiet };
 
 struct Transcript {
     ~Transcript() { CloseSoundDevice(); }
-
-    void note(const std::string& what) {
-        char time[16];
-        std::snprintf(time, sizeof time, "%8.3f ", double(clock.tickCount()) / 1000.0);
-        lines.push_back(time + what);
-    }
 
     void run(const std::string& line) {
         std::istringstream in(line);
@@ -82,17 +75,18 @@ struct Transcript {
             const auto tick = mm->ticking() ? ", tick " + std::to_string(mm->interval()) : "";
             const auto played =
                 ", pan " + std::to_string(pan) + " volume " + std::to_string(volume);
-            note(line + (outcome == kRefused ? " refused" : "") + ": count " +
-                 std::to_string(mm->Count()) + tick + ", mute " + std::to_string(mm->muted()) +
-                 " (stored " + settings->GetIni("Music", "play") + "), effects " +
-                 std::to_string(device.liveEffects()) + (c == "play" ? played : ""));
+            device.write(line + (outcome == kRefused ? " refused" : "") + ": count " +
+                         std::to_string(mm->Count()) + tick + ", mute " +
+                         std::to_string(mm->muted()) + " (stored " +
+                         settings->GetIni("Music", "play") + "), effects " +
+                         std::to_string(device.liveEffects()) + (c == "play" ? played : ""));
         }
     }
 
     void renew(bool readonly) {
         mm.reset();
-        note("left: timers " + std::to_string(clock.pendingCount()) + ", players " +
-             std::to_string(device.livePlayers()));
+        device.write("left: timers " + std::to_string(clock.pendingCount()) + ", players " +
+                     std::to_string(device.livePlayers()));
         settings = std::make_unique<Settings>(
             readonly ? "/proc/none/K.ini" : folder / (std::to_string(lines.size()) + ".ini"));
         mm = std::make_unique<Announcer>(clock, *settings, device);
@@ -111,8 +105,9 @@ struct Transcript {
         clock.waitUntil([&] { return mm->Count() == 0; }, 6000000);
         lines.resize(from);
         const auto stems = device.startedPhraseStems();
-        note("took " + std::to_string(taken) + ", said " + std::to_string(stems.size() - said) +
-             ", " + stems[said] + " to " + stems.back());
+        device.write("took " + std::to_string(taken) + ", said " +
+                     std::to_string(stems.size() - said) + ", " + stems[said] + " to " +
+                     stems.back());
     }
 
     std::vector<std::string> lines;

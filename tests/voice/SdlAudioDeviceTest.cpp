@@ -6,12 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <cmath>
 #include <numbers>
 
 #include "AudioSignal.h"
-#include "TempFolder.h"
+#include "Session.h"
 #include "platform/QtClock.h"
 #include "voice/Announcer.h"
 #include "voice/SoundEffects.h"
@@ -73,9 +72,7 @@ std::vector<std::pair<std::size_t, std::size_t>> Bursts(const Capture& c, std::s
 // up past it, and the mixer holds the sum at its ceiling, never wrapping; and
 // it lets go again: a click after them sounds as loud as one before.
 TEST(DiskDevice, PhrasesAndEffectsAreHeardAsPlayed) {
-    static int argc = 1;
-    static char name[] = "audio_tests", *argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);  // the clock's timers run in its event loop
+    StartQt();  // the clock's timers run in its event loop
     TempFolder folder;
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", (folder / "capture.raw").c_str(), 1);
