@@ -48,6 +48,12 @@ class NetworkGame::Link : public NetLink {
     std::unique_ptr<TcpLink> m_tcp;
 };
 
+// A caller in its handshake: its session over its own link.
+struct NetworkGame::Caller {
+    std::unique_ptr<Link> link;
+    std::unique_ptr<NetworkPlayer> player;  // after the link: it goes first
+};
+
 std::pair<std::string, int> SplitAddress(const std::string& address, int port) {
     std::string host = address;
     std::string portText;
@@ -104,38 +110,117 @@ void NetworkGame::host(const GameSetup& setup, std::optional<std::pair<Board, in
         }
         return;
     }
-    char code[8];
-    std::snprintf(code, sizeof code, "%04d", static_cast<int>(m_random.next() * 10000) % 10000);
-    const std::string codeText = code;
-    m_host->onGuest = [this, codeText](std::unique_ptr<TcpLink> link) {
-        NetSessionSettings settings;
-        settings.role = NetRole::Host;
-        settings.code = codeText;
-        settings.playerName = MakePlayerName(m_settings.GetIni("Game", "player_name"));
-        settings.setup =
-            SetupMessage{m_setup.gameType, m_setup.gameType % 2 == 0 ? m_setup.secondsPerMove : 0,
-                         ToNetStart(m_start)};
-        startPlayer(std::move(link), std::move(settings));
+    m_door = std::make_unique<NetDoor>(codeSource != nullptr ? *codeSource : m_systemCodes);
+    m_door->firstWrongGuess = [this] { tellHost(NetFault::WrongCode); };
+    m_door->newCode = [this](const std::string& code) {
+        m_toldVersion = false;
+        m_announcer.Clear();
+        m_announcer.AddFile("newcode");
+        sayAddress(code);
+        showCode(code);
     };
+    m_host->onCaller = [this](std::unique_ptr<TcpLink> link) { takeCaller(std::move(link)); };
 
-    std::string shown;
+    m_waitingText.clear();
+    m_toldVersion = false;
     m_announcer.Clear();
     m_announcer.AddFile("netwait");
     for (const std::string& address : localAddresses()) {
         m_announcer.AddFile("address");
         sayAddress(address);
-        shown += "Адрес: " + address + "\r\n";
+        m_waitingText += "Адрес: " + address + "\r\n";
     }
     m_announcer.AddFile("port");
     sayAddress(std::to_string(port));
     m_announcer.AddFile("yourcode");
-    sayAddress(codeText);
-    shown += "Порт: " + std::to_string(port) + "\r\nКод: " + codeText + "\r\nОжидание соперника.";
+    sayAddress(m_door->code());
+    m_waitingText += "Порт: " + std::to_string(port) + "\r\n";
+    showCode(m_door->code());
+}
+
+void NetworkGame::showCode(const std::string& code) {
     if (m_hooks.showWaiting) {
-        m_hooks.showWaiting(shown);
+        m_hooks.showWaiting(m_waitingText + "Код: " + code + "\r\nОжидание соперника.");
     }
     // What a guest must type, for the scripts that time two programs.
-    TimingMark("waiting code " + codeText);
+    TimingMark("waiting code " + code);
+}
+
+void NetworkGame::takeCaller(std::unique_ptr<TcpLink> tcp) {
+    if (m_callers.size() >= kMostCallers) {
+        // The oldest caller that has said nothing makes room (or the oldest of all).
+        auto out = std::find_if(m_callers.begin(), m_callers.end(),
+                                [](const auto& c) { return c->link->tcp().bytesReceived() == 0; });
+        m_callers.erase(out != m_callers.end() ? out : m_callers.begin());
+    }
+    auto& caller = *m_callers.emplace_back(std::make_unique<Caller>());
+    caller.link = std::make_unique<Link>(std::move(tcp));
+    NetSessionSettings settings;
+    settings.role = NetRole::Host;
+    settings.code = m_door->code();
+    settings.playerName = MakePlayerName(m_settings.GetIni("Game", "player_name"));
+    settings.setup =
+        SetupMessage{m_setup.gameType, m_setup.gameType % 2 == 0 ? m_setup.secondsPerMove : 0,
+                     ToNetStart(m_start)};
+    settings.handshakeLimitMs = kCallerLimitMs;
+    settings.admit = [this, guesser = caller.link->tcp().peerGuesser()](const std::string& code) {
+        return m_door->admit(guesser, code, m_clock.tickCount());
+    };
+    NetworkPlayer::Hooks hooks;
+    hooks.starting = [this, c = &caller] { admitted(c); };
+    hooks.failedBeforeGame = [this, c = &caller](NetFault fault) { callerFailed(c, fault); };
+    caller.player = std::make_unique<NetworkPlayer>(m_clock, m_game, *caller.link,
+                                                    std::move(settings), m_start, std::move(hooks));
+    NetSession& session = caller.player->session();
+    caller.link->tcp().onBytes = [&session](const std::string& bytes) { session.received(bytes); };
+    caller.link->tcp().onClosed = [&session] { session.linkClosed(); };
+    session.start();
+}
+
+void NetworkGame::admitted(Caller* caller) {
+    m_link = std::move(caller->link);
+    m_player = std::move(caller->player);
+    // The others hear the host is busy. The guest's own caller goes later:
+    // this is a report from inside its session.
+    for (auto& other : m_callers) {
+        if (other.get() != caller && other->link) {
+            other->player.reset();
+            other->link->tcp().send(m_host->busyLine);
+            other->link.reset();
+        }
+    }
+    m_clock.singleShot(0, [this, alive = std::weak_ptr<char>(m_life)] {
+        if (!alive.expired()) {
+            m_callers.clear();
+        }
+    });
+    m_host->holdGuest(true);
+    if (m_hooks.showBoard) {
+        m_hooks.showBoard();
+    }
+}
+
+// A caller that failed goes once the report has returned. Only a Korvel that
+// said hello is worth a word: another version, once a code (a wrong code is
+// the keeper's to tell); a stranger is never heard of.
+void NetworkGame::callerFailed(Caller* caller, NetFault fault) {
+    const bool korvel = caller->player && caller->player->session().heardHello();
+    m_clock.singleShot(0, [this, caller, alive = std::weak_ptr<char>(m_life)] {
+        if (!alive.expired()) {
+            std::erase_if(m_callers, [caller](const auto& c) { return c.get() == caller; });
+        }
+    });
+    if (korvel && fault == NetFault::VersionMismatch && !std::exchange(m_toldVersion, true)) {
+        tellHost(fault);
+    }
+}
+
+void NetworkGame::tellHost(NetFault fault) {
+    m_announcer.Clear();
+    m_announcer.AddFile(std::string(NetFaultPhrase(fault)));
+    if (m_hooks.tell) {
+        m_hooks.tell(std::string(NetFaultText(fault)));
+    }
 }
 
 void NetworkGame::join(const std::string& address, const std::string& code) {
@@ -188,6 +273,7 @@ void NetworkGame::startPlayer(std::unique_ptr<TcpLink> link, NetSessionSettings 
 }
 
 void NetworkGame::stop() {
+    m_callers.clear();
     if (m_player) {
         m_player->session().close();
     }
@@ -214,22 +300,13 @@ void NetworkGame::sayAddress(const std::string& address) {
     }
 }
 
-// The host keeps waiting after a caller that failed (a mistyped code, another
-// version): it hears why, and the next caller may be the guest. A joining
-// player hears why and stays at the code, to try again.
+// A joining player hears why and stays at the code, to try again. (A host's
+// callers fail on their own: callerFailed.)
 void NetworkGame::failBeforeGame(NetFault fault) {
-    const bool keepWaiting = m_role == NetRole::Host && m_host != nullptr && m_host->isListening();
     // Reports may come from inside the session, the link or the joiner: they
     // are let go once the call that reported has returned.
-    m_clock.singleShot(0, [this, keepWaiting, alive = std::weak_ptr<char>(m_life)] {
-        if (alive.expired()) {
-            return;
-        }
-        if (keepWaiting && m_host) {
-            m_player.reset();
-            m_link.reset();
-            m_host->guestGone();
-        } else {
+    m_clock.singleShot(0, [this, alive = std::weak_ptr<char>(m_life)] {
+        if (!alive.expired()) {
             stop();
         }
     });
@@ -242,7 +319,7 @@ void NetworkGame::failBeforeGame(NetFault fault) {
         m_announcer.Clear();
         m_announcer.AddFile(phrase);
     }
-    if (!keepWaiting && m_hooks.backToPage) {
+    if (m_hooks.backToPage) {
         m_hooks.backToPage();
     }
 }

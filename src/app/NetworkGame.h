@@ -7,6 +7,7 @@
 
 #include "core/Clock.h"
 #include "game/Game.h"
+#include "net/NetDoor.h"
 #include "net/NetworkPlayer.h"
 
 namespace korvel {
@@ -25,6 +26,13 @@ class TcpLink;
 // said; a fault before the game began leaves the player where they were (the
 // host keeps waiting for the next caller), one during the game is the game's
 // to tell.
+//
+// A host takes up to kMostCallers callers at once, each in a handshake of
+// its own limited to kCallerLimitMs; the first whose hello the code's keeper
+// admits is the guest, and the rest hear that the host is busy. More callers
+// than that push out the oldest one that has said nothing yet. A caller that
+// never said hello is never said or shown; of the rest the host hears the
+// first wrong code of each code, each new code, and another version once a code.
 class NetworkGame {
   public:
     struct Hooks {
@@ -59,11 +67,26 @@ class NetworkGame {
     TcpLink* link();
     bool joining() const;
 
+    static constexpr std::size_t kMostCallers = 64;
+    static constexpr int kCallerLimitMs = 5000;
+
     // The machine's addresses as the host says and shows them.
     std::function<std::vector<std::string>()> localAddresses;
+    // Where the host's codes come from: the system's random source unless a test gives its own.
+    CodeSource* codeSource = nullptr;
+    // The callers in their handshake (none once a guest plays).
+    std::size_t callerCount() const { return m_callers.size(); }
 
   private:
     class Link;
+    struct Caller;
+    void takeCaller(std::unique_ptr<TcpLink> link);
+    // The caller's hello is admitted: it is the guest, the others hear the host is busy.
+    void admitted(Caller* caller);
+    void callerFailed(Caller* caller, NetFault fault);
+    // What the host hears while it waits: a wrong code, another version.
+    void tellHost(NetFault fault);
+    void showCode(const std::string& code);
     void startPlayer(std::unique_ptr<TcpLink> link, NetSessionSettings settings);
     // A fault before the game began: said (and shown when the player must see it).
     void failBeforeGame(NetFault fault);
@@ -83,6 +106,11 @@ class NetworkGame {
     std::unique_ptr<TcpJoin> m_join;
     std::unique_ptr<Link> m_link;
     std::unique_ptr<NetworkPlayer> m_player;
+    SystemCodeSource m_systemCodes;
+    std::unique_ptr<NetDoor> m_door;
+    std::vector<std::unique_ptr<Caller>> m_callers;
+    std::string m_waitingText;   // the addresses and the port, as shown
+    bool m_toldVersion = false;  // another version was told for this code
     std::shared_ptr<char> m_life = std::make_shared<char>();  // for reports let go later
 };
 

@@ -19,6 +19,7 @@ Game::Game(Clock& clock, Settings& settings, RandomSource& random, Folders folde
         if (m_table.state == State::Waiting && !m_table.remoteToMove()) {
             if (m_table.networkGame() && m_table.network.remote != nullptr) {
                 m_table.network.remote->timedOut();
+                turnBegins(m_table.clock.tickCount());
             }
             m_table.steps.start(timeOut());
         }
@@ -47,6 +48,7 @@ void Game::begin(const GameSetup& setup) {
     m_table.endGame();
     if (setup.opponent != 3) {
         m_table.network = {};
+        m_table.moveClock.setTurnStart(-1);
     }
     m_table.stage = 1;
     m_table.setup.gameType = setup.gameType;
@@ -81,9 +83,6 @@ Step<> Game::startGame() {
     if (m_table.setup.gameType > 2) {
         m_table.announcer->AddFile("tur");
         m_table.announcer->Number(m_table.stage);
-        if (m_table.networkGame() && m_table.network.remote != nullptr) {
-            m_table.network.remote->stageStarted(m_table.stage);
-        }
     }
     m_table.sayMoveNumber(1);
     m_table.showPlayer(m_table.firstPlayer);
@@ -94,6 +93,13 @@ Step<> Game::startGame() {
     m_table.moveClock.reset();
     m_table.view.secondsLeftShown(0, m_table.moveClock.secondsLeft());
     m_table.moveClock.start();
+    // A network game's clocks of the stage start here on each side, and the
+    // other side is told so.
+    if (m_table.networkGame() && m_table.network.remote != nullptr) {
+        m_stageBegan = m_table.clock.tickCount();
+        turnBegins(m_stageBegan);
+        m_table.network.remote->stageStarted(m_table.stage);
+    }
     co_await m_table.steps.pause(GamePauses::kBeforePlay);
     co_await moverPlays();
 }
@@ -103,6 +109,7 @@ void Game::load(const std::string& record) {
     if (parsed && m_table.announcer != nullptr) {
         m_table.endGame();
         m_table.network = {};
+        m_table.moveClock.setTurnStart(-1);
         m_table.steps.start(loadGame(*parsed));
     }
 }

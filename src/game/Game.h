@@ -51,6 +51,9 @@ class Game {
     void remoteMove(int col, int row);
     void remotePass();
     void remoteTimeOut();
+    // The other side's clock of our turn ran out before ours said so: our
+    // turn ends by time as soon as it may.
+    void localTimedOut();
     // The game cannot go on (the other side quit, or the connection ended):
     // said and shown with `reason`, the position may be saved, then the menu.
     void remoteLost(const std::string& phrase, const std::string& reason);
@@ -132,6 +135,10 @@ class Game {
     BoardCommands m_commands;
     RemoteMoves m_remoteMoves;
     std::pair<int, int> m_remoteCell;  // the other side's move being played
+    std::int64_t m_stageBegan = 0;  // a network game: when our clock of the stage began
+    bool m_ownTimeEnded = false;    // a network game: the other side ended our turn by time
+    // A network game's turn begins now: the mover's seconds count from `ms`.
+    void turnBegins(std::int64_t ms);
 };
 
 }  // namespace korvel

@@ -10,23 +10,33 @@ namespace korvel {
 using State = GameTable::State;
 
 void GameQuestions::backToBoard() {
-    m_table.state = State::Waiting;
+    if (!m_table.networkGame()) {
+        m_table.state = State::Waiting;
+        m_table.moveClock.start();
+    }
     m_table.view.keyboardToBoard();
-    m_table.moveClock.start();
+}
+
+// The game stops for a question, except a network game's.
+void GameQuestions::stopForQuestion() {
+    if (!m_table.networkGame()) {
+        m_table.moveClock.stop();
+        m_table.state = State::Busy;
+    }
 }
 
 Step<> GameQuestions::quit() {
     GameTable& t = m_table;
     t.announcer->Clear();
     t.announcer->AddFile("stop");
-    t.moveClock.stop();
-    t.state = State::Busy;
+    stopForQuestion();
     const int answer = co_await t.steps.ask<int>([&t](auto answer) {
         t.view.ask(Question{"Вы хотите прервать игру?", "Вопрос", 115, true}, std::move(answer));
     });
     t.announcer->Clear();
     if (answer == 1) {
         t.state = State::Over;
+        t.moveClock.stop();
         t.switches.stopMusic(*t.announcer);
         if (RemotePlayer* remote = std::exchange(t.network.remote, nullptr)) {
             remote->quit();
@@ -39,8 +49,7 @@ Step<> GameQuestions::quit() {
 
 Step<> GameQuestions::help() {
     GameTable& t = m_table;
-    t.moveClock.stop();
-    t.state = State::Busy;
+    stopForQuestion();
     const bool closedWithButton =
         co_await t.steps.ask<bool>([&t](auto answer) { t.view.showHelp(std::move(answer)); });
     if (closedWithButton) {
@@ -58,8 +67,7 @@ Step<> GameQuestions::save() {
         t.announcer->AddFile("gamer");
         co_return;
     }
-    t.moveClock.stop();
-    t.state = State::Busy;
+    stopForQuestion();
     const char* said = co_await saveToSlot();
     backToBoard();
     t.announcer->Clear();

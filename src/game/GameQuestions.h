@@ -9,7 +9,9 @@ namespace korvel {
 // What stops the game to ask the player: quit, help, saving into a slot, the
 // pause, and the end of a network game's connection. Each stops the move
 // clock, awaits the window's answer, and gives the keyboard back to the board
-// when the game goes on.
+// when the game goes on. In a network game quit, help and saving stop
+// nothing: the other side's clock cannot stop, so ours does not either, and
+// the game goes on behind the window.
 class GameQuestions {
   public:
     explicit GameQuestions(GameTable& table) : m_table(table) {}
@@ -33,6 +35,7 @@ class GameQuestions {
     Step<const char*> saveToSlot();
     // The question is over and the player's turn goes on.
     void backToBoard();
+    void stopForQuestion();
 
     GameTable& m_table;
 };

@@ -10,6 +10,7 @@ namespace korvel {
 void Game::beginNetwork(const GameSetup& setup, const NetworkSide& side) {
     m_table.network = side;
     m_remoteMoves.clear();
+    m_ownTimeEnded = false;
     m_table.players.setPhrase(1, "white");
     m_table.players.setPhrase(2, "black");
     GameSetup network = setup;
@@ -18,15 +19,34 @@ void Game::beginNetwork(const GameSetup& setup, const NetworkSide& side) {
 }
 
 void Game::remoteMove(int col, int row) {
-    m_remoteMoves.add({RemoteMoves::Kind::Move, col, row});
+    m_remoteMoves.add({RemoteMoves::Kind::Move, col, row, m_table.clock.tickCount()});
 }
 
 void Game::remotePass() {
-    m_remoteMoves.add({RemoteMoves::Kind::Pass, 0, 0});
+    m_remoteMoves.add({RemoteMoves::Kind::Pass, 0, 0, m_table.clock.tickCount()});
 }
 
 void Game::remoteTimeOut() {
-    m_remoteMoves.add({RemoteMoves::Kind::TimeOut, 0, 0});
+    m_remoteMoves.add({RemoteMoves::Kind::TimeOut, 0, 0, m_table.clock.tickCount()});
+}
+
+void Game::localTimedOut() {
+    if (!m_table.networkGame() || m_table.remoteToMove() || m_table.state == State::Over) {
+        return;
+    }
+    if (m_table.state == State::Waiting) {
+        turnBegins(m_table.clock.tickCount());
+        m_table.steps.start(timeOut());
+    } else {
+        m_ownTimeEnded = true;  // a move of the other side is still being played
+    }
+}
+
+// Our clock of the turn counts from when the other side's turn came, or from
+// our start of the stage when that is later; the other side's from when ours
+// went out.
+void Game::turnBegins(std::int64_t ms) {
+    m_table.moveClock.setTurnStart(std::max(ms, m_stageBegan));
 }
 
 void Game::remoteLost(const std::string& phrase, const std::string& reason) {
@@ -49,6 +69,7 @@ Step<> Game::remoteTurn() {
 // What the other side did, checked and played as a step of its own.
 void Game::takeRemote() {
     const RemoteMoves::Turn turn = m_remoteMoves.take();
+    turnBegins(turn.arrivedAt);
     if (!RemoteMoves::legal(turn, m_table)) {
         refuseRemote();
     } else if (turn.kind == RemoteMoves::Kind::TimeOut) {

@@ -48,9 +48,9 @@ Step<> Game::personMoves() {
         co_return;
     }
     if (m_table.networkGame() && m_table.network.remote != nullptr) {
-        m_table.network.remote->moved(
-            col,
-            row);  // before the discs turn: the other side hears it at once
+        // Before the discs turn: the other side hears it at once.
+        m_table.network.remote->moved(col, row);
+        turnBegins(m_table.clock.tickCount());
     }
     m_table.history.keep({m_table.board,
                           m_table.moveNumber,
@@ -75,6 +75,9 @@ Step<> Game::moverPlays() {
         co_await computerTurn();
     } else if (m_table.remoteToMove()) {
         m_table.steps.start(remoteTurn());
+    } else if (std::exchange(m_ownTimeEnded, false)) {
+        turnBegins(m_table.clock.tickCount());
+        m_table.steps.start(timeOut());
     } else {
         m_table.state = State::Waiting;
     }
@@ -88,6 +91,7 @@ Step<> Game::passTurn() {
     }
     if (m_table.networkGame() && m_table.network.remote != nullptr) {
         m_table.network.remote->passed();
+        turnBegins(m_table.clock.tickCount());
     }
     co_await handOverPass();
 }

@@ -79,6 +79,11 @@ void MoveClock::tick() {
     if (m_setup.gameType % 2 == 1) {
         return;
     }
+    if (m_turnStart >= 0) {
+        const std::int64_t left =
+            std::int64_t{m_setup.secondsPerMove} * 1000 - (m_clock.tickCount() - m_turnStart);
+        m_secondsLeft = left <= 0 ? 0 : static_cast<int>(left / 1000) + 1;
+    }
     if (m_secondsLeft == 0) {
         if (timeUp) {
             timeUp();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 
@@ -38,6 +39,11 @@ class MoveClock {
     void setSecondsLeft(int seconds) { m_secondsLeft = seconds; }
     // While held, the ticks neither blink nor count: a turn lost to the clock is being handed over.
     void hold(bool held) { m_held = held; }
+    // A network game's turn began at `ms` (the clock's tickCount): from then
+    // on the seconds left are read from that moment, whatever stopped the
+    // ticks meanwhile, and the time is up at the first tick once they are
+    // spent. Local games never set it.
+    void setTurnStart(std::int64_t ms) { m_turnStart = ms; }
 
     std::function<void()> timeUp;
 
@@ -53,6 +59,7 @@ class MoveClock {
     int m_secondsLeft = 0;
     bool m_frame2 = false;  // the cursor's second frame is shown
     bool m_held = false;
+    std::int64_t m_turnStart = -1;
     std::array<EffectBuffer, 4> m_cues;
     EffectBuffer m_tickTock;
 };

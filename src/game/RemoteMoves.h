@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <deque>
 
 #include "game/GameTable.h"
@@ -15,6 +16,7 @@ class RemoteMoves {
         Kind kind = Kind::Pass;
         int col = 0;
         int row = 0;
+        std::int64_t arrivedAt = 0;  // the clock's tickCount when it came
     };
 
     void add(Turn turn) { m_turns.push_back(turn); }

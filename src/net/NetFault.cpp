@@ -12,7 +12,7 @@ struct FaultWords {
 };
 
 // In the order of NetFault.
-constexpr std::array<FaultWords, 14> kFaults = {{
+constexpr std::array<FaultWords, 17> kFaults = {{
     {"wrong-code", "wrongcode", "Неверный код игры. Спросите код у того, кто создал игру."},
     {"version-mismatch", "netversion",
      "У соперника другая версия программы. Для игры по сети нужны одинаковые версии."},
@@ -28,6 +28,11 @@ constexpr std::array<FaultWords, 14> kFaults = {{
     {"unreachable", "unreachable", "Адрес недоступен. Проверьте адрес и подключение к сети."},
     {"refused", "refused", "Соединение отклонено: по этому адресу и порту игру никто не создал."},
     {"timed-out", "nettimeout", "Время ожидания истекло: другая сторона не ответила."},
+    {"too-many-tries", "nettries",
+     "Слишком много попыток с неверным кодом с этого адреса. Подождите и попробуйте позже."},
+    {"out-of-turn", "outofturn", "Соперник прислал ход не в свою очередь. Игра прервана."},
+    {"early-time-out", "earlytimeout",
+     "Соперник объявил, что его время вышло, когда время ещё оставалось. Игра прервана."},
 }};
 
 const FaultWords& Words(NetFault fault) {

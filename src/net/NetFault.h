@@ -20,6 +20,9 @@ enum class NetFault {
     Unreachable,       // the guest's connection: no route to the address, or no such host
     Refused,           // the guest's connection: nobody accepts connections on that port
     TimedOut,          // no connection, or no answer to hello, in time
+    TooManyTries,      // the host refuses codes from this address for a while
+    OutOfTurn,         // the peer's move, pass or stage is not the one due now
+    EarlyTimeOut,      // the peer said its time ran out while it had time left
 };
 
 // The recorded phrase (Speaks/<name>.mp3) said for a fault.

@@ -234,10 +234,15 @@ std::string EncodeMessage(const NetMessage& message) {
             return line;
         }
         std::string operator()(const MoveMessage& m) const {
-            return "move " + std::to_string(m.col) + " " + std::to_string(m.row);
+            return "move " + std::to_string(m.turn) + " " + std::to_string(m.col) + " " +
+                   std::to_string(m.row);
         }
-        std::string operator()(const PassMessage&) const { return "pass"; }
-        std::string operator()(const TimeOutMessage&) const { return "timeout"; }
+        std::string operator()(const PassMessage& m) const {
+            return "pass " + std::to_string(m.turn);
+        }
+        std::string operator()(const TimeOutMessage& m) const {
+            return "timeout " + std::to_string(m.turn);
+        }
         std::string operator()(const QuitMessage&) const { return "quit"; }
         std::string operator()(const StageMessage& m) const {
             return "stage " + std::to_string(m.stage);
@@ -271,30 +276,30 @@ DecodeError DecodeMessage(std::string_view line, NetMessage& message) {
     if (kind == "setup") {
         return DecodeSetup(fields, message);
     }
-    if (kind == "move" || kind == "stage" || kind == "bye") {
-        const std::size_t count = kind == "move" ? 2 : 1;
-        if (fields.size() != count) {
+    // Each kind of numbers: its fields' highest values (the lowest is 1).
+    const std::vector<int> highest = kind == "move"      ? std::vector<int>{kMaxNetTurn, 8, 8}
+                                     : kind == "pass"    ? std::vector<int>{kMaxNetTurn}
+                                     : kind == "timeout" ? std::vector<int>{kMaxNetTurn}
+                                     : kind == "stage"   ? std::vector<int>{kMaxNetStage}
+                                     : kind == "bye"     ? std::vector<int>{kMaxByeCode}
+                                                         : std::vector<int>{};
+    if (!highest.empty()) {
+        if (fields.size() != highest.size()) {
             return DecodeError::FieldCount;
         }
-        int first = 0, second = 0;
-        const int highest = kind == "move" ? 8 : kind == "stage" ? kMaxNetStage : kMaxByeCode;
-        auto error = ReadNumber(fields[0], 1, highest, first);
-        if (error == DecodeError::None && count == 2) {
-            error = ReadNumber(fields[1], 1, 8, second);
+        std::array<int, 3> n{};
+        for (std::size_t i = 0; i < highest.size(); ++i) {
+            if (const auto error = ReadNumber(fields[i], 1, highest[i], n[i]);
+                error != DecodeError::None) {
+                return error;
+            }
         }
-        if (error != DecodeError::None) {
-            return error;
-        }
-        message = kind == "move"    ? NetMessage(MoveMessage{first, second})
-                  : kind == "stage" ? NetMessage(StageMessage{first})
-                                    : NetMessage(ByeMessage{static_cast<ByeReason>(first)});
+        message = kind == "move"      ? NetMessage(MoveMessage{n[0], n[1], n[2]})
+                  : kind == "pass"    ? NetMessage(PassMessage{n[0]})
+                  : kind == "timeout" ? NetMessage(TimeOutMessage{n[0]})
+                  : kind == "stage"   ? NetMessage(StageMessage{n[0]})
+                                      : NetMessage(ByeMessage{static_cast<ByeReason>(n[0])});
         return DecodeError::None;
-    }
-    if (kind == "pass") {
-        return fieldless(PassMessage{});
-    }
-    if (kind == "timeout") {
-        return fieldless(TimeOutMessage{});
     }
     if (kind == "quit") {
         return fieldless(QuitMessage{});

@@ -16,7 +16,7 @@ namespace korvel {
 
 // The protocol spoken here. A hello of another version is still read (its
 // version field only), so that the host can answer it with "bye 4".
-inline constexpr int kNetProtocolVersion = 1;
+inline constexpr int kNetProtocolVersion = 2;
 // The longest line read, without its "\n".
 inline constexpr std::size_t kMaxNetLineBytes = 1024;
 // A player's name: 1..32 characters (code points).
@@ -27,6 +27,9 @@ inline constexpr std::size_t kMaxNetProgramVersionChars = 16;
 inline constexpr int kMaxNetSecondsPerMove = 3600;
 // The stages of a staged match.
 inline constexpr int kMaxNetStage = 9;
+// The turn numbers a move, a pass or a time-out carries: 1 for the first turn
+// of a game, one more with each move, pass and time-out of either player.
+inline constexpr int kMaxNetTurn = 999999;
 
 // Why the sender of a bye ends the connection. A bye carries any code
 // 1..99; codes this version does not know are read as they come.
@@ -40,6 +43,7 @@ enum class ByeReason : int {
     Flood = 7,        // too many messages a second
     IllegalMove = 8,  // a move the rules do not allow
     Silent = 9,       // nothing heard for too long
+    TryLater = 10,    // too many wrong codes from the guest's address: wait before trying
 };
 inline constexpr int kMaxByeCode = 99;
 
@@ -71,15 +75,18 @@ struct SetupMessage {
 };
 
 struct MoveMessage {
-    int col = 1;  // 1..8, a..h
-    int row = 1;  // 1..8
+    int turn = 1;  // 1..kMaxNetTurn
+    int col = 1;   // 1..8, a..h
+    int row = 1;   // 1..8
     bool operator==(const MoveMessage&) const = default;
 };
 
 struct PassMessage {
+    int turn = 1;
     bool operator==(const PassMessage&) const = default;
 };
 struct TimeOutMessage {
+    int turn = 1;
     bool operator==(const TimeOutMessage&) const = default;
 };
 struct QuitMessage {

@@ -26,24 +26,13 @@ int ByeFor(NetFault fault) {
         case NetFault::SilentPeer:
         case NetFault::TimedOut:
             return static_cast<int>(ByeReason::Silent);
+        case NetFault::TooManyTries:
+            return static_cast<int>(ByeReason::TryLater);
+        case NetFault::OutOfTurn:
+        case NetFault::EarlyTimeOut:
+            return static_cast<int>(ByeReason::Malformed);
         default:
             return 0;
-    }
-}
-
-// The fault a peer's bye stands for on this side.
-NetFault FaultOfBye(ByeReason reason) {
-    switch (reason) {
-        case ByeReason::Leaving:
-            return NetFault::PeerQuit;
-        case ByeReason::Busy:
-            return NetFault::Busy;
-        case ByeReason::WrongCode:
-            return NetFault::WrongCode;
-        case ByeReason::Version:
-            return NetFault::VersionMismatch;
-        default:
-            return NetFault::PeerFoundFault;
     }
 }
 
@@ -81,7 +70,7 @@ void NetSession::start() {
     m_state = State::AwaitingHello;
     m_pingTimer = m_clock.startTimer(kPingIntervalMs, [this] { sendMessage(PingMessage{}); });
     m_handshakeTimer =
-        m_clock.startTimer(kHandshakeLimitMs, [this] { end(NetFault::TimedOut, true); });
+        m_clock.startTimer(m_settings.handshakeLimitMs, [this] { end(NetFault::TimedOut, true); });
     heard();
     if (m_settings.role == NetRole::Guest) {
         sendMessage(HelloMessage{kNetProtocolVersion, std::string(kVersionText), m_settings.code,
@@ -124,15 +113,47 @@ void NetSession::heard() {
         m_clock.startTimer(kSilenceLimitMs, [this] { end(NetFault::SilentPeer, true); });
 }
 
+NetFault NetSession::faultOfBye(ByeReason reason) const {
+    // The answers to a hello: a guest hears them before the host's hello, a
+    // host the other version right after its own (a guest of another version
+    // reads its hello's version alone).
+    const bool guestAsking = m_settings.role == NetRole::Guest && m_state == State::AwaitingHello;
+    const bool hostAnswered =
+        m_settings.role == NetRole::Host && m_state == State::Playing && !m_heardSinceHello;
+    switch (reason) {
+        case ByeReason::Leaving:
+            return NetFault::PeerQuit;
+        case ByeReason::Busy:
+            return guestAsking ? NetFault::Busy : NetFault::PeerFoundFault;
+        case ByeReason::WrongCode:
+            return guestAsking ? NetFault::WrongCode : NetFault::PeerFoundFault;
+        case ByeReason::TryLater:
+            return guestAsking ? NetFault::TooManyTries : NetFault::PeerFoundFault;
+        case ByeReason::Version:
+            return guestAsking || hostAnswered ? NetFault::VersionMismatch
+                                               : NetFault::PeerFoundFault;
+        default:
+            return NetFault::PeerFoundFault;
+    }
+}
+
 void NetSession::handleHello(const HelloMessage& hello) {
+    m_heardHello = true;
     if (hello.protocolVersion != kNetProtocolVersion) {
         end(NetFault::VersionMismatch, true);
         return;
     }
-    if (hello.code != m_settings.code) {
-        // A host answers with the guest's own code, so only a guest can be wrong.
-        end(m_settings.role == NetRole::Host ? NetFault::WrongCode : NetFault::MalformedMessage,
-            true);
+    if (m_settings.role == NetRole::Host) {
+        const Admission admission = m_settings.admit                ? m_settings.admit(hello.code)
+                                    : hello.code == m_settings.code ? Admission::Admit
+                                                                    : Admission::Wrong;
+        if (admission != Admission::Admit) {
+            end(admission == Admission::Wrong ? NetFault::WrongCode : NetFault::TooManyTries, true);
+            return;
+        }
+    } else if (hello.code != m_settings.code) {
+        // A host answers with the guest's own code: another one is no answer.
+        end(NetFault::MalformedMessage, true);
         return;
     }
     m_peer = hello;
@@ -143,7 +164,7 @@ void NetSession::handleHello(const HelloMessage& hello) {
     m_state = State::Playing;
     m_clock.stopTimer(m_handshakeTimer);
     m_handshakeTimer = 0;
-    sendMessage(HelloMessage{kNetProtocolVersion, std::string(kVersionText), m_settings.code,
+    sendMessage(HelloMessage{kNetProtocolVersion, std::string(kVersionText), hello.code,
                              m_settings.playerName});
     sendMessage(m_settings.setup);
     m_listener.connected(m_settings.setup, m_peer.name);
@@ -151,11 +172,14 @@ void NetSession::handleHello(const HelloMessage& hello) {
 
 void NetSession::handle(const NetMessage& message) {
     if (const auto* bye = std::get_if<ByeMessage>(&message)) {
-        end(FaultOfBye(bye->reason), false);
+        end(faultOfBye(bye->reason), false);
         return;
     }
     if (std::holds_alternative<PingMessage>(message)) {
         return;
+    }
+    if (m_state == State::Playing) {
+        m_heardSinceHello = true;
     }
     if (m_state == State::AwaitingHello && std::holds_alternative<HelloMessage>(message)) {
         handleHello(std::get<HelloMessage>(message));
@@ -176,11 +200,11 @@ void NetSession::handle(const NetMessage& message) {
         [this](const auto& m) {
             using Kind = std::decay_t<decltype(m)>;
             if constexpr (std::is_same_v<Kind, MoveMessage>) {
-                m_listener.moveReceived(m.col, m.row);
+                m_listener.moveReceived(m.turn, m.col, m.row);
             } else if constexpr (std::is_same_v<Kind, PassMessage>) {
-                m_listener.passReceived();
+                m_listener.passReceived(m.turn);
             } else if constexpr (std::is_same_v<Kind, TimeOutMessage>) {
-                m_listener.timeOutReceived();
+                m_listener.timeOutReceived(m.turn);
             } else if constexpr (std::is_same_v<Kind, StageMessage>) {
                 m_listener.stageReceived(m.stage);
             } else if constexpr (std::is_same_v<Kind, QuitMessage>) {
@@ -242,17 +266,23 @@ bool NetSession::sendMessage(const NetMessage& message) {
     return true;
 }
 
-bool NetSession::sendMove(int col, int row) {
-    return m_state == State::Playing && col >= 1 && col <= 8 && row >= 1 && row <= 8 &&
-           sendMessage(MoveMessage{col, row});
+namespace {
+bool IsTurn(int turn) {
+    return turn >= 1 && turn <= kMaxNetTurn;
+}
+}  // namespace
+
+bool NetSession::sendMove(int turn, int col, int row) {
+    return m_state == State::Playing && IsTurn(turn) && col >= 1 && col <= 8 && row >= 1 &&
+           row <= 8 && sendMessage(MoveMessage{turn, col, row});
 }
 
-bool NetSession::sendPass() {
-    return m_state == State::Playing && sendMessage(PassMessage{});
+bool NetSession::sendPass(int turn) {
+    return m_state == State::Playing && IsTurn(turn) && sendMessage(PassMessage{turn});
 }
 
-bool NetSession::sendTimeOut() {
-    return m_state == State::Playing && sendMessage(TimeOutMessage{});
+bool NetSession::sendTimeOut(int turn) {
+    return m_state == State::Playing && IsTurn(turn) && sendMessage(TimeOutMessage{turn});
 }
 
 bool NetSession::sendStage(int stage) {

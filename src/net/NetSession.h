@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,9 +32,10 @@ class NetListener {
     virtual ~NetListener() = default;
     // The handshake is done: the game the host set up, and the other player's name.
     virtual void connected(const SetupMessage& setup, const std::string& peerName) = 0;
-    virtual void moveReceived(int col, int row) = 0;
-    virtual void passReceived() = 0;
-    virtual void timeOutReceived() = 0;
+    // The other side's turns, each with its turn number as it came.
+    virtual void moveReceived(int turn, int col, int row) = 0;
+    virtual void passReceived(int turn) = 0;
+    virtual void timeOutReceived(int turn) = 0;
     // The other player abandoned the game; the session is closed.
     virtual void quitReceived() = 0;
     virtual void stageReceived(int stage) = 0;
@@ -43,11 +45,24 @@ class NetListener {
 
 enum class NetRole { Host, Guest };
 
+// What a host makes of a guest's code.
+enum class Admission {
+    Admit,     // the code is the game's
+    Wrong,     // it is not: bye 3
+    TryLater,  // the guest's address has guessed too often; not even looked at: bye 10
+};
+
 struct NetSessionSettings {
     NetRole role = NetRole::Guest;
     std::string code;        // four digits: the host's own, or the one the guest typed
     std::string playerName;  // as typed; MakePlayerName makes it sendable
     SetupMessage setup;      // the host's game; a guest's is not used
+    // How long the handshake may take from start().
+    int handshakeLimitMs = 10000;
+    // The host's judge of a guest's code (the code's keeper limits guesses);
+    // without one, the code is compared with `code`. A host answers an
+    // admitted guest with its own hello carrying the guest's code.
+    std::function<Admission(const std::string& code)> admit;
 };
 
 // The protocol's state machine for one side of a network game; see
@@ -56,7 +71,10 @@ struct NetSessionSettings {
 // guest's hello, checks its protocol version and code, and answers with hello
 // and setup, or with a bye and the fault. Both sides ping every
 // kPingIntervalMs; nothing heard for kSilenceLimitMs is the fault SilentPeer,
-// and no finished handshake within kHandshakeLimitMs the fault TimedOut.
+// and no finished handshake within the settings' limit the fault TimedOut.
+// A peer's bye means what its reason says only where that reason can come
+// (busy, a wrong code, another version, try later: in answer to a hello);
+// anywhere else it is the peer finding a fault.
 //
 // Once closed (by a fault, a quit either way, or close()) a session sends
 // nothing, reports nothing, and has no timer running.
@@ -64,7 +82,6 @@ class NetSession {
   public:
     static constexpr int kPingIntervalMs = 5000;
     static constexpr int kSilenceLimitMs = 15000;
-    static constexpr int kHandshakeLimitMs = 10000;
 
     enum class State { Idle, AwaitingHello, AwaitingSetup, Playing, Closed };
 
@@ -93,9 +110,9 @@ class NetSession {
 
     // The game's own messages; false (nothing sent) unless playing, or when a
     // field is out of its range. sendQuit closes the session after sending.
-    bool sendMove(int col, int row);
-    bool sendPass();
-    bool sendTimeOut();
+    bool sendMove(int turn, int col, int row);
+    bool sendPass(int turn);
+    bool sendTimeOut(int turn);
     bool sendQuit();
     bool sendStage(int stage);
 
@@ -104,10 +121,14 @@ class NetSession {
     NetRole role() const { return m_settings.role; }
     // The peer's hello, once received (its name, its program version).
     const HelloMessage& peerHello() const { return m_peer; }
+    // The peer said hello (of any version, with any code): it is a Korvel, not a stranger.
+    bool heardHello() const { return m_heardHello; }
 
   private:
     void handle(const NetMessage& message);
     void handleHello(const HelloMessage& hello);
+    // The fault a peer's bye stands for in this state.
+    NetFault faultOfBye(ByeReason reason) const;
     bool sendMessage(const NetMessage& message);
     void heard();
     // Closes the session: stops the timers, says bye when `reason` is not 0,
@@ -123,6 +144,8 @@ class NetSession {
     State m_state = State::Idle;
     NetLineReader m_reader;
     HelloMessage m_peer;
+    bool m_heardHello = false;
+    bool m_heardSinceHello = false;  // a line after the handshake, pings aside
     Clock::TimerId m_pingTimer = 0;
     Clock::TimerId m_silenceTimer = 0;
     Clock::TimerId m_handshakeTimer = 0;

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "game/Game.h"
+#include "game/NetTurns.h"
 #include "game/RemotePlayer.h"
 #include "net/NetSession.h"
 
@@ -14,7 +15,11 @@ namespace korvel {
 
 // One side of a network game between the protocol session and the game: the
 // other side's moves, passes and time-outs go to the game, the local
-// player's go out; the game begins once the handshake is done. A fault before
+// player's go out, each with its turn number; the game begins once the
+// handshake is done. The turns are checked as they come (NetTurns): one out of
+// turn or order ends the connection with bye 5, an illegal one with bye 8;
+// an other side whose time has run out (grace given) loses its turn here, and
+// is told so with the time-out of its turn. A fault before
 // the game began is handed to `failedBeforeGame`; one during the game is the
 // game's to tell. It owns the session over a link it borrows.
 class NetworkPlayer final : public NetListener, public RemotePlayer {
@@ -39,9 +44,9 @@ class NetworkPlayer final : public NetListener, public RemotePlayer {
 
     // NetListener.
     void connected(const SetupMessage& setup, const std::string& peerName) override;
-    void moveReceived(int col, int row) override;
-    void passReceived() override;
-    void timeOutReceived() override;
+    void moveReceived(int turn, int col, int row) override;
+    void passReceived(int turn) override;
+    void timeOutReceived(int turn) override;
     void quitReceived() override;
     void stageReceived(int stage) override;
     void failed(NetFault fault) override;
@@ -55,10 +60,18 @@ class NetworkPlayer final : public NetListener, public RemotePlayer {
     void illegalMove() override;
 
   private:
+    // What the checks made of the other side's turn: taken to the game, or the end.
+    void judged(NetTurns::Verdict verdict, NetTurns::Kind kind, int col, int row, bool ours);
+    // The other side's clock: its time-out, grace given, is watched for.
+    void watch();
+
+    Clock& m_clock;
     Game& m_game;
     Hooks m_hooks;
     std::optional<std::pair<Board, int>> m_hostStart;
     bool m_playing = false;
+    std::optional<NetTurns> m_turns;
+    Clock::TimerId m_watch = 0;
     NetSession m_session;  // last: it may report while the rest is built
 };
 

@@ -76,12 +76,11 @@ void TcpHost::takeCallers() {
         if (socket == nullptr) {
             break;
         }
-        if (m_holding || !onGuest) {
+        if (m_holding || !onCaller) {
             turnAway(socket);
             continue;
         }
-        m_holding = true;
-        onGuest(std::make_unique<TcpLink>(socket, m_clock));
+        onCaller(std::make_unique<TcpLink>(socket, m_clock));
         if (life.expired()) {
             return;
         }

@@ -16,8 +16,9 @@ class QTcpServer;
 namespace korvel {
 
 // The hosting side of the network game: listens on one port of every address
-// (IPv4 and IPv6) and hands the first guest over as a link. While that guest
-// is held, every further caller gets busyLine and is let go.
+// (IPv4 and IPv6) and hands every caller over as a link, until its owner
+// holds a guest. While a guest is held, every further caller gets busyLine
+// and is let go.
 class TcpHost {
   public:
     // How long a turned-away caller is given to receive busyLine.
@@ -38,8 +39,8 @@ class TcpHost {
     // Stops listening and forgets the guest; callers being turned away are
     // reset. The guest's link, if any, is its owner's to close.
     void stop();
-    // The guest's link is gone: the next caller is a guest again.
-    void guestGone() { m_holding = false; }
+    // The owner plays with a guest (true), or waits again for callers.
+    void holdGuest(bool holding) { m_holding = holding; }
 
     bool isListening() const;
     bool holdsGuest() const { return m_holding; }
@@ -50,8 +51,8 @@ class TcpHost {
 
     // Said to every caller turned away, e.g. "bye busy\n".
     std::string busyLine;
-    // The first caller, connected; from then on the host holds a guest.
-    std::function<void(std::unique_ptr<TcpLink>)> onGuest;
+    // A caller, connected, while no guest is held.
+    std::function<void(std::unique_ptr<TcpLink>)> onCaller;
 
   private:
     void takeCallers();

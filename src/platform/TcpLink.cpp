@@ -4,11 +4,21 @@
 #include <QHostAddress>
 #include <QPointer>
 #include <QTcpSocket>
+#include <algorithm>
+#include <iterator>
 
 namespace korvel {
 
 TcpLink::TcpLink(QTcpSocket* socket, Clock& clock)
-    : m_socket(socket), m_clock(clock), m_peer(AddressText(socket->peerAddress())) {
+    : m_socket(socket),
+      m_clock(clock),
+      m_peer(AddressText(socket->peerAddress())),
+      m_guesser(m_peer) {
+    if (m_peer.find(':') != std::string::npos) {
+        Q_IPV6ADDR bytes = socket->peerAddress().toIPv6Address();
+        std::fill(std::begin(bytes.c) + 8, std::end(bytes.c), quint8{0});
+        m_guesser = QHostAddress(bytes).toString().toStdString() + "/64";
+    }
     m_socket->setParent(nullptr);
     m_socket->setReadBufferSize(kReadCap);
     QObject::connect(m_socket, &QIODevice::readyRead, &m_context, [this] { deliver(); });

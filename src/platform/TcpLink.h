@@ -48,6 +48,9 @@ class TcpLink {
     // The other side's address as text ("192.168.1.5", "::1"), kept after
     // the link closed.
     const std::string& peerAddress() const { return m_peer; }
+    // The other side's address as one guesser: an IPv4 address, or the /64
+    // network of an IPv6 one (which one machine may fill with addresses).
+    const std::string& peerGuesser() const { return m_guesser; }
     // What went each way so far: the bytes send() queued, and those handed to onBytes.
     std::uint64_t bytesSent() const { return m_sent; }
     std::uint64_t bytesReceived() const { return m_received; }
@@ -66,6 +69,7 @@ class TcpLink {
     QTcpSocket* m_socket;
     Clock& m_clock;
     std::string m_peer;
+    std::string m_guesser;
     bool m_reported = false;
     std::uint64_t m_sent = 0;
     std::uint64_t m_received = 0;

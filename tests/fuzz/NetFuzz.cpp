@@ -24,9 +24,11 @@ struct Peer : NetLink, NetListener {
     void close() override { Check(!closed, "the link closed once"), closed = true; }
     void report(bool last = false) { Check(!ended, "no report after the end"), ended = last; }
     void connected(const SetupMessage&, const std::string&) override { report(); }
-    void moveReceived(int col, int row) override { report(), Check(OnBoard(col, row), "on board"); }
-    void passReceived() override { report(); }
-    void timeOutReceived() override { report(); }
+    void moveReceived(int turn, int col, int row) override {
+        report(), Check(OnBoard(col, row) && turn >= 1 && turn <= kMaxNetTurn, "on board");
+    }
+    void passReceived(int turn) override { report(), Check(turn >= 1, "a turn"); }
+    void timeOutReceived(int turn) override { report(), Check(turn >= 1, "a turn"); }
     void quitReceived() override { report(true); }
     void stageReceived(int stage) override { report(), Check(stage <= kMaxNetStage, "a stage"); }
     void failed(NetFault) override { report(true); }

@@ -6,12 +6,15 @@
 #include <array>
 #include <cstdio>
 #include <memory>
+#include <random>
 #include <stdexcept>
 
 #include "CaseFile.h"
 #include "VirtualClock.h"
 #include "core/Texts.h"
+#include "net/NetDoor.h"
 #include "net/NetSession.h"
+#include "net/NetworkPlayer.h"
 
 namespace korvel {
 namespace {
@@ -150,11 +153,12 @@ class Sessions {
             const std::string line = EncodeMessage(s);
             report("connected " + line.substr(6, line.size() - 7) + " " + peer);
         }
-        void moveReceived(int col, int row) override {
-            report("move " + std::to_string(col) + " " + std::to_string(row));
+        void moveReceived(int turn, int col, int row) override {
+            report("move " + std::to_string(turn) + " " + std::to_string(col) + " " +
+                   std::to_string(row));
         }
-        void passReceived() override { report("pass"); }
-        void timeOutReceived() override { report("timeout"); }
+        void passReceived(int turn) override { report("pass " + std::to_string(turn)); }
+        void timeOutReceived(int turn) override { report("timeout " + std::to_string(turn)); }
         void quitReceived() override { report("quit"); }
         void stageReceived(int stage) override { report("stage " + std::to_string(stage)); }
         void failed(NetFault fault) override {
@@ -170,20 +174,30 @@ class Sessions {
         auto& s = *m_sides.emplace_back(std::make_unique<Side>());
         s.owner = this;
         s.letter = letter;
-        s.session = std::make_unique<NetSession>(
-            *m_clock, s, s,
-            NetSessionSettings{letter == 'H' ? NetRole::Host : NetRole::Guest, code,
-                               letter == 'H' ? "Аня" : "Борис", setup});
+        NetSessionSettings settings;
+        settings.role = letter == 'H' ? NetRole::Host : NetRole::Guest;
+        settings.code = code;
+        settings.playerName = letter == 'H' ? "Аня" : "Борис";
+        settings.setup = setup;
+        if (letter == 'H') {  // its keeper turns code 0000 away unread
+            settings.admit = [code](const std::string& guess) {
+                return guess == "0000" ? Admission::TryLater
+                       : guess == code ? Admission::Admit
+                                       : Admission::Wrong;
+            };
+        }
+        s.session = std::make_unique<NetSession>(*m_clock, s, s, std::move(settings));
     }
     void act(Side& s, const Args& a) {
         const std::string& what = a[0];
         const int x = a.size() > 1 ? std::atoi(a[1].c_str()) : 0;
         const int y = a.size() > 2 ? std::atoi(a[2].c_str()) : 0;
+        const int z = a.size() > 3 ? std::atoi(a[3].c_str()) : 0;
         bool sent = true;
         if (what == "mute" || what == "destroy-on-report") {
             (what == "mute" ? s.muted : s.destroyOnReport) = true;
         } else if (what == "fail") {
-            for (int f = 0; f <= static_cast<int>(NetFault::TimedOut); ++f) {
+            for (int f = 0; f <= static_cast<int>(NetFault::EarlyTimeOut); ++f) {
                 if (NetFaultName(NetFault(f)) == a[1]) {
                     s.session->fail(NetFault(f));
                 }
@@ -194,9 +208,9 @@ class Sessions {
                    : what == "in"      ? (n.received(a[1]), true)
                    : what == "closed"  ? (n.linkClosed(), true)
                    : what == "close"   ? (n.close(), true)
-                   : what == "move"    ? n.sendMove(x, y)
-                   : what == "pass"    ? n.sendPass()
-                   : what == "timeout" ? n.sendTimeOut()
+                   : what == "move"    ? n.sendMove(x, y, z)
+                   : what == "pass"    ? n.sendPass(x)
+                   : what == "timeout" ? n.sendTimeOut(x)
                    : what == "quit"    ? n.sendQuit()
                    : what == "stage"   ? n.sendStage(x)
                                        : (ADD_FAILURE() << "no such action " << what, false);
@@ -236,10 +250,86 @@ TEST(NetSessions, FlowsAsWritten) {
     testing::RunCaseFile("sessions", [&](auto& c, auto& a) { return sessions.run(c, a); });
 }
 
+// The turns of one side as data/turns.txt writes them: "new LOCAL TYPE SECONDS [START]"
+// (START: a setup line's cells and first mover), then at virtual times "L KIND ... @MS" our
+// own turn (the number it is sent with), "R KIND TURN ... @MS" the other side's (the verdict),
+// "L stage N @MS" and "R stage N @MS" a stage's start, "watch @MS" the other side's
+// clock looked at (the turn it lost by time, or 0); each answer ends with the state: the
+// turn, the mover, the stage, and the other side's deadline.
+TEST(NetTurnsCases, AsWritten) {
+    std::optional<NetTurns> turns;
+    testing::RunCaseFile("turns", [&](const std::string& c, const Args& a) -> std::string {
+        if (c == "new") {
+            NetMessage setup;
+            std::optional<std::pair<Board, int>> start;
+            if (a.size() > 3 &&
+                DecodeMessage("setup 1 0 " + a[3] + " " + a[4], setup) == DecodeError::None) {
+                start = FromNetStart(std::get<SetupMessage>(setup).start);
+            }
+            turns.emplace(std::stoi(a[0]), std::stoi(a[1]), std::stoi(a[2]), start);
+            return "-";
+        }
+        const std::int64_t at = std::stoll(a.back().substr(1));
+        const auto number = [&](std::size_t i) { return i + 1 < a.size() ? std::stoi(a[i]) : 0; };
+        const auto kind = a[0] == "move"   ? NetTurns::Kind::Move
+                          : a[0] == "pass" ? NetTurns::Kind::Pass
+                                           : NetTurns::Kind::TimeOut;
+        std::string out;
+        if (c == "watch") {
+            out = std::to_string(turns->remoteTimedOut(at));
+        } else if (a[0] == "stage") {
+            out = c == "R" ? (turns->remoteStage(number(1), at) ? "taken" : "refused")
+                           : (turns->localStage(number(1), at), "-");
+        } else if (c == "L") {
+            out = std::to_string(turns->local(kind, number(1), number(2), at));
+        } else {
+            out = NetVerdictName(turns->remote(kind, number(1), number(2), number(3), at));
+        }
+        return out + " | turn " + std::to_string(turns->turn()) + " mover " +
+               std::to_string(turns->mover()) + " stage " + std::to_string(turns->stage()) +
+               (turns->over() ? " over" : "") + " deadline " +
+               std::to_string(turns->remoteDeadline());
+    });
+}
+
+// The host's keeper of the code as data/door.txt writes it: "door SEED" a keeper drawing
+// from a seeded source; "guess ADDRESS CODE @MS" ("right": the code of the moment) gives
+// what it made of it and what the host heard meanwhile; "fill N @MS" wrong guesses from N
+// addresses, once each, the addresses remembered after.
+TEST(NetDoorCases, AsWritten) {
+    struct Seeded : CodeSource {
+        std::mt19937 engine;
+        std::uint32_t draw() override { return static_cast<std::uint32_t>(engine()); }
+    } source;
+    std::unique_ptr<NetDoor> door;
+    std::string heard;
+    testing::RunCaseFile("door", [&](const std::string& c, const Args& a) -> std::string {
+        heard.clear();
+        if (c == "door") {
+            source.engine.seed(static_cast<std::uint32_t>(std::stoul(a[0])));
+            door = std::make_unique<NetDoor>(source);
+            door->firstWrongGuess = [&] { heard += " | heard wrong code"; };
+            door->newCode = [&](const std::string& code) { heard += " | heard new code " + code; };
+            return "code " + door->code();
+        }
+        const std::int64_t at = std::stoll(a.back().substr(1));
+        if (c == "fill") {
+            for (int i = 0; i < std::stoi(a[0]); ++i) {
+                door->admit("10.0." + std::to_string(i / 256) + "." + std::to_string(i % 256), "x",
+                            at);
+            }
+            return std::to_string(door->addressCount()) + " addresses, code " + door->code();
+        }
+        const Admission admission = door->admit(a[0], a[1] == "right" ? door->code() : a[1], at);
+        return std::string(std::array{"admit", "wrong", "try-later"}[static_cast<int>(admission)]) +
+               heard;
+    });
+}
+
 // Every fault has a recorded phrase in the phrase table and a text to show.
 TEST(NetFaults, EachHasItsPhraseAndText) {
     const std::string table = testing::ReadBytes(KORVEL_PHRASE_TABLE);
-    for (int f = 0; f <= static_cast<int>(NetFault::TimedOut); ++f) {
+    for (int f = 0; f <= static_cast<int>(NetFault::EarlyTimeOut); ++f) {
         const auto fault = static_cast<NetFault>(f);
         EXPECT_NE(table.find("\n" + std::string(NetFaultPhrase(fault)) + "\t"), std::string::npos)
             << NetFaultName(fault);

@@ -58,7 +58,10 @@ class TcpTest : public ::testing::Test {
     bool waitFor(const std::function<bool()>& done) { return clock.waitUntil(done, 5000); }
     void listen() {
         host.busyLine = "bye busy\n";
-        host.onGuest = [this](std::unique_ptr<TcpLink> link) { guest.take(std::move(link)); };
+        host.onCaller = [this](std::unique_ptr<TcpLink> link) {
+            host.holdGuest(true);
+            guest.take(std::move(link));
+        };
         ASSERT_TRUE(host.listen(0)) << host.errorText();
     }
     void connectPair(const std::string& address) {
@@ -114,7 +117,7 @@ TEST_F(TcpTest, ASecondCallerHearsTheBusyLineUntilTheGuestIsGone) {
     EXPECT_EQ(second.received, "bye busy\n");
     EXPECT_TRUE(guest.link->isOpen());
     // Once the guest is gone the next caller is the guest.
-    host.guestGone();
+    host.holdGuest(false);
     guest.link.reset();
     third.join(other, "127.0.0.1", host.port());
     ASSERT_TRUE(waitFor([&] { return third.answers() > 0 && guest.link; }));

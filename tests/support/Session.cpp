@@ -94,6 +94,7 @@ Session::Session(std::uint32_t seed, const Prepare& prepare)
     clock.setPump([] { QCoreApplication::processEvents(); });
     speech.onLine = [this](const std::string& line) { device.write(line); };
     app = std::make_unique<Assembly>(Services{clock, device, random, folders, speech});
+    app->network().codeSource = &codes;
     app->dialogs().observer = [this](const DialogRecord& record) {
         if (record.answer != 0) {
             const bool plain = record.kind == "message" || record.kind == "help";

@@ -63,6 +63,14 @@ class Session : public KeyHand {
     TranscriptDevice device;
     FakeSpeech speech;
     SeededRandom random;
+    // A host's codes: drawn from `random`, so that each run says the same ones.
+    struct SeededCodes : CodeSource {
+        explicit SeededCodes(RandomSource& r) : random(r) {}
+        std::uint32_t draw() override {
+            return static_cast<std::uint32_t>(random.next() * 4294967296.0);
+        }
+        RandomSource& random;
+    } codes{random};
     std::unique_ptr<Assembly> app;
     // Answers every dialog with this key half a second after it shows ("": none).
     std::string answerKey;
