@@ -216,10 +216,12 @@ void NetworkGame::callerFailed(Caller* caller, NetFault fault) {
 }
 
 void NetworkGame::tellHost(NetFault fault) {
-    m_announcer.Clear();
-    m_announcer.AddFile(std::string(NetFaultPhrase(fault)));
+    const std::string phrase(NetFaultPhrase(fault));
     if (m_hooks.tell) {
-        m_hooks.tell(std::string(NetFaultText(fault)));
+        m_hooks.tell(phrase, std::string(NetFaultText(fault)));
+    } else {
+        m_announcer.Clear();
+        m_announcer.AddFile(phrase);
     }
 }
 
