@@ -135,8 +135,8 @@ class Game {
     BoardCommands m_commands;
     RemoteMoves m_remoteMoves;
     std::pair<int, int> m_remoteCell;  // the other side's move being played
-    std::int64_t m_stageBegan = 0;  // a network game: when our clock of the stage began
-    bool m_ownTimeEnded = false;    // a network game: the other side ended our turn by time
+    std::int64_t m_stageBegan = 0;     // a network game: when our clock of the stage began
+    bool m_ownTimeEnded = false;       // a network game: the other side ended our turn by time
     // A network game's turn begins now: the mover's seconds count from `ms`.
     void turnBegins(std::int64_t ms);
 };
