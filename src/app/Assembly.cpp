@@ -17,6 +17,9 @@ namespace {
 constexpr int kSpeechConnectMs = 5000;
 // How often the farewell looks whether it has been heard.
 constexpr int kFarewellLookMs = 20;
+// How long the way out waits at least for the router to give the port back
+// (a home router answers in milliseconds; a lease ends it otherwise).
+constexpr int kLeastRemovalMs = 500;
 
 }  // namespace
 
@@ -43,6 +46,7 @@ Assembly::Assembly(const Services& services)
     m_menu->onChoice = [this](int choice) { GameChoice(choice); };
     m_network = std::make_unique<NetworkGame>(services.clock, m_settings, *m_mm, services.random,
                                               game(), NetworkHooks());
+    m_network->portMapper = services.ports;
     m_window->setCloseHandler([this] { Shutdown(); });
     m_dialogs.setMainWindow(m_window.get());
 }
@@ -211,6 +215,7 @@ void Assembly::Shutdown(int farewellMs) {
         }
         return;
     }
+    // A port forwarded by the router is given back while the farewell is heard.
     m_network->stop();
     m_mm->Clear();
     m_mm->PlaySound("chao");
@@ -221,6 +226,9 @@ void Assembly::Shutdown(int farewellMs) {
     for (std::int64_t left = farewellMs; left > 0 && m_mm->SoundPlaying();
          left = end - clock.tickCount()) {
         clock.sleep(static_cast<int>(std::min<std::int64_t>(left, kFarewellLookMs)));
+    }
+    if (m_services.ports != nullptr) {
+        m_services.ports->finishRemoval(std::max(farewellMs, kLeastRemovalMs));
     }
     if (QGuiApplication::overrideCursor() != nullptr) {
         QGuiApplication::restoreOverrideCursor();

@@ -10,6 +10,7 @@
 #include "app/Startup.h"
 #include "core/Clock.h"
 #include "core/IniFile.h"
+#include "core/PortMapper.h"
 #include "core/ProgramFolders.h"
 #include "opponent/RandomSource.h"
 #include "ui/AccessPolicy.h"
@@ -32,6 +33,7 @@ struct Services {
     RandomSource& random;
     Folders folders;  // data (read) and user (read/write) folders
     SpeechEngine& speech;
+    PortMapper* ports = nullptr;  // asks the home router to forward the host's port
 };
 
 // The one assembly of the program: the main window with the board, the

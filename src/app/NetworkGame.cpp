@@ -6,10 +6,10 @@
 #include "core/Texts.h"
 #include "core/TimingMarks.h"
 #include "opponent/RandomSource.h"
+#include "platform/RouterPortMapper.h"
 #include "platform/TcpHost.h"
 #include "platform/TcpJoin.h"
 #include "platform/TcpLink.h"
-#include "ui/NetEntry.h"
 #include "voice/Announcer.h"
 
 namespace korvel {
@@ -82,6 +82,7 @@ std::pair<std::string, int> SplitAddress(const std::string& address, int port) {
 NetworkGame::NetworkGame(Clock& clock, Settings& settings, Announcer& announcer,
                          RandomSource& random, Game& game, Hooks hooks)
     : localAddresses(LocalAddresses),
+      globalAddresses(GlobalIpv6Addresses),
       m_clock(clock),
       m_settings(settings),
       m_announcer(announcer),
@@ -116,31 +117,40 @@ void NetworkGame::host(const GameSetup& setup, std::optional<std::pair<Board, in
         m_toldVersion = false;
         m_announcer.Clear();
         m_announcer.AddFile("newcode");
-        sayAddress(code);
+        for (const std::string& phrase : SpelledPhrases(code)) {
+            m_announcer.AddFile(phrase);
+        }
         showCode(code);
     };
     m_host->onCaller = [this](std::unique_ptr<TcpLink> link) { takeCaller(std::move(link)); };
 
-    m_waitingText.clear();
+    // The router is asked unless [Net] portmap=0; a missing key reads as "0" too.
+    const bool portmap =
+        !m_settings.HasKey("Net", "portmap") || m_settings.GetIni("Net", "portmap") != "0";
+    HostNotice::Hooks notice;
+    notice.say = [this](const std::vector<std::string>& phrases, bool afresh) {
+        if (afresh) {
+            m_announcer.Clear();
+        }
+        for (const std::string& phrase : phrases) {
+            m_announcer.AddFile(phrase);
+        }
+    };
+    notice.show = [this](const std::string& text) {
+        if (m_hooks.showWaiting) {
+            m_hooks.showWaiting(text);
+        }
+    };
+    m_notice = std::make_unique<HostNotice>(m_clock, portmap ? portMapper : nullptr, notice);
     m_toldVersion = false;
-    m_announcer.Clear();
-    m_announcer.AddFile("netwait");
-    for (const std::string& address : localAddresses()) {
-        m_announcer.AddFile("address");
-        sayAddress(address);
-        m_waitingText += "Адрес: " + address + "\r\n";
-    }
-    m_announcer.AddFile("port");
-    sayAddress(std::to_string(port));
-    m_announcer.AddFile("yourcode");
-    sayAddress(m_door->code());
-    m_waitingText += "Порт: " + std::to_string(port) + "\r\n";
-    showCode(m_door->code());
+    m_notice->start({localAddresses(), globalAddresses(), port, m_door->code()});
+    // What a guest must type, for the scripts that time two programs.
+    TimingMark("waiting code " + m_door->code());
 }
 
 void NetworkGame::showCode(const std::string& code) {
-    if (m_hooks.showWaiting) {
-        m_hooks.showWaiting(m_waitingText + "Код: " + code + "\r\nОжидание соперника.");
+    if (m_notice) {
+        m_notice->setCode(code);
     }
     // What a guest must type, for the scripts that time two programs.
     TimingMark("waiting code " + code);
@@ -254,6 +264,9 @@ void NetworkGame::startPlayer(std::unique_ptr<TcpLink> link, NetSessionSettings 
     m_link = std::make_unique<Link>(std::move(link));
     NetworkPlayer::Hooks hooks;
     hooks.starting = [this] {
+        if (m_notice) {
+            m_notice->gameBegan();
+        }
         if (m_hooks.showBoard) {
             m_hooks.showBoard();
         }
@@ -282,6 +295,7 @@ void NetworkGame::stop() {
     m_player.reset();
     m_link.reset();
     m_join.reset();
+    m_notice.reset();
     if (m_host) {
         m_host->stop();
     }
@@ -296,14 +310,9 @@ bool NetworkGame::joining() const {
     return m_join != nullptr && m_join->isConnecting();
 }
 
-void NetworkGame::sayAddress(const std::string& address) {
-    for (const char c : address) {
-        m_announcer.AddFile(NetEntry::CharPhrase(QLatin1Char(c)));
-    }
-}
-
-// A joining player hears why and stays at the code, to try again. (A host's
-// callers fail on their own: callerFailed.)
+// The host keeps waiting after a caller that failed (a mistyped code, another
+// version): it hears why, and the next caller may be the guest. A joining
+// player hears why and stays at the code, to try again.
 void NetworkGame::failBeforeGame(NetFault fault) {
     // Reports may come from inside the session, the link or the joiner: they
     // are let go once the call that reported has returned.

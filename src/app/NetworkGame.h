@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "core/Clock.h"
+#include "core/PortMapper.h"
 #include "game/Game.h"
+#include "net/HostNotice.h"
 #include "net/NetDoor.h"
 #include "net/NetworkPlayer.h"
 
@@ -76,6 +78,13 @@ class NetworkGame {
     CodeSource* codeSource = nullptr;
     // The callers in their handshake (none once a guest plays).
     std::size_t callerCount() const { return m_callers.size(); }
+    // The machine's addresses as the host says and shows them: the local
+    // network's, and the global IPv6 ones.
+    std::function<std::vector<std::string>()> localAddresses;
+    std::function<std::vector<std::string>()> globalAddresses;
+    // Asks the home router to forward the port while hosting; none: never
+    // asked. [Net] portmap=0 switches it off.
+    PortMapper* portMapper = nullptr;
 
   private:
     class Link;
@@ -90,8 +99,6 @@ class NetworkGame {
     void startPlayer(std::unique_ptr<TcpLink> link, NetSessionSettings settings);
     // A fault before the game began: said (and shown when the player must see it).
     void failBeforeGame(NetFault fault);
-    // The machine's addresses, the port and the code, said digit by digit.
-    void sayAddress(const std::string& address);
 
     Clock& m_clock;
     Settings& m_settings;
@@ -103,6 +110,7 @@ class NetworkGame {
     GameSetup m_setup;
     std::optional<std::pair<Board, int>> m_start;
     std::unique_ptr<TcpHost> m_host;
+    std::unique_ptr<HostNotice> m_notice;
     std::unique_ptr<TcpJoin> m_join;
     std::unique_ptr<Link> m_link;
     std::unique_ptr<NetworkPlayer> m_player;

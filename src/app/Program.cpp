@@ -23,6 +23,7 @@
 #include "opponent/RandomSource.h"
 #include "platform/QtClock.h"
 #include "platform/QtSpeechEngine.h"
+#include "platform/RouterPortMapper.h"
 #include "platform/SdlAudioDevice.h"
 #include "platform/SingleInstanceGuard.h"
 #include "platform/SystemFiles.h"
@@ -175,7 +176,8 @@ int RunProgram(int argc, char** argv) {
     QtClock clock;
     SdlAudioDevice device;
     QtSpeechEngine speech;
-    Assembly program(Services{clock, device, random, folders, speech});
+    RouterPortMapper ports;
+    Assembly program(Services{clock, device, random, folders, speech, &ports});
     // The shutdown may be asked for from inside a wait of a game in progress:
     // once it is done the process ends there, as nothing is left to save.
     program.onShutDown = [&guard] {

@@ -120,7 +120,8 @@ void SetKeyLine(std::vector<std::string>& lines, const std::string& sectionCp,
 
 }  // namespace
 
-std::string GetIni(const fs::path& path, std::string_view section, std::string_view key) {
+std::optional<std::string> FindIni(const fs::path& path, std::string_view section,
+                                   std::string_view key) {
     const std::string sectionCp = Utf8ToCp1251(section);
     const std::string keyCp = Utf8ToCp1251(key);
     bool inSection = false;
@@ -140,7 +141,11 @@ std::string GetIni(const fs::path& path, std::string_view section, std::string_v
             return Cp1251ToUtf8(value);
         }
     }
-    return "0";
+    return std::nullopt;
+}
+
+std::string GetIni(const fs::path& path, std::string_view section, std::string_view key) {
+    return FindIni(path, section, key).value_or("0");
 }
 
 bool WriteIni(const fs::path& path, std::string_view section, std::string_view key,
@@ -231,6 +236,10 @@ bool Settings::exists() const {
 
 std::string Settings::GetIni(std::string_view section, std::string_view key) const {
     return korvel::GetIni(m_path, section, key);
+}
+
+bool Settings::HasKey(std::string_view section, std::string_view key) const {
+    return FindIni(m_path, section, key).has_value();
 }
 
 std::int16_t Settings::GetNumber(std::string_view section, std::string_view key) const {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,9 @@ inline constexpr std::size_t kMaxSettingsBytes = 1024 * 1024;
 
 std::string GetIni(const std::filesystem::path& path, std::string_view section,
                    std::string_view key);
+// The value of a key that is there, none for a missing file, section or key.
+std::optional<std::string> FindIni(const std::filesystem::path& path, std::string_view section,
+                                   std::string_view key);
 
 // CR and LF are removed from `value`. Returns false when the file could not be
 // written (the game goes on with its values in memory).
@@ -43,6 +47,8 @@ class Settings {
     bool exists() const;
 
     std::string GetIni(std::string_view section, std::string_view key) const;
+    // Whether the key is there at all (a missing one reads as "0").
+    bool HasKey(std::string_view section, std::string_view key) const;
     std::int16_t GetNumber(std::string_view section, std::string_view key) const;
     bool SetIni(std::string_view section, std::string_view key, std::string_view value);
     bool SetNumber(std::string_view section, std::string_view key, int value);

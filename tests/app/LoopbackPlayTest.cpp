@@ -239,6 +239,7 @@ std::vector<std::string> PlayLoopbackFlow(const std::string& flow) {
                                               option["start"]));
     }
     host.app->network().localAddresses = [] { return std::vector<std::string>{"192.0.2.10"}; };
+    host.app->network().globalAddresses = [] { return std::vector<std::string>{}; };
     std::istringstream codes(option["code"]);
     for (std::string code; std::getline(codes, code, ',');) {
         guest.codes.push_back(code);

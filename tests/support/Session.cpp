@@ -93,7 +93,7 @@ Session::Session(std::uint32_t seed, const Prepare& prepare)
     StartQt();
     clock.setPump([] { QCoreApplication::processEvents(); });
     speech.onLine = [this](const std::string& line) { device.write(line); };
-    app = std::make_unique<Assembly>(Services{clock, device, random, folders, speech});
+    app = std::make_unique<Assembly>(Services{clock, device, random, folders, speech, &portMapper});
     app->network().codeSource = &codes;
     app->dialogs().observer = [this](const DialogRecord& record) {
         if (record.answer != 0) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "FakeAudioDevice.h"
+#include "FakePortMapper.h"
 #include "FakeSpeech.h"
 #include "FlowScript.h"
 #include "Golden.h"
@@ -62,6 +63,8 @@ class Session : public KeyHand {
     VirtualClock clock;
     TranscriptDevice device;
     FakeSpeech speech;
+    // Never answers unless given a plan; logs nothing unless given onLine.
+    FakePortMapper portMapper{clock};
     SeededRandom random;
     // A host's codes: drawn from `random`, so that each run says the same ones.
     struct SeededCodes : CodeSource {
