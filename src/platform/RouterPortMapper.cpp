@@ -169,9 +169,14 @@ class Router {
   private:
     PortMapAnswer mapIgd() {
         if (!m_hasIgd) {
+            // One search for the gateway device (a version 2 device answers a
+            // search for version 1 too): the library waits the whole time
+            // for each kind searched, one after another.
+            static const char* const kinds[] = {
+                "urn:schemas-upnp-org:device:InternetGatewayDevice:1", nullptr};
             int error = 0;
-            UPNPDev* devices = upnpDiscover(RouterPortMapper::kSearchMs, nullptr, nullptr,
-                                            UPNP_LOCAL_PORT_ANY, 0, 2, &error);
+            UPNPDev* devices = upnpDiscoverDevices(kinds, RouterPortMapper::kSearchMs, nullptr,
+                                                   nullptr, UPNP_LOCAL_PORT_ANY, 0, 2, &error, 0);
             if (devices == nullptr) {
                 return Failed(Outcome::NoRouter, "no UPnP device answered");
             }
