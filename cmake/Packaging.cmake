@@ -44,11 +44,12 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The shared libraries are found by dpkg-shlibdeps; what the program loads
 # by name is listed here: the General MIDI sound font of the music, and the
 # speech daemon with its espeak-ng voices and Qt's plugin for it, which read
-# the rules aloud. SoundTouch, which changes the announcer's speed, is named
-# too, though dpkg-shlibdeps finds it as well.
+# the rules aloud. SoundTouch, which changes the announcer's speed, and the
+# UPnP and NAT-PMP libraries that ask the router for the host's port are named
+# too, though dpkg-shlibdeps finds them as well.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "timgm6mb-soundfont, libsoundtouch1, speech-dispatcher, speech-dispatcher-espeak-ng, qt6-speech-speechd-plugin")
+    "timgm6mb-soundfont, libsoundtouch1, libminiupnpc17, libnatpmp1, speech-dispatcher, speech-dispatcher-espeak-ng, qt6-speech-speechd-plugin")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)

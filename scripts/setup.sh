@@ -2,6 +2,11 @@
 # Installs what Korvel needs to build, run and test on Debian 12.
 # Idempotent: packages already present are not fetched again. Further package
 # names given as arguments are installed the same way.
+#
+# The router test runs Debian's miniupnpd from its own configuration in
+# network namespaces: miniupnpd-nftables is the daemon alone (no service, no
+# questions, nothing started on installing); the package "miniupnpd", which
+# holds the system service and its debconf questions, is not installed.
 set -euo pipefail
 
 PACKAGES=(
@@ -13,6 +18,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev clang-format ccache
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix
+  libminiupnpc-dev libnatpmp-dev
+  miniupnpd-nftables nftables iproute2
   "$@"
 )
 

@@ -10,7 +10,11 @@
 // answers every dialog of both sides, "ipv6" the flow needs ::1,
 // "code=NNNN,NNNN,..." the codes the guest types for its first CODEs (the
 // later ones type the host's), "forge=MS:LINE" the host's link sends LINE
-// ("_" for its spaces) as it is.
+// ("_" for its spaces) as it is, "router=MS:ANSWER" the host's router answers
+// MS after it was asked (ANSWER as FakePortMapper::Parse reads it, "_" for its
+// spaces; without it the router never answers, and what the host asks it is
+// not shown), "close=MS" the host's window is closed by the window manager,
+// "alone" the guest never joins.
 //
 // The connection is real and the time virtual: the two clocks run in lockstep
 // and the sockets are served only between their steps, until nothing is in
@@ -246,6 +250,22 @@ std::vector<std::string> PlayLoopbackFlow(const std::string& flow) {
     }
     host.app->StartUp();
     guest.app->StartUp();
+    if (option.count("router")) {
+        std::string words = option["router"].substr(option["router"].find(':') + 1);
+        std::replace(words.begin(), words.end(), '_', ' ');
+        host.portMapper.plan.push_back({std::stoi(option["router"]), FakePortMapper::Parse(words)});
+        // Also from the end of the program, when the side is only a session.
+        host.portMapper.onLine = [&device = host.device,
+                                  port = std::to_string(host.port)](std::string line) {
+            if (const auto at = line.find(port); at != std::string::npos) {
+                line.replace(at, port.size(), "#####");
+            }
+            device.write(line);
+        };
+    }
+    if (option.count("close")) {
+        host.clock.singleShot(std::stoi(option["close"]), [&host] { host.app->window().close(); });
+    }
     if (option.count("forge")) {  // "MS:LINE", "_" for its spaces
         std::string line = option["forge"].substr(option["forge"].find(':') + 1) + "\n";
         std::replace(line.begin(), line.end(), '_', ' ');
@@ -293,12 +313,14 @@ std::vector<std::string> PlayLoopbackFlow(const std::string& flow) {
             sent[1] = guest.link()->bytesSent();
         }
     }
-    EXPECT_TRUE(connected || option.count("code")) << "the two programs never connected";
+    EXPECT_TRUE(connected || option.count("code") || option.count("alone"))
+        << "the two programs never connected";
     for (Side* side : {&host, &guest}) {
         bool portSaid = false;
         for (std::string& line : side->lines) {
             const std::string what = line.substr(9);
-            portSaid = what == "say port" || (portSaid && what != "say yourcode");
+            portSaid =
+                what == "say port" || (portSaid && what != "say yourcode" && what != "say address");
             if ((portSaid || side->portTimes.count(line.substr(0, 8))) &&
                 std::isdigit(static_cast<unsigned char>(line.back())) && what.size() == 5) {
                 line.back() = '#';
