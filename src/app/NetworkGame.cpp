@@ -188,6 +188,7 @@ void NetworkGame::takeCaller(std::unique_ptr<TcpLink> tcp) {
 }
 
 void NetworkGame::admitted(Caller* caller) {
+    m_notice->gameBegan();  // the router's answer no longer interrupts anything
     m_link = std::move(caller->link);
     m_player = std::move(caller->player);
     // The others hear the host is busy. The guest's own caller goes later:
@@ -264,9 +265,6 @@ void NetworkGame::startPlayer(std::unique_ptr<TcpLink> link, NetSessionSettings 
     m_link = std::make_unique<Link>(std::move(link));
     NetworkPlayer::Hooks hooks;
     hooks.starting = [this] {
-        if (m_notice) {
-            m_notice->gameBegan();
-        }
         if (m_hooks.showBoard) {
             m_hooks.showBoard();
         }

@@ -117,7 +117,6 @@ class NetworkGame {
     SystemCodeSource m_systemCodes;
     std::unique_ptr<NetDoor> m_door;
     std::vector<std::unique_ptr<Caller>> m_callers;
-    std::string m_waitingText;   // the addresses and the port, as shown
     bool m_toldVersion = false;  // another version was told for this code
     std::shared_ptr<char> m_life = std::make_shared<char>();  // for reports let go later
 };
