@@ -72,8 +72,6 @@ class NetworkGame {
     static constexpr std::size_t kMostCallers = 64;
     static constexpr int kCallerLimitMs = 5000;
 
-    // The machine's addresses as the host says and shows them.
-    std::function<std::vector<std::string>()> localAddresses;
     // Where the host's codes come from: the system's random source unless a test gives its own.
     CodeSource* codeSource = nullptr;
     // The callers in their handshake (none once a guest plays).

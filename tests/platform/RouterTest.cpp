@@ -60,9 +60,9 @@ struct HostSide : NetLink, NetListener {
     void send(const std::string& bytes) override { tcp->send(bytes); }
     void close() override { tcp->close(); }
     void connected(const SetupMessage&, const std::string& peer) override { guest = peer; }
-    void moveReceived(int, int) override {}
-    void passReceived() override {}
-    void timeOutReceived() override {}
+    void moveReceived(int, int, int) override {}
+    void passReceived(int) override {}
+    void timeOutReceived(int) override {}
     void quitReceived() override {}
     void stageReceived(int) override {}
     void failed(NetFault) override {}
@@ -118,10 +118,13 @@ TEST_P(RealRouter, ForwardsWhileHostingAndForgetsAfter) {
         TcpHost host(clock);
         ASSERT_TRUE(host.listen(7717)) << host.errorText();
         HostSide side;
-        host.onGuest = [&](std::unique_ptr<TcpLink> link) {
+        host.onCaller = [&](std::unique_ptr<TcpLink> link) {
             side.tcp = std::move(link);
-            side.session = std::make_unique<NetSession>(
-                clock, side, side, NetSessionSettings{NetRole::Host, "4321", "Хозяин", {}});
+            NetSessionSettings settings;
+            settings.role = NetRole::Host;
+            settings.code = "4321";
+            settings.playerName = "Хозяин";
+            side.session = std::make_unique<NetSession>(clock, side, side, settings);
             side.tcp->onBytes = [&](const std::string& bytes) { side.session->received(bytes); };
             side.session->start();
         };
