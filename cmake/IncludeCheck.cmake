@@ -26,7 +26,7 @@ foreach(source IN LISTS sources)
   endif()
   # No wait in place: only the clock runs events, only main runs the event loop.
   if(NOT source MATCHES "^(platform/QtClock\\.(h|cpp)|app/main\\.cpp)$")
-    file(STRINGS "${SOURCE_DIR}/src/${source}" waits REGEX "waitUntil|processEvents|exec\\(\\)")
+    file(STRINGS "${SOURCE_DIR}/src/${source}" waits REGEX "(waitUntil|processEvents)[ \t]*\\(|exec[ \t]*\\([ \t]*\\)")
     foreach(line IN LISTS waits)
       list(APPEND faults "${source}: waits in place, in an event loop of its own (${line})")
     endforeach()
