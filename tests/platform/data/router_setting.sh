@@ -1,21 +1,38 @@
-# The real-router test's setting (RouterTest.cpp): namespaces $N"home",
-# $N"router" and $N"internet", two links, nftables with masquerading and
-# miniupnpd's chains on the router, and miniupnpd from $F/router.conf, its
-# log in $F/router.log. Says "ready" once miniupnpd listens (five seconds at most).
+# The real-router test's setting (RouterTest.cpp), without mounts or names in
+# /var/run/netns: each namespace is held by a process of its own that ends by
+# itself within ten minutes, so nothing outlives a test that dies.
+#   make: prints the holders "home router internet", then links them (the home
+#         network 192.168.77.0/24, the outside 203.0.114.0/24), with nftables'
+#         masquerading and miniupnpd's empty chains on the router.
+#   router CONF LOG HOLDER: runs miniupnpd on the router (HOLDER) in the foreground with CONF;
+#         says "ready" once it listens (twenty seconds at most).
 set -e
-h=${N}home r=${N}router i=${N}internet
-for n in $h $r $i; do ip netns add $n; ip -n $n link set lo up; done
-ip link add ${N}a netns $h type veth peer name lan netns $r
-ip link add ${N}b netns $i type veth peer name wan netns $r
-ip -n $h addr add 192.168.77.2/24 dev ${N}a
-ip -n $r addr add 192.168.77.1/24 dev lan
-ip -n $r addr add 203.0.114.1/24 dev wan
-ip -n $i addr add 203.0.114.50/24 dev ${N}b
-ip -n $h link set ${N}a up; ip -n $r link set lan up; ip -n $r link set wan up
-ip -n $i link set ${N}b up
-ip -n $h route add default via 192.168.77.1
-ip netns exec $r sysctl -qw net.ipv4.ip_forward=1
-ip netns exec $r nft -f - <<'RULES'
+inside() { local holder=$1; shift; nsenter --net=/proc/$holder/ns/net "$@"; }
+hold() {
+  unshare --net sleep 600 </dev/null >/dev/null 2>&1 &
+  local holder=$! own; own=$(readlink /proc/self/ns/net)
+  for try in $(seq 200); do
+    [ "$(readlink /proc/$holder/ns/net)" != "$own" ] && { echo $holder; return; }
+    sleep 0.1
+  done
+  exit 1
+}
+case $1 in
+make)
+  h=$(hold) r=$(hold) i=$(hold)
+  echo $h $r $i
+  for n in $h $r $i; do inside $n ip link set lo up; done
+  ip link add home0 netns $h type veth peer name lan netns $r
+  ip link add guest0 netns $i type veth peer name wan netns $r
+  inside $h ip addr add 192.168.77.2/24 dev home0
+  inside $r ip addr add 192.168.77.1/24 dev lan
+  inside $r ip addr add 203.0.114.1/24 dev wan
+  inside $i ip addr add 203.0.114.50/24 dev guest0
+  inside $h ip link set home0 up; inside $r ip link set lan up; inside $r ip link set wan up
+  inside $i ip link set guest0 up
+  inside $h ip route add default via 192.168.77.1
+  inside $r sysctl -qw net.ipv4.ip_forward=1
+  inside $r nft -f - <<'RULES'
 table inet korvel {
   chain forward { type filter hook forward priority 0; policy accept; jump forward_miniupnpd; }
   chain forward_miniupnpd { }
@@ -26,12 +43,17 @@ table inet korvel {
   chain postrouting_miniupnpd { }
 }
 RULES
-ip netns exec $r /usr/sbin/miniupnpd -f "$F/router.conf" -d -P "$F/router.pid" > "$F/router.log" 2>&1 &
-for try in $(seq 50); do
-  if { ! grep -q enable_upnp=yes "$F/router.conf" || grep -q "HTTP listening" "$F/router.log"; } &&
-     { ! grep -q enable_natpmp=yes "$F/router.conf" || grep -q "Listening for NAT-PMP" "$F/router.log"; }; then
-    echo ready; exit 0
-  fi
-  sleep 0.1
-done
-cat "$F/router.log"
+  ;;
+router)
+  conf=$2 log=$3 r=$4
+  inside $r timeout 300 /usr/sbin/miniupnpd -f "$conf" -d -P "$conf.pid" > "$log" 2>&1 &
+  for try in $(seq 200); do
+    if { ! grep -q enable_upnp=yes "$conf" || grep -q "HTTP listening" "$log"; } &&
+       { ! grep -q enable_natpmp=yes "$conf" || grep -q "Listening for NAT-PMP" "$log"; }; then
+      echo ready; exit 0
+    fi
+    sleep 0.1
+  done
+  cat "$log"
+  ;;
+esac
