@@ -1,8 +1,9 @@
 cmake_minimum_required(VERSION 3.25)
 # Fails when a source under src/ includes from a folder its floor may not use,
-# or when a floor below the platform includes anything but the standard
-# library (no Qt, SDL or operating-system header). Run by the suite's
-# include_check test: cmake -DSOURCE_DIR=... -P IncludeCheck.cmake
+# when a floor below the platform includes anything but the standard library
+# (no Qt, SDL or operating-system header), or when anything but the clock and
+# main runs an event loop (waitUntil, processEvents, exec()). Run by the
+# suite's include_check test: cmake -DSOURCE_DIR=... -P IncludeCheck.cmake
 set(uses_core "")
 set(uses_rules core)
 set(uses_records rules core)
@@ -22,6 +23,13 @@ foreach(source IN LISTS sources)
   if(NOT floor MATCHES "^(core|rules|records|opponent|voice|game|net|platform|ui|app)$")
     list(APPEND faults "${source}: the folder ${floor} is not a known floor")
     continue()
+  endif()
+  # No wait in place: only the clock runs events, only main runs the event loop.
+  if(NOT source MATCHES "^(platform/QtClock\\.(h|cpp)|app/main\\.cpp)$")
+    file(STRINGS "${SOURCE_DIR}/src/${source}" waits REGEX "(waitUntil|processEvents)[ \t]*\\(|exec[ \t]*\\([ \t]*\\)")
+    foreach(line IN LISTS waits)
+      list(APPEND faults "${source}: waits in place, in an event loop of its own (${line})")
+    endforeach()
   endif()
   file(STRINGS "${SOURCE_DIR}/src/${source}" lines REGEX "^[ \t]*#[ \t]*include")
   foreach(line IN LISTS lines)

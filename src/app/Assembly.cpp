@@ -122,6 +122,9 @@ bool Assembly::VoiceFound() {
 }
 
 void Assembly::GameChoice(int choice) {
+    if (choice == 3 || choice == 4) {
+        m_network->stop();  // another game: no network game is awaited any more
+    }
     if (choice == 3) {
         LoadGame();
         return;
@@ -185,6 +188,8 @@ NetworkGame::Hooks Assembly::NetworkHooks() {
                QStringLiteral("Игра по сети"), 33);
     };
     hooks.backToPage = [this] { m_menu->endWaiting(); };
+    // The host's notice, or the code field of the join.
+    hooks.awaited = [this] { return m_menu->isVisible() && m_menu->page() >= 6; };
     return hooks;
 }
 

@@ -273,9 +273,19 @@ void NetworkGame::startPlayer(std::unique_ptr<TcpLink> link, NetSessionSettings 
     m_player = std::make_unique<NetworkPlayer>(m_clock, m_game, *m_link, std::move(settings),
                                                m_start, std::move(hooks));
     m_link->tcp().onBytes = [this](const std::string& bytes) {
-        if (m_player) {
-            m_player->session().received(bytes);
+        if (!m_player) {
+            return;
         }
+        // A game starts only while the menu waits for it: one left behind ends unheard.
+        if (!m_player->playing() && m_hooks.awaited && !m_hooks.awaited()) {
+            m_clock.singleShot(0, [this, link = m_link.get(), alive = std::weak_ptr<char>(m_life)] {
+                if (!alive.expired() && m_link.get() == link) {
+                    stop();
+                }
+            });
+            return;
+        }
+        m_player->session().received(bytes);
     };
     m_link->tcp().onClosed = [this] {
         if (m_player) {

@@ -46,6 +46,8 @@ class NetworkGame {
         std::function<void()> backToPage;
         // A fault the player must see as well as hear: its phrase and its text.
         std::function<void(const std::string& phrase, const std::string& text)> tell;
+        // Whether the menu still waits for this game; none: always.
+        std::function<bool()> awaited;
     };
 
     NetworkGame(Clock& clock, Settings& settings, Announcer& announcer, RandomSource& random,

@@ -8,7 +8,6 @@
 #include <QCursor>
 #include <QMessageBox>
 #include <QSocketNotifier>
-#include <QTimer>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -88,30 +87,37 @@ std::unique_ptr<QSocketNotifier> WatchSignals(QObject* context,
     return notifier;
 }
 
-// A box that stops the start, closed by the player or by a signal.
-void ShowRefusal(const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok);
-    const auto watch = WatchSignals(&box, [&box] { box.reject(); });
-    box.exec();
-}
+// What stops the start: a box over nothing, closed by the player or by a
+// signal, after which the event loop ends with status 1. A second copy is
+// refused aloud as well, through a sound device of the refusal's own.
+struct Refusal {
+    std::unique_ptr<QMessageBox> box;
+    std::unique_ptr<QSocketNotifier> signalWatch;
+    SdlAudioDevice device;
+
+    void show(const QString& title, const QString& text) {
+        box = std::make_unique<QMessageBox>(QMessageBox::Critical, title, text, QMessageBox::Ok);
+        signalWatch = WatchSignals(box.get(), [this] { box->reject(); });
+        QObject::connect(box.get(), &QDialog::finished, box.get(),
+                         [] { QCoreApplication::exit(1); });
+        box->open();
+    }
+};
 
 // The refusal of a second copy, said as well as shown: a player without a
 // screen reader hears why nothing else happened.
-void RefuseSecondCopy(const std::filesystem::path& dataFolder) {
+void RefuseSecondCopy(Refusal& refusal, const std::filesystem::path& dataFolder) {
     std::fprintf(stderr, "korvel: another copy is already running\n");
-    SdlAudioDevice device;
-    AudioDevice::Handle phrase = 0;
-    if (device.open()) {
-        phrase = device.openPlayer(dataFolder / "Speaks" / "running.mp3");
-        device.startPlayer(phrase);
+    if (refusal.device.open()) {
+        refusal.device.startPlayer(
+            refusal.device.openPlayer(dataFolder / "Speaks" / "running.mp3"));
     }
-    ShowRefusal(QStringLiteral("Ошибка пользователя!"),
-                QStringLiteral("Ты чо делаешь?\r\nИгра \"корвел\" уже запущена!"));
-    device.close();
+    refusal.show(QStringLiteral("Ошибка пользователя!"),
+                 QStringLiteral("Ты чо делаешь?\r\nИгра \"корвел\" уже запущена!"));
 }
 
 // The user folder, made when missing: false when the start must stop there.
-bool UserFolderUsable(const Folders& folders) {
+bool UserFolderUsable(Refusal& refusal, const Folders& folders) {
     switch (MakeUserFolder(folders)) {
         case UserFolderState::NotMade:
             std::fprintf(stderr,
@@ -126,10 +132,10 @@ bool UserFolderUsable(const Folders& folders) {
                          "korvel: %s belongs to another user or others may write in it; "
                          "set HOME to a folder of your own\n",
                          folders.user.c_str());
-            ShowRefusal(QStringLiteral("Ошибка!"),
-                        QStringLiteral("Папка %1 чужая или открыта для записи другим.\r\n"
-                                       "Игра не запущена: задайте свою домашнюю папку (HOME).")
-                            .arg(QString::fromStdString(folders.user.string())));
+            refusal.show(QStringLiteral("Ошибка!"),
+                         QStringLiteral("Папка %1 чужая или открыта для записи другим.\r\n"
+                                        "Игра не запущена: задайте свою домашнюю папку (HOME).")
+                             .arg(QString::fromStdString(folders.user.string())));
             return false;
         case UserFolderState::Ready:
             break;
@@ -138,10 +144,10 @@ bool UserFolderUsable(const Folders& folders) {
 }
 
 // One copy at a time: false, after the player has been told, when another runs.
-bool MayRun(SingleInstanceGuard& guard, const Folders& folders) {
+bool MayRun(Refusal& refusal, SingleInstanceGuard& guard, const Folders& folders) {
     switch (guard.tryAcquire()) {
         case SingleInstanceGuard::Result::AlreadyRunning:
-            RefuseSecondCopy(folders.data);
+            RefuseSecondCopy(refusal, folders.data);
             return false;
         case SingleInstanceGuard::Result::Unavailable:
             std::fprintf(stderr,
@@ -154,34 +160,59 @@ bool MayRun(SingleInstanceGuard& guard, const Folders& folders) {
     return true;
 }
 
-}  // namespace
-
-int RunProgram(int argc, char** argv) {
-    QApplication app(argc, argv);
-    app.setApplicationName(
-        QString::fromUtf8(kProgramTitle.data(), static_cast<int>(kProgramTitle.size())));
-    const std::filesystem::path executable = QCoreApplication::applicationFilePath().toStdString();
-    const Folders folders = ChooseFolders(LookUpFolderFacts(AppFolder(executable)));
-    InstallSignalHandlers();
-    if (!UserFolderUsable(folders)) {
-        return 1;
-    }
-    SingleInstanceGuard guard;
-    if (!MayRun(guard, folders)) {
-        return 1;
-    }
+// The running program's services and its assembly.
+struct Running {
+    explicit Running(const Folders& folders)
+        : random(SystemTickCount()),
+          program(Services{clock, device, random, folders, speech, &ports}) {}
 
     // The program's one random generator, seeded from the system tick count.
-    SeededRandom random(SystemTickCount());
+    SeededRandom random;
     QtClock clock;
     SdlAudioDevice device;
     QtSpeechEngine speech;
     RouterPortMapper ports;
-    Assembly program(Services{clock, device, random, folders, speech, &ports});
-    // The shutdown may be asked for from inside a wait of a game in progress:
+    Assembly program;
+    std::unique_ptr<QSocketNotifier> signalWatch;
+};
+
+}  // namespace
+
+struct Program::Parts {
+    Folders folders;
+    SingleInstanceGuard guard;
+    std::unique_ptr<Refusal> refusal;
+    std::unique_ptr<Running> running;
+};
+
+Program::Program() : m_parts(std::make_unique<Parts>()) {
+    QCoreApplication::setApplicationName(
+        QString::fromUtf8(kProgramTitle.data(), static_cast<int>(kProgramTitle.size())));
+}
+
+Program::~Program() {
+    m_parts->running.reset();
+    m_parts->refusal.reset();
+    m_parts->guard.release();
+}
+
+void Program::start() {
+    Parts& p = *m_parts;
+    const std::filesystem::path executable = QCoreApplication::applicationFilePath().toStdString();
+    p.folders = ChooseFolders(LookUpFolderFacts(AppFolder(executable)));
+    InstallSignalHandlers();
+    p.refusal = std::make_unique<Refusal>();
+    if (!UserFolderUsable(*p.refusal, p.folders) || !MayRun(*p.refusal, p.guard, p.folders)) {
+        return;
+    }
+    p.refusal.reset();
+
+    p.running = std::make_unique<Running>(p.folders);
+    Assembly& program = p.running->program;
+    // The shutdown may be asked for from inside a step of a game in progress:
     // once it is done the process ends there, as nothing is left to save.
-    program.onShutDown = [&guard] {
-        guard.release();
+    program.onShutDown = [&p] {
+        p.guard.release();
         // Only our own streams: a library may hold the lock of one of its own
         // (the speech service's socket is read on another thread).
         std::fflush(stdout);
@@ -189,7 +220,8 @@ int RunProgram(int argc, char** argv) {
         std::_Exit(0);
     };
     // A signal must end the program within a second: the farewell is cut short.
-    const auto signalWatch = WatchSignals(&app, [&program] { program.Shutdown(500); });
+    p.running->signalWatch =
+        WatchSignals(QCoreApplication::instance(), [&program] { program.Shutdown(500); });
 
     program.window().show();
     if (!program.StartUp()) {
@@ -197,15 +229,11 @@ int RunProgram(int argc, char** argv) {
         // answered why, or a signal or the window manager asked.
         program.onShutDown = [] { QCoreApplication::exit(1); };
         program.onStartRefused = [] { QCoreApplication::exit(1); };
-        return app.exec();
+        return;
     }
     QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
-    program.HandleReadMeStep(HandleReadMe(folders.user, FileDateText(executable)),
+    program.HandleReadMeStep(HandleReadMe(p.folders.user, FileDateText(executable)),
                              [&program] { program.ShowMenu(true); });
-
-    const int code = app.exec();
-    guard.release();
-    return code;
 }
 
 }  // namespace korvel

@@ -9,8 +9,8 @@ namespace korvel {
 // through it, so that tests can run whole games in virtual time.
 //
 // Times are milliseconds. The real clock (QtClock) is Qt's event loop and
-// timers; the virtual clock of the tests advances time only when the program
-// sleeps or waits, firing due timers in order.
+// timers; the virtual clock of the tests advances time only when the test
+// lets it (or the program sleeps), firing due timers in order.
 class Clock {
   public:
     using TimerId = int;
@@ -21,19 +21,10 @@ class Clock {
     // Milliseconds since an arbitrary start; 64-bit, so it never wraps.
     virtual std::int64_t tickCount() const = 0;
 
-    // A fixed pause. In the program it does not let window events run.
+    // A fixed pause that lets nothing else run: only the way out pauses so,
+    // boundedly, for its farewell. Everything else is awaited on the event
+    // loop (resumeAfter, resumeWhen), never waited for in place.
     virtual void sleep(int ms) = 0;
-
-    // Lets pending window events (key presses, due timers) run once.
-    virtual void processEvents() = 0;
-
-    // Waits `ms` milliseconds while letting window events run.
-    virtual void waitFor(int ms) = 0;
-
-    // Lets window events run until `done` returns true. Returns false when
-    // `timeoutMs` (if not negative) passed first, or when the virtual clock
-    // finds that nothing could ever make `done` true.
-    virtual bool waitUntil(const std::function<bool()>& done, std::int64_t timeoutMs = -1) = 0;
 
     // A repeating window timer; the callback runs on the window thread every
     // `intervalMs` until stopTimer. Returns a non-zero id.
@@ -49,7 +40,10 @@ class Clock {
     virtual TimerId resumeAfter(int delayMs, Callback callback) = 0;
     // The continuation of a wait for a condition: runs `callback` once `done`
     // holds, looked at once the timers due now have run and again whenever
-    // something may have changed it. stopTimer cancels it.
+    // something may have changed it. A condition found to hold is looked at
+    // once more just before the wait goes on, after what was already pending
+    // has run: when it no longer holds, the wait goes on waiting. stopTimer
+    // cancels it.
     virtual TimerId resumeWhen(std::function<bool()> done, Callback callback) = 0;
 };
 

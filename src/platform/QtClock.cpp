@@ -42,10 +42,6 @@ void QtClock::sleep(int ms) {
     }
 }
 
-void QtClock::processEvents() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
 // The waits sleep in the event loop until an event comes: a key, a window
 // timer (the announcer's tick among them), the end of the wait. What other
 // threads change without an event of ours (a sound that ends on the audio
@@ -149,23 +145,30 @@ Clock::TimerId QtClock::resumeWhen(std::function<bool()> done, Callback callback
 }
 
 void QtClock::lookAtWatches() {
-    for (auto it = m_watches.begin(); it != m_watches.end();) {
-        if (it->second.due || !it->second.done()) {
-            ++it;
+    for (auto& [id, watch] : m_watches) {
+        if (watch.due || !watch.done()) {
             continue;
         }
-        it->second.due = true;
-        const TimerId id = it->first;
-        QTimer::singleShot(0, &m_context, [this, id] {
-            auto watch = m_watches.find(id);
-            if (watch != m_watches.end()) {
-                const Callback callback = std::move(watch->second.callback);
-                m_watches.erase(watch);
-                callback();
-            }
-        });
-        ++it;
+        watch.due = true;
+        QTimer::singleShot(0, &m_context, [this, id = id] { resumeIfStillDone(id); });
     }
+}
+
+// What ran since the condition was looked at (a key, a socket's bytes) may
+// have undone it: the wait goes on only when it still holds, and otherwise
+// is looked at again as before.
+void QtClock::resumeIfStillDone(TimerId id) {
+    const auto watch = m_watches.find(id);
+    if (watch == m_watches.end()) {
+        return;
+    }
+    if (!watch->second.done()) {
+        watch->second.due = false;
+        return;
+    }
+    const Callback callback = std::move(watch->second.callback);
+    m_watches.erase(watch);
+    callback();
 }
 
 bool QtClock::timerActive(TimerId id) const {

@@ -17,9 +17,6 @@ class QtClock : public Clock {
 
     std::int64_t tickCount() const override;
     void sleep(int ms) override;
-    void processEvents() override;
-    void waitFor(int ms) override;
-    bool waitUntil(const std::function<bool()>& done, std::int64_t timeoutMs = -1) override;
     TimerId startTimer(int intervalMs, Callback callback) override;
     void stopTimer(TimerId id) override;
     bool timerActive(TimerId id) const override;
@@ -27,13 +24,20 @@ class QtClock : public Clock {
     TimerId resumeAfter(int delayMs, Callback callback) override;
     TimerId resumeWhen(std::function<bool()> done, Callback callback) override;
 
+    // For the tests that drive real sockets and sounds, never for the
+    // program: lets Qt's events run for `ms`, or until `done` holds (false
+    // when `timeoutMs`, if not negative, passed first).
+    void waitFor(int ms);
+    bool waitUntil(const std::function<bool()>& done, std::int64_t timeoutMs = -1);
+
   private:
     struct Watch {
         std::function<bool()> done;
         Callback callback;
-        bool due = false;  // holds; its callback is on its way
+        bool due = false;  // held when looked at; looked at again just before it goes on
     };
     void lookAtWatches();
+    void resumeIfStillDone(TimerId id);
 
     QObject m_context;
     std::map<TimerId, Watch> m_watches;

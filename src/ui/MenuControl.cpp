@@ -151,6 +151,7 @@ void MenuControl::Init(Announcer& mm) {
 }
 
 void MenuControl::UnInit() {
+    endTitle();
     m_mm = nullptr;
     m_entry->attach(nullptr, nullptr);
     ReleaseEffect(m_not);
@@ -173,18 +174,24 @@ void MenuControl::ShowAndListen() {
 }
 
 void MenuControl::listTakesKeyboard() {
+    endTitle();
     m_list->setFocus();
     if (m_mm == nullptr) {
         return;
     }
     m_mm->AddFile(std::string(kPrefixes[m_page - 1]) + "0");
-    const int before = m_list->currentRow();
-    m_clock.waitUntil([this] { return m_mm == nullptr || m_mm->Count() == 0; });
-    // An item the player chose while the title was said stays chosen;
-    // otherwise the stored choice is chosen and named, even when it already was.
+    m_titleWait = m_clock.resumeWhen([this] { return m_mm == nullptr || m_mm->Count() == 0; },
+                                     [this] {
+                                         m_titleWait = 0;
+                                         titleSaid();
+                                     });
+}
+
+// The stored choice is chosen and named, even when it already was.
+void MenuControl::titleSaid() {
     const std::array<std::int16_t, 4> stored = {opponent, gameType, level, m_netItem};
     const int position = stored[m_page - 1];
-    if (m_list->currentRow() != before || position < 1 || position > m_list->count()) {
+    if (position < 1 || position > m_list->count()) {
         return;
     }
     if (m_list->currentRow() == position - 1) {
@@ -194,10 +201,22 @@ void MenuControl::listTakesKeyboard() {
     }
 }
 
+void MenuControl::endTitle() {
+    m_clock.stopTimer(std::exchange(m_titleWait, 0));
+}
+
+void MenuControl::hideEvent(QHideEvent* event) {
+    if (!event->spontaneous()) {  // not merely the window minimized
+        endTitle();
+    }
+    QWidget::hideEvent(event);
+}
+
 void MenuControl::itemSelected(int row) {
     if (m_filling || row < 0) {
         return;
     }
+    endTitle();  // an item the player chose while the title was said stays chosen
     playItem(row + 1);
 }
 
@@ -226,6 +245,7 @@ void MenuControl::enterPressed() {
     if (n < 1 || m_mm == nullptr) {
         return;
     }
+    endTitle();
     if (m_page == 1) {
         switch (n) {
             case 1:
@@ -335,6 +355,7 @@ void MenuControl::hostChosen() {
 }
 
 void MenuControl::openEntry(NetEntry::Mode mode, const QString& text) {
+    endTitle();
     m_list->setFocusPolicy(Qt::NoFocus);
     m_entry->open(mode, text);
 }
@@ -360,10 +381,10 @@ void MenuControl::entryStep(NetEntry::Mode mode, NetEntry::Step step) {
             closeEntry();
             return toPage(4);
         case NetEntry::Mode::Code:
+            if (onChoice) {  // a join still connecting is not wanted once the code is left
+                onChoice(done ? 7 : 8);
+            }
             if (done) {
-                if (onChoice) {
-                    onChoice(7);
-                }
                 return;
             }
             return openEntry(NetEntry::Mode::Address);

@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/Clock.h"
 #include "ui/NetEntry.h"
 #include "voice/SoundEffects.h"
 
 namespace korvel {
 
-class Clock;
 class Announcer;
 
 // The spoken menu: four pages of a list (main page, game type, the
@@ -21,7 +21,8 @@ class Announcer;
 // host's waiting notice. It keeps the player's choices and hands a choice code
 // to `onChoice`: 3 load, 4 start, 5 exit, 6 host a network game of `gameType`
 // and `minutes`, 7 join `hostAddress()` with `joinCode()`, 8 stop waiting for a
-// player. It starts nothing itself. The announcer is borrowed from Init to
+// player or for the host joined (the notice or the code field left). It starts
+// nothing itself. The announcer is borrowed from Init to
 // UnInit; the refusal effect is owned for that time.
 class MenuControl : public QWidget {
   public:
@@ -67,6 +68,11 @@ class MenuControl : public QWidget {
     class KeyPrompt;
 
     void fillPage();
+    // Once the page's title has been said: the stored choice is selected and named.
+    void titleSaid();
+    // The page is left, or the player chose meanwhile: the title's wait ends.
+    void endTitle();
+    void hideEvent(QHideEvent* event) override;
     void itemSelected(int row);
     void playItem(int position);
     void enterPressed();
@@ -84,6 +90,7 @@ class MenuControl : public QWidget {
     std::filesystem::path m_programFolder;
     Announcer* m_mm = nullptr;
     EffectBuffer m_not;
+    Clock::TimerId m_titleWait = 0;  // the wait for the page's title to be said
     std::int16_t m_page = 1;
     bool m_filling = false;
     bool m_hosting = false;      // the game type is chosen for a network game

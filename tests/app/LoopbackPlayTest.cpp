@@ -14,7 +14,7 @@
 // MS after it was asked (ANSWER as FakePortMapper::Parse reads it, "_" for its
 // spaces; without it the router never answers, and what the host asks it is
 // not shown), "close=MS" the host's window is closed by the window manager,
-// "alone" the guest never joins.
+// "alone" the two never play (the guest never joins, or leaves first).
 //
 // The connection is real and the time virtual: the two clocks run in lockstep
 // and the sockets are served only between their steps, until nothing is in

@@ -26,30 +26,45 @@ Clock::TimerId VirtualClock::resumeAfter(int delayMs, Callback callback) {
 }
 
 Clock::TimerId VirtualClock::resumeWhen(std::function<bool()> done, Callback callback) {
-    // First looked at after the timers due now, as a wait that lets them run first.
     const TimerId id = m_nextId++;
-    m_timers[id] = Timer{m_now, 0,
-                         [this, id, done = std::move(done), callback = std::move(callback)] {
-                             if (done()) {
-                                 callback();
-                             } else {
-                                 m_watches[id] = Watch{done, callback};
-                             }
-                         },
-                         m_nextOrder++, true};
+    m_watches[id] = Watch{std::move(done), std::move(callback)};
+    after([this, id] { lookAt(id); });
     return id;
 }
 
+void VirtualClock::after(Callback callback) {
+    m_timers[m_nextId++] = Timer{m_now, 0, std::move(callback), m_nextOrder++, true};
+}
+
+void VirtualClock::lookAt(TimerId id) {
+    const auto watch = m_watches.find(id);
+    if (watch != m_watches.end() && !watch->second.due && watch->second.done()) {
+        watch->second.due = true;
+        after([this, id] { resumeIfStillDone(id); });
+    }
+}
+
+void VirtualClock::resumeIfStillDone(TimerId id) {
+    const auto watch = m_watches.find(id);
+    if (watch == m_watches.end()) {
+        return;
+    }
+    if (!watch->second.done()) {
+        watch->second.due = false;
+        return;
+    }
+    const Callback callback = std::move(watch->second.callback);
+    m_watches.erase(watch);
+    callback();
+}
+
 void VirtualClock::checkWatches() {
-    for (auto it = m_watches.begin(); it != m_watches.end();) {
-        if (!it->second.done()) {
-            ++it;
-            continue;
-        }
-        const Callback callback = std::move(it->second.callback);
-        m_watches.erase(it);
-        callback();
-        it = m_watches.begin();  // the callback may have started or ended others
+    std::vector<TimerId> ids;
+    for (const auto& [id, watch] : m_watches) {
+        ids.push_back(id);
+    }
+    for (const TimerId id : ids) {
+        lookAt(id);
     }
 }
 

@@ -16,9 +16,6 @@ class VirtualClock : public Clock {
   public:
     std::int64_t tickCount() const override { return m_now; }
     void sleep(int ms) override { advance(ms); }
-    void processEvents() override;
-    void waitFor(int ms) override { advance(ms); }
-    bool waitUntil(const std::function<bool()>& done, std::int64_t timeoutMs = -1) override;
     TimerId startTimer(int intervalMs, Callback callback) override;
     void stopTimer(TimerId id) override;
     bool timerActive(TimerId id) const override;
@@ -28,6 +25,12 @@ class VirtualClock : public Clock {
 
     // Moves time forward by `ms`, firing every timer that falls due on the way.
     void advance(std::int64_t ms);
+    void waitFor(int ms) { advance(ms); }
+    // Fires what is due now, without moving time.
+    void processEvents();
+    // Moves time on until `done` holds; false when `timeoutMs` (if not
+    // negative) passed first, or when nothing could ever make `done` true.
+    bool waitUntil(const std::function<bool()>& done, std::int64_t timeoutMs = -1);
     // Runs before every fired timer and whenever the program lets events run:
     // the tests of window code pass Qt's own event processing here, so that
     // focus changes and posted events happen as they would between real ticks.
@@ -48,9 +51,14 @@ class VirtualClock : public Clock {
     struct Watch {
         std::function<bool()> done;
         Callback callback;
+        bool due = false;  // held when looked at; looked at again just before it goes on
     };
-    // Runs the continuations whose condition now holds.
+    // Looks at the waits, as the program's clock does when its loop falls
+    // idle: each that holds goes on after the timers due now, if it still holds then.
     void checkWatches();
+    void lookAt(TimerId id);
+    void resumeIfStillDone(TimerId id);
+    void after(Callback callback);  // once the timers due now have run
     // Fires the earliest timer due at or before `limit`; false when none is.
     bool fireNext(std::int64_t limit);
 
