@@ -29,7 +29,7 @@ Assembly::Assembly(const Services& services)
       m_access(AccessPolicy::OrdinaryTreeWanted(m_settings)),
       m_dialogs(services.clock, services.folders),
       m_speech(services.speech, m_settings),
-      m_mm(std::make_unique<Announcer>(services.clock, m_settings, services.device)),
+      m_announcer(std::make_unique<Announcer>(services.clock, m_settings, services.device)),
       m_window(std::make_unique<MainWindow>()) {
     m_board = new BoardControl(services.clock, m_settings, services.random, m_dialogs,
                                services.folders, m_window.get());
@@ -44,8 +44,8 @@ Assembly::Assembly(const Services& services)
                  (MainWindow::kInnerHeight - m_menu->height()) / 2);
     m_menu->hide();
     m_menu->onChoice = [this](int choice) { GameChoice(choice); };
-    m_network = std::make_unique<NetworkGame>(services.clock, m_settings, *m_mm, services.random,
-                                              game(), NetworkHooks());
+    m_network = std::make_unique<NetworkGame>(services.clock, m_settings, *m_announcer,
+                                              services.random, game(), NetworkHooks());
     m_network->portMapper = services.ports;
     m_window->setCloseHandler([this] { Shutdown(); });
     m_dialogs.setMainWindow(m_window.get());
@@ -68,18 +68,18 @@ bool Assembly::StartUp() {
         return false;
     }
     EnsureSettingsFile(m_settings);
-    m_mm->Init(20);
-    m_mm->setPhraseFolder((m_services.folders.data / "Speaks").string());
+    m_announcer->Init(20);
+    m_announcer->setPhraseFolder((m_services.folders.data / "Speaks").string());
     if (!VoiceFound()) {
         SayWhyAndStop(
             "Не найдены записи голоса игры. Переустановите игру. Программа будет закрыта.",
             QStringLiteral("Не найдены записи голоса игры в папке:\r\n%1\r\n"
                            "Переустановите игру. Программа будет закрыта.")
-                .arg(QString::fromStdString(m_mm->Folder())));
+                .arg(QString::fromStdString(m_announcer->Folder())));
         return false;
     }
-    game().attach(*m_mm);
-    m_menu->Init(*m_mm);
+    game().attach(*m_announcer);
+    m_menu->Init(*m_announcer);
     LoadIni(m_settings, *m_menu, game());
     m_started = true;
     return true;
@@ -112,7 +112,7 @@ void Assembly::SayWhyAndStop(const std::string& spoken, const QString& shown) {
 bool Assembly::VoiceFound() {
     for (int item = 0; item <= 6; ++item) {
         const AudioDevice::Handle phrase = m_services.device.openPlayer(
-            m_mm->Folder() + "menu" + std::to_string(item) + m_mm->extension());
+            m_announcer->Folder() + "menu" + std::to_string(item) + m_announcer->extension());
         if (phrase != 0) {
             m_services.device.releasePlayer(phrase);
             return true;
@@ -184,7 +184,7 @@ NetworkGame::Hooks Assembly::NetworkHooks() {
         m_board->focusBoard();
     };
     hooks.tell = [this](const std::string& phrase, const std::string& text) {
-        Notify(m_dialogs, *m_mm, phrase, QString::fromStdString(text),
+        Notify(m_dialogs, *m_announcer, phrase, QString::fromStdString(text),
                QStringLiteral("Игра по сети"), 33);
     };
     hooks.backToPage = [this] { m_menu->endWaiting(); };
@@ -222,13 +222,13 @@ void Assembly::Shutdown(int farewellMs) {
     }
     // A port forwarded by the router is given back while the farewell is heard.
     m_network->stop();
-    m_mm->Clear();
-    m_mm->PlaySound("chao");
+    m_announcer->Clear();
+    m_announcer->PlaySound("chao");
     // The whole farewell is heard before the device closes. Nothing else may
     // run meanwhile: the way out pauses, boundedly, without an event loop.
     Clock& clock = m_services.clock;
     const std::int64_t end = clock.tickCount() + farewellMs;
-    for (std::int64_t left = farewellMs; left > 0 && m_mm->SoundPlaying();
+    for (std::int64_t left = farewellMs; left > 0 && m_announcer->SoundPlaying();
          left = end - clock.tickCount()) {
         clock.sleep(static_cast<int>(std::min<std::int64_t>(left, kFarewellLookMs)));
     }
@@ -238,8 +238,8 @@ void Assembly::Shutdown(int farewellMs) {
     if (QGuiApplication::overrideCursor() != nullptr) {
         QGuiApplication::restoreOverrideCursor();
     }
-    m_mm->StopSound();
-    m_mm->StopMusic();
+    m_announcer->StopSound();
+    m_announcer->StopMusic();
     game().detach();
     m_menu->UnInit();
     CloseSoundDevice();

@@ -73,7 +73,7 @@ class Assembly {
     BoardControl& board() { return *m_board; }
     Game& game() { return m_board->game(); }
     MenuControl& menu() { return *m_menu; }
-    Announcer& mm() { return *m_mm; }
+    Announcer& announcer() { return *m_announcer; }
     DialogHost& dialogs() { return m_dialogs; }
     Settings& settings() { return m_settings; }
     SpeechLayer& speech() { return m_speech; }
@@ -105,7 +105,7 @@ class Assembly {
     AccessPolicy m_access;
     DialogHost m_dialogs;
     SpeechLayer m_speech;
-    std::unique_ptr<Announcer> m_mm;
+    std::unique_ptr<Announcer> m_announcer;
     std::unique_ptr<MainWindow> m_window;
     BoardControl* m_board = nullptr;  // owned by the window
     MenuControl* m_menu = nullptr;    // owned by the window

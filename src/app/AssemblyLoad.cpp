@@ -8,15 +8,15 @@ namespace korvel {
 
 void Assembly::LoadGame() {
     const std::vector<SlotFile> files = ListSlots(m_services.folders.user);
-    m_mm->StopSound();
+    m_announcer->StopSound();
     if (std::none_of(files.begin(), files.end(), [](const SlotFile& f) { return f.valid(); })) {
-        m_mm->AddFile("noload");
+        m_announcer->AddFile("noload");
         return;
     }
     ShowMenu(false);
-    ChooseSavedGame(m_dialogs, *m_mm, files, [this](const std::string& record) {
+    ChooseSavedGame(m_dialogs, *m_announcer, files, [this](const std::string& record) {
         if (record.empty()) {
-            m_mm->Clear();
+            m_announcer->Clear();
             ShowMenu(true);
             return;
         }
@@ -26,8 +26,8 @@ void Assembly::LoadGame() {
         m_board->show();
         m_window->activateWindow();
         m_board->focusBoard();
-        m_mm->Clear();
-        m_mm->StopSound();
+        m_announcer->Clear();
+        m_announcer->StopSound();
         game().load(record);
     });
 }

@@ -19,7 +19,7 @@ void Assembly::HandleReadMeStep(ReadMeState state, std::function<void()> then) {
     // The announcer's queue is emptied once the help window has closed.
     auto read = [this, then](const QString& caption) {
         OpenHelp(m_dialogs, m_speech, RulesToRead(), caption, [this, then] {
-            m_mm->Clear();
+            m_announcer->Clear();
             then();
         });
     };
@@ -27,10 +27,10 @@ void Assembly::HandleReadMeStep(ReadMeState state, std::function<void()> then) {
         read(QStringLiteral("Первый запуск КОРВЕЛ! Почитайте господа!"));
         return;
     }
-    m_mm->AddFile("message");
-    m_mm->AddFile("readme");
+    m_announcer->AddFile("message");
+    m_announcer->AddFile("readme");
     OpenMessage(m_dialogs, QStringLiteral("Файл: ReadMe.txt был обновлён.\r\nХотите его прочесть?"),
-                QStringLiteral("Сообщение"), 35, m_mm.get(), [read, then](int answer) {
+                QStringLiteral("Сообщение"), 35, m_announcer.get(), [read, then](int answer) {
                     if (answer != 1) {
                         then();
                         return;

@@ -122,11 +122,11 @@ DialogKeyResult MessageButtons::key(DialogKey key, bool shift, bool ctrlOrAlt, i
 }
 
 void MessageButtons::focusIn(int n) {
-    if (n < 1 || n > 2 || m_mm == nullptr || !m_seen[n - 1]) {
+    if (n < 1 || n > 2 || m_announcer == nullptr || !m_seen[n - 1]) {
         return;
     }
     if (m_caption[n - 1] == (n == 1 ? "Да" : "Нет")) {
-        m_mm->AddFile(n == 1 ? "53" : "54");
+        m_announcer->AddFile(n == 1 ? "53" : "54");
     }
 }
 
@@ -136,8 +136,8 @@ void MessageButtons::focusOut(int n) {
     }
     if (n <= 2 && !m_seen[n - 1]) {
         m_seen[n - 1] = true;
-    } else if (m_mm != nullptr) {
-        m_mm->Clear();
+    } else if (m_announcer != nullptr) {
+        m_announcer->Clear();
     }
 }
 
@@ -165,13 +165,13 @@ const char* MessageBeep(int style) {
     return value < 48 ? "msgquestion" : "msginfo";
 }
 
-SlotList::SlotList(Announcer* mm, std::string word, std::vector<std::string> items)
-    : m_mm(mm), m_word(std::move(word)), m_items(std::move(items)) {}
+SlotList::SlotList(Announcer* announcer, std::string word, std::vector<std::string> items)
+    : m_announcer(announcer), m_word(std::move(word)), m_items(std::move(items)) {}
 
 void SlotList::announce() {
-    if (m_mm != nullptr) {
-        m_mm->Clear();
-        m_mm->AddFile(m_word);
+    if (m_announcer != nullptr) {
+        m_announcer->Clear();
+        m_announcer->AddFile(m_word);
     }
 }
 
@@ -223,15 +223,15 @@ DialogKeyResult SlotList::key(DialogKey key, bool shift, bool ctrlOrAlt, int foc
 }
 
 void SlotList::focusIn(int control) {
-    if (m_mm == nullptr) {
+    if (m_announcer == nullptr) {
         return;
     }
-    m_mm->Clear();
+    m_announcer->Clear();
     if (control == 0) {
-        m_mm->AddFile(m_word);
+        m_announcer->AddFile(m_word);
         sayItem();
     } else {
-        m_mm->AddFile(control == 1 ? "53" : "54");
+        m_announcer->AddFile(control == 1 ? "53" : "54");
     }
 }
 
@@ -240,8 +240,8 @@ void SlotList::select(int row) {
         return;
     }
     m_row = std::clamp(row, 0, static_cast<int>(m_items.size()) - 1);
-    if (m_mm != nullptr) {
-        m_mm->Clear();
+    if (m_announcer != nullptr) {
+        m_announcer->Clear();
     }
     sayItem();
 }
@@ -249,7 +249,7 @@ void SlotList::select(int row) {
 // "lok", the slot number the item names and, for a saved game, "tur" and its
 // stage digit.
 void SlotList::sayItem() {
-    if (m_mm == nullptr || m_row < 0) {
+    if (m_announcer == nullptr || m_row < 0) {
         return;
     }
     const std::string& text = m_items[static_cast<std::size_t>(m_row)];
@@ -258,12 +258,12 @@ void SlotList::sayItem() {
          i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         slot = slot * 10 + (text[i] - '0');
     }
-    m_mm->AddFile("lok");
-    m_mm->Number(slot);
+    m_announcer->AddFile("lok");
+    m_announcer->Number(slot);
     const char last = text.empty() ? '\0' : text.back();
     if (last >= '0' && last <= '9') {
-        m_mm->AddFile("tur");
-        m_mm->AddFile(std::string(1, last));
+        m_announcer->AddFile("tur");
+        m_announcer->AddFile(std::string(1, last));
     }
 }
 

@@ -65,7 +65,7 @@ class MessageButtons {
     DialogKeyResult key(DialogKey key, bool shift, bool ctrlOrAlt, int focused) const;
 
     // The player's moves between the buttons, as they happen.
-    void setAnnouncer(Announcer* mm) { m_mm = mm; }
+    void setAnnouncer(Announcer* announcer) { m_announcer = announcer; }
     void focusIn(int n);
     void focusOut(int n);
 
@@ -74,7 +74,7 @@ class MessageButtons {
     std::array<bool, 4> m_shown{};
     std::array<bool, 2> m_seen{};  // the first focus of buttons 1 and 2 seen
     int m_firstFocus = 1;
-    Announcer* m_mm = nullptr;
+    Announcer* m_announcer = nullptr;
 };
 
 // The message dialog's caption for a style (its class, style div 32) and our
@@ -97,7 +97,7 @@ class SlotList {
     // later, the first item selected and named.
     static constexpr int kActivatePause = 800;
 
-    SlotList(Announcer* mm, std::string word, std::vector<std::string> items);
+    SlotList(Announcer* announcer, std::string word, std::vector<std::string> items);
 
     const std::vector<std::string>& items() const { return m_items; }
     // The selected row, 0-based; -1 with none.
@@ -116,13 +116,13 @@ class SlotList {
     // The player's Tab reached `control`.
     void focusIn(int control);
     // Forgets the announcer: the window says nothing more.
-    void detach() { m_mm = nullptr; }
+    void detach() { m_announcer = nullptr; }
 
   private:
     void select(int row);
     void sayItem();
 
-    Announcer* m_mm;
+    Announcer* m_announcer;
     std::string m_word;
     std::vector<std::string> m_items;
     int m_row = -1;

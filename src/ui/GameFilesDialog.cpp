@@ -30,8 +30,11 @@ const QRect kButt1Rect(80, 252, 130, 36);
 const QRect kButt2Rect(250, 252, 130, 36);
 }  // namespace
 
-GameFilesDialog::GameFilesDialog(Announcer* mm, std::string word)
-    : QWidget(nullptr, Qt::Dialog), m_mm(mm), m_word(std::move(word)), m_model(mm, m_word, {}) {
+GameFilesDialog::GameFilesDialog(Announcer* announcer, std::string word)
+    : QWidget(nullptr, Qt::Dialog),
+      m_announcer(announcer),
+      m_word(std::move(word)),
+      m_model(announcer, m_word, {}) {
     setObjectName(QStringLiteral("frmGameFiles"));
     setWindowTitle(QStringLiteral("Список сохранения и загрузки"));
     setFixedSize(kWidth, kHeight);
@@ -75,7 +78,7 @@ void GameFilesDialog::setItems(const QStringList& items) {
     for (const QString& item : items) {
         texts.push_back(item.toStdString());
     }
-    m_model = SlotList(m_mm, m_word, std::move(texts));
+    m_model = SlotList(m_announcer, m_word, std::move(texts));
     m_list->clear();
     m_list->addItems(items);
 }
@@ -135,15 +138,15 @@ namespace {
 
 // A game-files dialog while it is open, with the items it lists.
 struct OpenList : OpenDialog<GameFilesDialog> {
-    OpenList(DialogHost& host, Announcer* mm, std::string word)
-        : OpenDialog(host, mm, std::move(word)) {}
+    OpenList(DialogHost& host, Announcer* announcer, std::string word)
+        : OpenDialog(host, announcer, std::move(word)) {}
     QStringList items;
 };
 
 std::shared_ptr<OpenList> OpenGameList(DialogHost& host, const QString& caption,
                                        const QStringList& items, const std::string& word,
-                                       Announcer& mm, std::function<void(int)> chosen) {
-    auto open = std::make_shared<OpenList>(host, &mm, word);
+                                       Announcer& announcer, std::function<void(int)> chosen) {
+    auto open = std::make_shared<OpenList>(host, &announcer, word);
     GameFilesDialog& form = open->form;
     open->items = items;
     form.setWindowTitle(caption);
@@ -196,22 +199,23 @@ QStringList ToQt(const std::vector<std::string>& items) {
 
 }  // namespace
 
-void ChooseSaveSlot(DialogHost& host, Announcer& mm, std::function<void(std::string)> chosen) {
+void ChooseSaveSlot(DialogHost& host, Announcer& announcer,
+                    std::function<void(std::string)> chosen) {
     const SlotChoices choices = SaveChoices(host.userFolder());
-    OpenGameList(host, QStringLiteral("Сохранить игру"), ToQt(choices.items), "saving", mm,
+    OpenGameList(host, QStringLiteral("Сохранить игру"), ToQt(choices.items), "saving", announcer,
                  [numbers = choices.numbers, chosen = std::move(chosen)](int k) {
                      chosen(k > 0 ? "lok" + std::to_string(numbers[k - 1]) : std::string());
                  });
 }
 
-void ChooseSavedGame(DialogHost& host, Announcer& mm, const std::vector<SlotFile>& files,
+void ChooseSavedGame(DialogHost& host, Announcer& announcer, const std::vector<SlotFile>& files,
                      std::function<void(std::string)> chosen) {
     std::vector<std::string> items;
     std::vector<std::string> records;  // the files may be gone by the answer
     for (const SlotFile* file : LoadChoices(files, items)) {
         records.push_back(file->record);
     }
-    OpenGameList(host, QStringLiteral("Загрузить игру"), ToQt(items), "loading", mm,
+    OpenGameList(host, QStringLiteral("Загрузить игру"), ToQt(items), "loading", announcer,
                  [records = std::move(records), chosen = std::move(chosen)](int i) {
                      chosen(i > 0 ? records[i - 1] : std::string());
                  });

@@ -26,7 +26,7 @@ class Announcer;
 // and say is the SlotList's (game/DialogModels.h); the window shows it.
 class GameFilesDialog : public QWidget {
   public:
-    GameFilesDialog(Announcer* mm, std::string word);
+    GameFilesDialog(Announcer* announcer, std::string word);
     ~GameFilesDialog() override;
 
     QListWidget* list() const { return m_list; }
@@ -59,7 +59,7 @@ class GameFilesDialog : public QWidget {
     QListWidget* m_list = nullptr;
     QPushButton* m_butt1 = nullptr;
     QPushButton* m_butt2 = nullptr;
-    Announcer* m_mm = nullptr;
+    Announcer* m_announcer = nullptr;
     std::string m_word;
     SlotList m_model;
 };
@@ -67,12 +67,13 @@ class GameFilesDialog : public QWidget {
 // The save flow: every slot file and a new slot past the highest. The dialog
 // shows and this returns at once; `chosen` gets "lok" + the chosen slot
 // number, or empty text when cancelled, when the player answers.
-void ChooseSaveSlot(DialogHost& host, Announcer& mm, std::function<void(std::string)> chosen);
+void ChooseSaveSlot(DialogHost& host, Announcer& announcer,
+                    std::function<void(std::string)> chosen);
 
 // The load flow over `files`, offering only the valid records under their own
 // slot numbers. The dialog shows and this returns at once; `chosen` gets the
 // decoded record chosen, or empty text when cancelled, when the player answers.
-void ChooseSavedGame(DialogHost& host, Announcer& mm, const std::vector<SlotFile>& files,
+void ChooseSavedGame(DialogHost& host, Announcer& announcer, const std::vector<SlotFile>& files,
                      std::function<void(std::string)> chosen);
 
 }  // namespace korvel

@@ -81,8 +81,8 @@ class MenuControl::KeyPrompt : public QWidget {
   protected:
     void keyPressEvent(QKeyEvent* event) override { m_menu.promptKey(event); }
     void focusOutEvent(QFocusEvent*) override {
-        if (m_menu.m_mm) {
-            m_menu.m_mm->StopSound();
+        if (m_menu.m_announcer) {
+            m_menu.m_announcer->StopSound();
         }
         m_menu.m_promptLabel->hide();
     }
@@ -144,15 +144,15 @@ MenuControl::~MenuControl() {
     UnInit();
 }
 
-void MenuControl::Init(Announcer& mm) {
-    m_mm = &mm;
+void MenuControl::Init(Announcer& announcer) {
+    m_announcer = &announcer;
     LoadEffect(m_not, m_programFolder, "not");
-    m_entry->attach(m_mm, &m_not);
+    m_entry->attach(m_announcer, &m_not);
 }
 
 void MenuControl::UnInit() {
     endTitle();
-    m_mm = nullptr;
+    m_announcer = nullptr;
     m_entry->attach(nullptr, nullptr);
     ReleaseEffect(m_not);
 }
@@ -176,15 +176,16 @@ void MenuControl::ShowAndListen() {
 void MenuControl::listTakesKeyboard() {
     endTitle();
     m_list->setFocus();
-    if (m_mm == nullptr) {
+    if (m_announcer == nullptr) {
         return;
     }
-    m_mm->AddFile(std::string(kPrefixes[m_page - 1]) + "0");
-    m_titleWait = m_clock.resumeWhen([this] { return m_mm == nullptr || m_mm->Count() == 0; },
-                                     [this] {
-                                         m_titleWait = 0;
-                                         titleSaid();
-                                     });
+    m_announcer->AddFile(std::string(kPrefixes[m_page - 1]) + "0");
+    m_titleWait =
+        m_clock.resumeWhen([this] { return m_announcer == nullptr || m_announcer->Count() == 0; },
+                           [this] {
+                               m_titleWait = 0;
+                               titleSaid();
+                           });
 }
 
 // The stored choice is chosen and named, even when it already was.
@@ -221,9 +222,9 @@ void MenuControl::itemSelected(int row) {
 }
 
 void MenuControl::playItem(int position) {
-    if (m_mm) {
-        m_mm->Clear();
-        m_mm->PlaySound(std::string(kPrefixes[m_page - 1]) + std::to_string(position));
+    if (m_announcer) {
+        m_announcer->Clear();
+        m_announcer->PlaySound(std::string(kPrefixes[m_page - 1]) + std::to_string(position));
     }
 }
 
@@ -242,7 +243,7 @@ void MenuControl::activate(int code) {
 
 void MenuControl::enterPressed() {
     const int n = m_list->currentRow() + 1;
-    if (n < 1 || m_mm == nullptr) {
+    if (n < 1 || m_announcer == nullptr) {
         return;
     }
     endTitle();
@@ -282,7 +283,7 @@ void MenuControl::enterPressed() {
         return netChosen(n);
     }
     if (n == 4 && gameType % 2 == 0) {
-        m_mm->PlaySound("unavailable");
+        m_announcer->PlaySound("unavailable");
         return;
     }
     level = static_cast<std::int16_t>(n);
@@ -299,12 +300,12 @@ void MenuControl::openPrompt() {
     m_prompt->setFocus();
     m_promptLabel->show();
     m_promptLabel->raise();
-    m_mm->PlaySound("keynum");
+    m_announcer->PlaySound("keynum");
 }
 
 void MenuControl::promptKey(QKeyEvent* event) {
     if ((event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) != 0 ||
-        event->text().isEmpty() || m_mm == nullptr) {
+        event->text().isEmpty() || m_announcer == nullptr) {
         return;  // no character typed
     }
     const QChar c = event->text().at(0);
@@ -316,7 +317,7 @@ void MenuControl::promptKey(QKeyEvent* event) {
         return;
     }
     minutes = static_cast<std::int16_t>(c == QLatin1Char('0') ? 10 : c.digitValue());
-    m_mm->AddFile(std::to_string(minutes));
+    m_announcer->AddFile(std::to_string(minutes));
     m_list->setFocusPolicy(Qt::StrongFocus);
     m_prompt->setFocusPolicy(Qt::NoFocus);
     if (m_hosting) {
@@ -375,8 +376,8 @@ void MenuControl::entryStep(NetEntry::Mode mode, NetEntry::Step step) {
             if (done) {
                 return openEntry(NetEntry::Mode::Code);
             }
-            if (m_mm) {  // the address may still be being read
-                m_mm->Clear();
+            if (m_announcer) {  // the address may still be being read
+                m_announcer->Clear();
             }
             closeEntry();
             return toPage(4);

@@ -29,7 +29,7 @@ class MenuControl : public QWidget {
     MenuControl(Clock& clock, const std::filesystem::path& programFolder, QWidget* parent);
     ~MenuControl() override;
 
-    void Init(Announcer& mm);
+    void Init(Announcer& announcer);
     void UnInit();
 
     // The player's choices.
@@ -88,7 +88,7 @@ class MenuControl : public QWidget {
 
     Clock& m_clock;
     std::filesystem::path m_programFolder;
-    Announcer* m_mm = nullptr;
+    Announcer* m_announcer = nullptr;
     EffectBuffer m_not;
     Clock::TimerId m_titleWait = 0;  // the wait for the page's title to be said
     std::int16_t m_page = 1;

@@ -129,7 +129,7 @@ MessageDialog::~MessageDialog() = default;
 void MessageDialog::ApplyOptions(int options) {
     m_building = true;
     m_buttons = MessageButtons(options);
-    m_buttons.setAnnouncer(m_mm);
+    m_buttons.setAnnouncer(m_announcer);
     for (int n = 1; n <= 4; ++n) {
         m_butt[n - 1]->setText(QString::fromStdString(m_buttons.caption(n)));
         m_butt[n - 1]->setVisible(m_buttons.shown(n));
@@ -241,14 +241,14 @@ struct OpenMessageDialog : OpenDialog<MessageDialog> {
 };
 
 std::shared_ptr<OpenMessageDialog> Open(DialogHost& host, const QString& text,
-                                        const QString& caption, int style, Announcer* mm,
+                                        const QString& caption, int style, Announcer* announcer,
                                         std::function<void(int)> answered) {
     // At most one box is open: the one open is closed first, and the keyboard
     // is back in the window beneath before this one is shown over it.
     host.closeMessage();
     auto open = std::make_shared<OpenMessageDialog>(host);
     MessageDialog& form = open->form;
-    form.setAnnouncer(mm);
+    form.setAnnouncer(announcer);
 
     if (style < 0 || style > 159) {
         style = 97;
@@ -303,8 +303,8 @@ std::shared_ptr<OpenMessageDialog> Open(DialogHost& host, const QString& text,
 }  // namespace
 
 void OpenMessage(DialogHost& host, const QString& text, const QString& caption, int style,
-                 Announcer* mm, std::function<void(int)> answered) {
-    Open(host, text, caption, style, mm, std::move(answered));
+                 Announcer* announcer, std::function<void(int)> answered) {
+    Open(host, text, caption, style, announcer, std::move(answered));
 }
 
 void Notify(DialogHost& host, Announcer& announcer, const std::string& phrase, const QString& text,

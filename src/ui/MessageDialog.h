@@ -36,10 +36,10 @@ class MessageDialog : public QWidget {
     QPushButton* button(int n) const { return m_butt[n - 1]; }
 
     // The announcer the buttons speak through; null keeps them silent.
-    Announcer* announcer() const { return m_mm; }
-    void setAnnouncer(Announcer* mm) {
-        m_mm = mm;
-        m_buttons.setAnnouncer(mm);
+    Announcer* announcer() const { return m_announcer; }
+    void setAnnouncer(Announcer* announcer) {
+        m_announcer = announcer;
+        m_buttons.setAnnouncer(announcer);
     }
 
     // Sets captions, shown buttons and the first focus from the options (style
@@ -69,7 +69,7 @@ class MessageDialog : public QWidget {
     std::array<QPushButton*, 4> m_butt{};
     // Captions, shown buttons, what the keys do and what moving between the buttons says.
     MessageButtons m_buttons;
-    Announcer* m_mm = nullptr;
+    Announcer* m_announcer = nullptr;
     std::int16_t m_result = 0;
     bool m_building = false;
 };
@@ -80,10 +80,10 @@ class MessageDialog : public QWidget {
 // which stays disabled until a button is pressed, and returns at once;
 // `answered` gets that button's number, 1..4. `style` is the style code 0..159
 // (anything else counts as 97): class = style div 32 picks the default caption
-// and the beep, options = style mod 32 the buttons and first focus. `mm` names
+// and the beep, options = style mod 32 the buttons and first focus. `announcer` names
 // the "Да" and "Нет" buttons as the player moves; null for silence.
 void OpenMessage(DialogHost& host, const QString& text, const QString& caption, int style,
-                 Announcer* mm, std::function<void(int)> answered);
+                 Announcer* announcer, std::function<void(int)> answered);
 
 // A notice the player must hear and see: `phrase` said (what was being said
 // stops) and `text` shown in the message box, which replaces any box open.

@@ -64,8 +64,8 @@ NetEntry::NetEntry(QWidget* parent) : QWidget(parent) {
     hide();
 }
 
-void NetEntry::attach(Announcer* mm, const EffectBuffer* refusal) {
-    m_mm = mm;
+void NetEntry::attach(Announcer* announcer, const EffectBuffer* refusal) {
+    m_announcer = announcer;
     m_refusal = refusal;
 }
 
@@ -284,16 +284,16 @@ void NetEntry::refuse() {
 
 // What was being said stops: the player hears at once what the key did.
 void NetEntry::say(std::initializer_list<std::string> phrases, const QString& spelled) {
-    if (m_mm == nullptr) {
+    if (m_announcer == nullptr) {
         return;
     }
-    m_mm->Clear();
-    m_mm->StopSound();
+    m_announcer->Clear();
+    m_announcer->StopSound();
     for (const std::string& phrase : phrases) {
-        m_mm->AddFile(phrase);
+        m_announcer->AddFile(phrase);
     }
     for (const QChar c : spelled) {
-        m_mm->AddFile(CharPhrase(c));
+        m_announcer->AddFile(CharPhrase(c));
     }
 }
 

@@ -32,7 +32,7 @@ class NetEntry : public QWidget {
     explicit NetEntry(QWidget* parent);
 
     // The announcer and the refusal effect, borrowed; none means silent.
-    void attach(Announcer* mm, const EffectBuffer* refusal);
+    void attach(Announcer* announcer, const EffectBuffer* refusal);
     // Shows the field and gives it the keyboard. The address and code fields
     // say their request ("enteraddr", "entercode") and the text already typed;
     // the code starts empty. The waiting notice shows `text` and says nothing.
@@ -71,7 +71,7 @@ class NetEntry : public QWidget {
     void showText();
     void setShownText(const QString& text);
 
-    Announcer* m_mm = nullptr;
+    Announcer* m_announcer = nullptr;
     const EffectBuffer* m_refusal = nullptr;
     Mode m_mode = Mode::Address;
     bool m_open = false;

@@ -278,7 +278,7 @@ std::vector<std::string> PlayLoopbackFlow(const std::string& flow) {
     // The effects have one device, the guest's: opening it closed the host's,
     // which opens again for the host's phrases, its queue afresh.
     host.device.open();
-    host.app->mm().Clear();
+    host.app->announcer().Clear();
     for (Side* side : {&host, &guest}) {
         side->clock.setPump([side] { side->pump(); });
         side->app->dialogs().observer =

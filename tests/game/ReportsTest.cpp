@@ -20,12 +20,12 @@ class Reports : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(s.startUp());
-        s.mm.Clear();
+        s.announcer.Clear();
     }
     // The phrases said until the announcer is quiet.
     std::string said() {
         const std::size_t before = m_said;
-        EXPECT_TRUE(s.clock.waitUntil([&] { return s.mm.Count() == 0; }, 600000));
+        EXPECT_TRUE(s.clock.waitUntil([&] { return s.announcer.Count() == 0; }, 600000));
         const std::vector<std::string> stems = s.device.startedPhraseStems();
         m_said = stems.size();
         std::string text;
@@ -43,7 +43,7 @@ TEST_F(Reports, TheReadingKeysAtTheEdges) {
     Board board;
     ReadStartPosition(
         std::filesystem::path(std::getenv("KORVEL_TEST_DATA")) / "middle_game_start.txt", board);
-    BoardReader reader(s.mm, board);
+    BoardReader reader(s.announcer, board);
     std::vector<std::string> lines;
     for (const std::string& line : DataLines("reading_edge_cases.txt")) {
         std::istringstream in(line);
@@ -84,16 +84,17 @@ TEST_F(Reports, EachScoringBranchShowsItsResult) {
         MatchScore score;
         for (int stage = 1; in >> game; ++stage) {
             const DiscCount count{std::stoi(game), std::stoi(game.substr(game.find(':') + 1))};
-            lines.push_back(Shown(score.addGame(count, stage, kind == "staged", s.mm, players)));
+            lines.push_back(
+                Shown(score.addGame(count, stage, kind == "staged", s.announcer, players)));
         }
         lines.push_back("points " + std::to_string(score.points()[0]) + "/" +
                         std::to_string(score.points()[1]) + ", discs " +
                         std::to_string(score.discTotals()[0]) + "/" +
                         std::to_string(score.discTotals()[1]));
         if (kind == "staged") {
-            lines.push_back("verdict " + Shown(score.verdict(s.mm, players), false));
+            lines.push_back("verdict " + Shown(score.verdict(s.announcer, players), false));
         }
-        s.mm.Clear();
+        s.announcer.Clear();
     }
     ExpectGolden(lines, "match_scores");
 }

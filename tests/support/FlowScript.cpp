@@ -104,7 +104,7 @@ void KeyHand::noteStates(const std::vector<int>& atMs, const Game& game) {
 // as kept and as the next start reads them.
 std::vector<std::string> KeyHand::transcript(std::vector<std::string> out, bool boardShown,
                                              const Game& game, Settings& settings,
-                                             const Announcer& mm, AudioDevice& device) {
+                                             const Announcer& announcer, AudioDevice& device) {
     VirtualClock& clock = m_clock;
     out.push_back(std::string("board ") + (boardShown ? "shown" : "hidden") + ", times " +
                   std::to_string(game.setup().secondsPerMove));
@@ -114,9 +114,9 @@ std::vector<std::string> KeyHand::transcript(std::vector<std::string> out, bool 
     out.push_back("[Music] music=" + settings.GetIni("Music", "music"));
     Announcer next(clock, settings, device);  // what the next start reads
     next.Init(20);
-    out.push_back("[Music] rate " + std::to_string(mm.Rate()) + ", volume " +
-                  std::to_string(mm.MusicVolume()) + "; read back " + std::to_string(next.Rate()) +
-                  ", " + std::to_string(next.MusicVolume()) +
+    out.push_back("[Music] rate " + std::to_string(announcer.Rate()) + ", volume " +
+                  std::to_string(announcer.MusicVolume()) + "; read back " +
+                  std::to_string(next.Rate()) + ", " + std::to_string(next.MusicVolume()) +
                   "; [Dictor] speed=" + settings.GetIni("Dictor", "speed"));
     out.insert(out.end(), m_noted.begin(), m_noted.end());
     out.push_back("game " + GameState(game));

@@ -64,8 +64,8 @@ class KeyHand {
     void noteStates(const std::vector<int>& atMs, const Game& game);
     // A flow's whole transcript: `lines`, its end lines, the states noted and the game's state.
     std::vector<std::string> transcript(std::vector<std::string> lines, bool boardShown,
-                                        const Game& game, Settings& settings, const Announcer& mm,
-                                        AudioDevice& device);
+                                        const Game& game, Settings& settings,
+                                        const Announcer& announcer, AudioDevice& device);
 
   private:
     VirtualClock& m_clock;

@@ -150,18 +150,18 @@ class GameSession::View : public GameView {
 
     // The menu shows: its title is said, then its stored choice is selected and named.
     void showMenu() {
-        m_s.mm.AddFile("menu0");
-        m_s.clock.waitUntil([this] { return m_s.mm.Count() == 0; });
+        m_s.announcer.AddFile("menu0");
+        m_s.clock.waitUntil([this] { return m_s.announcer.Count() == 0; });
         const int position = m_s.m_menu.menu;
         if (position >= 1 && position <= 6) {
-            m_s.mm.Clear();
-            m_s.mm.PlaySound("menu" + std::to_string(position));
+            m_s.announcer.Clear();
+            m_s.announcer.PlaySound("menu" + std::to_string(position));
         }
     }
 
     void openList(const std::string& caption, const std::vector<std::string>& items,
                   const std::string& word, std::function<void(int)> chosen) {
-        auto open = std::make_shared<List>(&m_s.mm, word, items);
+        auto open = std::make_shared<List>(&m_s.announcer, word, items);
         m_list = open;
         shown("gamefiles", caption,
               "dialog [" + caption + "] " + Joined(items, " | ") + " / 1:Да 2:Нет");
@@ -234,8 +234,8 @@ class GameSession::View : public GameView {
         int result = 0;
     };
     struct List {
-        List(Announcer* mm, std::string word, std::vector<std::string> items)
-            : model(mm, std::move(word), std::move(items)) {}
+        List(Announcer* announcer, std::string word, std::vector<std::string> items)
+            : model(announcer, std::move(word), std::move(items)) {}
         SlotList model;
         int focused = 0;  // the list
     };
@@ -278,7 +278,7 @@ GameSession::GameSession(std::uint32_t seed)
       device(clock, lines),
       random(seed),
       settings(folder / "Korvel.ini"),
-      mm(clock, settings, device),
+      announcer(clock, settings, device),
       m_view(std::make_unique<View>(*this)),
       m_game(std::make_unique<Game>(clock, settings, random, folders, *m_view)) {
     if (!settings.exists()) {
@@ -304,9 +304,9 @@ bool GameSession::startUp() {
     if (!OpenSoundDevice(device)) {
         return false;
     }
-    mm.Init(20);
-    mm.setPhraseFolder((folders.data / "Speaks").string());
-    game().attach(mm);
+    announcer.Init(20);
+    announcer.setPhraseFolder((folders.data / "Speaks").string());
+    game().attach(announcer);
     // The stored choices: the menu's, and the game's pause between turned discs and music.
     auto stored = [this](const char* key, int high) {
         const int value = settings.GetNumber("Menu", key);
@@ -333,24 +333,24 @@ void GameSession::startGame(const GameChoiceValues& choice) {
 
 void GameSession::loadGame() {
     auto files = std::make_shared<std::vector<SlotFile>>(ListSlots(folders.user));
-    mm.StopSound();
+    announcer.StopSound();
     if (std::none_of(files->begin(), files->end(), [](const SlotFile& f) { return f.valid(); })) {
-        mm.AddFile("noload");
+        announcer.AddFile("noload");
         return;
     }
     std::vector<std::string> items;
     const std::vector<const SlotFile*> offered = LoadChoices(*files, items);
     m_view->openList("Загрузить игру", items, "loading", [this, files, offered](int i) {
         if (i == 0) {
-            mm.Clear();
+            announcer.Clear();
             m_view->showMenu();
             return;
         }
         game().setPlayerPhrase(1, settings.GetIni("Game", "gamer1"));
         game().setPlayerPhrase(2, settings.GetIni("Game", "gamer2"));
         m_view->boardShown = true;
-        mm.Clear();
-        mm.StopSound();
+        announcer.Clear();
+        announcer.StopSound();
         game().load(offered[static_cast<std::size_t>(i - 1)]->record);
     });
 }
@@ -380,14 +380,14 @@ std::vector<std::string> PlayGameFlow(const std::string& flow) {
     for (const char* kind : {"begin", "load"}) {
         if (const auto at = script.option.find(kind); at != script.option.end()) {
             s.clock.singleShot(std::stoi(at->second), [&s, load = kind[0] == 'l'] {
-                s.mm.Clear();
+                s.announcer.Clear();
                 load ? s.loadGame() : s.startGame({1, 1, 0, 1});
             });
         }
     }
     s.startGame(script.choice);
     s.runUntil(script.until);
-    return s.transcript(s.lines, s.boardShown(), s.game(), s.settings, s.mm, s.device);
+    return s.transcript(s.lines, s.boardShown(), s.game(), s.settings, s.announcer, s.device);
 }
 
 }  // namespace korvel::testing

@@ -66,7 +66,7 @@ class GameSession : public KeyHand {
     TranscriptDevice device;
     SeededRandom random;
     Settings settings;
-    Announcer mm;
+    Announcer announcer;
     // Answers every dialog with this key half a second after it shows ("": none).
     std::string answerKey;
     // Told of every dialog once it shows and once it is answered, after the transcript.

@@ -237,7 +237,7 @@ std::vector<std::string> PlayFlow(const std::string& flow) {
         s.startGame(script.choice);
     }
     s.runUntil(script.until);
-    return s.transcript(s.lines, s.boardShown(), s.game(), s.app->settings(), s.app->mm(),
+    return s.transcript(s.lines, s.boardShown(), s.game(), s.app->settings(), s.app->announcer(),
                         s.device);
 }
 

@@ -45,12 +45,12 @@ TEST(MessageDialog, AnswersAsRecorded) {
             s.clock.singleShot(100, [] { QApplication::activeWindow()->close(); });
         }
         s.device.write("case " + line);
-        s.app->mm().AddFile("stop");
+        s.app->announcer().AddFile("stop");
         int answer = 0;
-        OpenMessage(s.app->dialogs(), "Текст", "", style, &s.app->mm(),
+        OpenMessage(s.app->dialogs(), "Текст", "", style, &s.app->announcer(),
                     [&answer](int given) { answer = given; });
-        ASSERT_TRUE(
-            s.clock.waitUntil([&] { return answer != 0 && s.app->mm().Count() == 0; }, 60000));
+        ASSERT_TRUE(s.clock.waitUntil(
+            [&] { return answer != 0 && s.app->announcer().Count() == 0; }, 60000));
         s.device.write("returns " + std::to_string(answer));
     }
     EXPECT_EQ(s.device.liveEffects(), effects);
@@ -98,7 +98,7 @@ TEST_P(NoticeOverQuestion, AnswersItAsCancelled) {
     int answered = 0;
     OpenMessage(s.app->dialogs(), "Сохранить игру?", "Вопрос", GetParam().first, nullptr,
                 [&answered](int given) { answered = given; });
-    Notify(s.app->dialogs(), s.app->mm(), "wrongcode", "Неверный код", "Игра по сети", 33);
+    Notify(s.app->dialogs(), s.app->announcer(), "wrongcode", "Неверный код", "Игра по сети", 33);
     s.press(3100, "Enter");
     s.runUntil(3500);
     EXPECT_EQ(answered, GetParam().second);

@@ -55,13 +55,15 @@ struct Transcript {
             {"unplayable", [&] { return device.setUnplayable(a), kQuiet; }},
             {"missing", [&] { return device.setMissingEffect(a), kQuiet; }},
             {"wait", [&] { return clock.advance(x), kQuiet; }},
-            {"idle", [&] { return clock.waitUntil([&] { return !mm->Count(); }, 600000), kQuiet; }},
-            {"clear", [&] { return mm->Clear(), kQuiet; }},
-            {"number", [&] { return mm->Number(x, b.empty() ? kMasculine : kFeminine), kQuiet; }},
-            {"init", [&] { return Outcome(a.empty() ? mm->Init() : mm->Init(x)); }},
-            {"add", [&] { return Outcome(mm->AddFile(a)); }},
-            {"sound", [&] { return Outcome(mm->PlaySound(a, b != "path")); }},
-            {"mute", [&] { return mm->setMuted(std::int16_t(x)), kDone; }},
+            {"idle",
+             [&] { return clock.waitUntil([&] { return !announcer->Count(); }, 600000), kQuiet; }},
+            {"clear", [&] { return announcer->Clear(), kQuiet; }},
+            {"number",
+             [&] { return announcer->Number(x, b.empty() ? kMasculine : kFeminine), kQuiet; }},
+            {"init", [&] { return Outcome(a.empty() ? announcer->Init() : announcer->Init(x)); }},
+            {"add", [&] { return Outcome(announcer->AddFile(a)); }},
+            {"sound", [&] { return Outcome(announcer->PlaySound(a, b != "path")); }},
+            {"mute", [&] { return announcer->setMuted(std::int16_t(x)), kDone; }},
             {"count", [&] { return kDone; }},
             {"open",
              [&] { return device.setOpenResult(a.empty()), Outcome(OpenSoundDevice(device)); }},
@@ -72,25 +74,26 @@ struct Transcript {
         };
         const Outcome outcome = commands.at(c)();
         if (outcome != kQuiet) {
-            const auto tick = mm->ticking() ? ", tick " + std::to_string(mm->interval()) : "";
+            const auto tick =
+                announcer->ticking() ? ", tick " + std::to_string(announcer->interval()) : "";
             const auto played =
                 ", pan " + std::to_string(pan) + " volume " + std::to_string(volume);
             device.write(line + (outcome == kRefused ? " refused" : "") + ": count " +
-                         std::to_string(mm->Count()) + tick + ", mute " +
-                         std::to_string(mm->muted()) + " (stored " +
+                         std::to_string(announcer->Count()) + tick + ", mute " +
+                         std::to_string(announcer->muted()) + " (stored " +
                          settings->GetIni("Music", "play") + "), effects " +
                          std::to_string(device.liveEffects()) + (c == "play" ? played : ""));
         }
     }
 
     void renew(bool readonly) {
-        mm.reset();
+        announcer.reset();
         device.write("left: timers " + std::to_string(clock.pendingCount()) + ", players " +
                      std::to_string(device.livePlayers()));
         settings = std::make_unique<Settings>(
             readonly ? "/proc/none/K.ini" : folder / (std::to_string(lines.size()) + ".ini"));
-        mm = std::make_unique<Announcer>(clock, *settings, device);
-        mm->setPhraseFolder("/k");
+        announcer = std::make_unique<Announcer>(clock, *settings, device);
+        announcer->setPhraseFolder("/k");
     }
 
     // Sums up the phrases said meanwhile instead of listing them.
@@ -98,11 +101,11 @@ struct Transcript {
         const std::size_t from = lines.size(), said = device.startedPhraseStems().size();
         int taken = 0;
         for (int i = 0; i < phrases; ++i) {
-            taken += mm->AddFile(std::to_string(i)) ? 1 : 0;
+            taken += announcer->AddFile(std::to_string(i)) ? 1 : 0;
         }
         clock.advance(600);
-        taken += mm->AddFile("late") ? 1 : 0;
-        clock.waitUntil([&] { return mm->Count() == 0; }, 6000000);
+        taken += announcer->AddFile("late") ? 1 : 0;
+        clock.waitUntil([&] { return announcer->Count() == 0; }, 6000000);
         lines.resize(from);
         const auto stems = device.startedPhraseStems();
         device.write("took " + std::to_string(taken) + ", said " +
@@ -115,7 +118,7 @@ struct Transcript {
     TranscriptDevice device{clock, lines};
     TempFolder folder;
     std::unique_ptr<Settings> settings;
-    std::unique_ptr<Announcer> mm;
+    std::unique_ptr<Announcer> announcer;
     std::map<std::string, EffectBuffer> buffers;
 };
 

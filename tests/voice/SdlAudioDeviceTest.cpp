@@ -79,10 +79,12 @@ TEST(DiskDevice, PhrasesAndEffectsAreHeardAsPlayed) {
     QtClock clock;
     Settings settings{folder / "Korvel.ini"};
     SdlAudioDevice device;
-    Announcer mm{clock, settings, device};
-    mm.Init(20);
-    mm.setPhraseFolder(folder.path().string());
-    const auto playOut = [&] { return clock.waitUntil([&] { return mm.Count() == 0; }, 5000); };
+    Announcer announcer{clock, settings, device};
+    announcer.Init(20);
+    announcer.setPhraseFolder(folder.path().string());
+    const auto playOut = [&] {
+        return clock.waitUntil([&] { return announcer.Count() == 0; }, 5000);
+    };
     WriteTone(folder / "a.mp3", 440, 300, 0.5, 2);
     WriteTone(folder / "b.mp3", 1000, 300);
     WriteTone(folder / "tone.mp3", 440, 600);
@@ -96,12 +98,12 @@ TEST(DiskDevice, PhrasesAndEffectsAreHeardAsPlayed) {
     const auto stereo = device.openPlayer(folder / "a.mp3");  // as long as in mono
     EXPECT_NEAR(device.playerStopTime(stereo), 0.300, 0.005);
     device.releasePlayer(stereo);
-    ASSERT_TRUE(mm.AddFile("a") && mm.AddFile("b") && playOut());
+    ASSERT_TRUE(announcer.AddFile("a") && announcer.AddFile("b") && playOut());
     const int rates[] = {100, 200, 80};
     for (const int rate : rates) {
         clock.waitFor(200);
         device.setPhraseRate(rate);
-        ASSERT_TRUE(mm.AddFile("tone") && playOut());
+        ASSERT_TRUE(announcer.AddFile("tone") && playOut());
     }
     clock.waitFor(200);
     const std::tuple<EffectBuffer*, std::int32_t, std::int32_t, int> plays[] = {
@@ -151,7 +153,7 @@ TEST(DiskDevice, PhrasesAndEffectsAreHeardAsPlayed) {
         EXPECT_TRUE(OpenSoundDevice(device));
         EXPECT_EQ(device.isSilent(), driver != "dummy") << driver;
         const std::int64_t start = clock.tickCount();
-        ASSERT_TRUE(mm.AddFile("b") && mm.AddFile("b") && playOut());
+        ASSERT_TRUE(announcer.AddFile("b") && announcer.AddFile("b") && playOut());
         EXPECT_GE(clock.tickCount() - start, 550);
         CloseSoundDevice();
     }
