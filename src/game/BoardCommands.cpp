@@ -38,7 +38,7 @@ const BoardCommands::Handler BoardCommands::kHandlers[] = {
     {Command::TimeLeft, false,
      [](K& k) {
          // A game without a clock has no time left to tell.
-         if (k.m_table.setup.gameType % 2 == 0) {
+         if (k.m_table.match.timed()) {
              TimeReader(*k.m_table.announcer).secondsLeft(k.m_table.moveClock.secondsLeft());
          }
      }},
@@ -149,7 +149,7 @@ void BoardCommands::sayTimeOfDay() {
 void BoardCommands::sayHint() {
     GameTable& t = m_table;
     t.announcer->Clear();
-    if (t.setup.gameType > 2 || t.networkGame()) {
+    if (t.match.staged() || t.networkGame()) {
         t.announcer->AddFile("unavailable");
         return;
     }
@@ -161,7 +161,8 @@ void BoardCommands::takeBack() {
     GameTable& t = m_table;
     t.announcer->Clear();
     const std::optional<TurnHistory::Point> back =
-        t.setup.gameType == 1 && !t.networkGame() ? t.history.takeBack() : std::nullopt;
+        !t.match.timed() && !t.match.staged() && !t.networkGame() ? t.history.takeBack()
+                                                                  : std::nullopt;
     if (!back) {
         t.announcer->AddFile("unavailable");
         return;

@@ -50,15 +50,10 @@ void Game::begin(const GameSetup& setup) {
         m_table.network = {};
         m_table.moveClock.setTurnStart(-1);
     }
-    m_table.stage = 1;
-    m_table.setup.gameType = setup.gameType;
-    m_table.firstPlayer = 1;
-    m_table.setup.secondsPerMove = setup.secondsPerMove;
+    m_table.match.begin(setup);
     m_table.view.clockShown(setup.secondsPerMove != 0);
-    m_table.setOpponent(setup.opponent);
-    m_table.score.clear();
+    m_table.seatPlayers(setup.opponent);
     if (setup.opponent == 2) {
-        m_table.setup.level = setup.level;
         m_table.players.setLevel(setup.level);
     }
     m_table.steps.start(startGame());
@@ -68,24 +63,25 @@ Step<> Game::startGame() {
     m_table.state = State::Busy;
     m_table.sinceStart.read(0);
     m_table.view.turnMarksHidden();
-    m_table.moveCursorTo(m_table.firstPlayer + 3, 4);
+    const Match& match = m_table.match;
+    m_table.moveCursorTo(match.firstPlayer() + 3, 4);
     m_table.setStartPosition();
     co_await m_table.steps.pause(GamePauses::kSetUp);
-    if (m_table.stage == 1) {
+    if (match.stage() == 1) {
         m_table.announcer->AddFile("velcome");
-        m_table.announcer->AddFile("menu" + std::to_string(m_table.setup.opponent));
-        m_table.announcer->AddFile("tipe" + std::to_string(m_table.setup.gameType));
+        m_table.announcer->AddFile("menu" + std::to_string(match.setup().opponent));
+        m_table.announcer->AddFile("tipe" + std::to_string(match.setup().gameType));
         if (m_table.networkGame()) {
             m_table.announcer->AddFile(m_table.network.localPlayer == 1 ? "playwhite"
                                                                         : "playblack");
         }
     }
-    if (m_table.setup.gameType > 2) {
+    if (match.staged()) {
         m_table.announcer->AddFile("tur");
-        m_table.announcer->Number(m_table.stage);
+        m_table.announcer->Number(match.stage());
     }
     m_table.sayMoveNumber(1);
-    m_table.showPlayer(m_table.firstPlayer);
+    m_table.showPlayer(match.firstPlayer());
     m_table.announcer->AddFile("position");
     m_table.sayCell(false);
     co_await m_table.steps.until(
@@ -98,7 +94,7 @@ Step<> Game::startGame() {
     if (m_table.networkGame() && m_table.network.remote != nullptr) {
         m_stageBegan = m_table.clock.tickCount();
         turnBegins(m_stageBegan);
-        m_table.network.remote->stageStarted(m_table.stage);
+        m_table.network.remote->stageStarted(m_table.match.stage());
     }
     co_await m_table.steps.pause(GamePauses::kBeforePlay);
     co_await moverPlays();

@@ -84,8 +84,8 @@ class Game {
     int cursorRow() const { return m_table.cursorRow; }
     int player() const { return m_table.player; }
     const std::string& playerName(int player) const { return m_table.players.name(player); }
-    const GameSetup& setup() const { return m_table.setup; }
-    int stage() const { return m_table.stage; }
+    const GameSetup& setup() const { return m_table.match.setup(); }
+    int stage() const { return m_table.match.stage(); }
     int moveNumber() const { return m_table.moveNumber; }
     int passCount() const { return m_table.passCount; }
     bool clockRunning() const { return m_table.moveClock.running(); }

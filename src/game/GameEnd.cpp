@@ -12,21 +12,16 @@ Step<bool> Game::checkGameEnd() {
     }
     m_table.state = State::Over;
     m_table.moveClock.stop();
-    const bool staged = m_table.setup.gameType > 2;
+    Match& match = m_table.match;
     const MatchScore::Players players{m_table.players.phrases(), m_table.players.names()};
-    MatchScore::Result result =
-        m_table.score.addGame(count, m_table.stage, staged, *m_table.announcer, players);
-    if (result.winner != 0) {
-        m_table.firstPlayer = result.winner;  // the winner begins the next stage
-    }
-    ++m_table.stage;
-    if (staged) {
+    MatchScore::Result result = match.endGame(count, *m_table.announcer, players);
+    if (match.staged()) {
         co_await showResult(result.text, result.caption);
-        if (m_table.stage <= GameTable::kStageCount) {
+        if (match.stageLeft()) {
             co_await startGame();
             co_return true;
         }
-        result = m_table.score.verdict(*m_table.announcer, players);
+        result = match.verdict(*m_table.announcer, players);
     }
     m_table.announcer->AddFile("ok");
     co_await showResult(result.text, result.caption);

@@ -26,35 +26,31 @@ Step<> GameLoading::restoreDiscs(const Board& saved) {
 void GameLoading::announce(const SavedGame& game) {
     GameTable& t = m_table;
     Announcer& say = *t.announcer;
-    t.score.restore(game.points, game.discTotals);
+    t.match.restore(game);
     say.Clear();
     say.AddFile("velcome");
-    t.setOpponent(game.game);
+    t.seatPlayers(game.game);
     say.AddFile("menu" + std::to_string(game.game));
-    t.setup.gameType = game.gameType;
-    t.firstPlayer = 1;
     say.AddFile("tipe" + std::to_string(game.gameType));
-    t.stage = game.stage;
-    if (t.setup.gameType > 2) {
+    if (t.match.staged()) {
         say.AddFile("tur");
-        say.Number(t.stage);
+        say.Number(t.match.stage());
     }
     if (game.level != 0) {
-        t.setup.level = game.level;
         t.players.setLevel(game.level);
     }
-    t.setup.secondsPerMove = game.times;
     t.view.clockShown(game.times != 0);
-    if (t.setup.gameType % 2 == 0 && t.setup.secondsPerMove > 0) {
+    if (t.match.timed() && game.times > 0) {
         // The time per move, said as the W key says a time.
-        TimeReader(say).duration(0, t.setup.secondsPerMove / 60, t.setup.secondsPerMove % 60);
+        TimeReader(say).duration(0, game.times / 60, game.times % 60);
     }
+    const MatchScore& score = t.match.score();
     say.AddFile("schet");
-    say.Number(t.score.points()[0]);
-    say.Number(t.score.points()[1]);
+    say.Number(score.points()[0]);
+    say.Number(score.points()[1]);
     say.AddFile("alls");
-    say.Number(t.score.discTotals()[0]);
-    say.Number(t.score.discTotals()[1]);
+    say.Number(score.discTotals()[0]);
+    say.Number(score.discTotals()[1]);
 
     t.sayMoveNumber(game.moveNumber);
     t.player = game.curPlayer;

@@ -61,7 +61,7 @@ Step<> GameQuestions::help() {
 Step<> GameQuestions::save() {
     GameTable& t = m_table;
     t.announcer->Clear();
-    if (t.moveNumber <= 1 && t.stage <= 1) {
+    if (t.moveNumber <= 1 && t.match.stage() <= 1) {
         t.announcer->AddFile("make");
         t.announcer->AddFile("1");
         t.announcer->AddFile("gamer");
@@ -93,7 +93,7 @@ Step<const char*> GameQuestions::saveToSlot() {
 void GameQuestions::pause() {
     GameTable& t = m_table;
     t.announcer->Clear();
-    if (t.setup.gameType % 2 == 1 || t.networkGame()) {
+    if (!t.match.timed() || t.networkGame()) {
         t.announcer->AddFile("unavailable");
         return;
     }
@@ -126,7 +126,7 @@ Step<> GameQuestions::lostConnection(std::string phrase, std::string reason) {
     t.announcer->Clear();
     t.announcer->AddFile(phrase);
     // Before the first move there is nothing to keep: the reason alone, and OK.
-    const bool savable = t.moveNumber > 1 || t.stage > 1;
+    const bool savable = t.moveNumber > 1 || t.match.stage() > 1;
     if (savable) {
         t.announcer->AddFile("savequestion");
     }

@@ -19,7 +19,7 @@ GameTable::GameTable(Clock& clock, Settings& settings, RandomSource& random, Fol
       sinceStart(clock),
       players(view),
       switches(this->folders.data),
-      moveClock(clock, view, setup, cursorCol, player),
+      moveClock(clock, view, match.setup(), cursorCol, player),
       steps(clock) {}
 
 void GameTable::setStartPosition() {
@@ -28,11 +28,7 @@ void GameTable::setStartPosition() {
         networkGame() ? network.start : StartFileIn(folders.user);
     if (start) {
         board = start->first;
-        // Its first mover opens a match; each later stage is opened by the
-        // winner of the one before (the opener again after a draw).
-        if (stage == 1) {
-            firstPlayer = start->second;
-        }
+        match.startFrom(start->second);
     } else {
         SetStandardPosition(board);
     }
@@ -42,8 +38,7 @@ void GameTable::setStartPosition() {
     view.discsChanged();
 }
 
-void GameTable::setOpponent(int opponent) {
-    setup.opponent = opponent;
+void GameTable::seatPlayers(int opponent) {
     if (opponent == 2) {
         players.againstComputer(settings);
     }
@@ -108,17 +103,18 @@ void GameTable::leaveToMenu() {
 
 SavedGame GameTable::savedState() const {
     SavedGame game;
+    const GameSetup& setup = match.setup();
     game.game = networkGame() ? 1 : setup.opponent;  // kept as a game of two at one keyboard
     game.gameType = setup.gameType;
-    game.stage = stage;
+    game.stage = match.stage();
     game.times = setup.secondsPerMove;
     game.timeLeft = moveClock.secondsLeft();
     game.moveNumber = moveNumber;
     game.curPlayer = player;
     game.cursorCol = cursorCol;
     game.cursorRow = cursorRow;
-    game.points = score.points();
-    game.discTotals = score.discTotals();
+    game.points = match.score().points();
+    game.discTotals = match.score().discTotals();
     // A two-player game keeps no level: loading one would rename player 2.
     game.level = setup.opponent == 2 ? setup.level : 0;
     game.board = board;

@@ -39,16 +39,6 @@ struct GamePauses {
     static constexpr int kTick = 1000;
 };
 
-// The kinds of game: type 1 single, 2 timed, 3 staged match, 4 timed staged
-// match (even: timed, above 2: staged); opponent 1 two players, 2 the computer,
-// 3 a player at another Korvel over the network.
-struct GameSetup {
-    int gameType = 1;
-    int opponent = 1;
-    int level = 1;
-    int secondsPerMove = 0;
-};
-
 // What a network game needs beyond its setup: the other side, the colour
 // played here (1 white, 2 black), and the start position both sides use (the
 // host's start.txt, or none for the standard opening).
@@ -65,12 +55,11 @@ struct NetworkSide {
 struct GameTable {
     // Who holds the game: the player to move, or a step under way.
     enum class State { Waiting, Busy, Paused, Over };
-    static constexpr int kStageCount = 9;  // the games of a staged match
 
     GameTable(Clock& clock, Settings& settings, RandomSource& random, Folders folders,
               GameView& view);
 
-    bool networkGame() const { return setup.opponent == 3; }
+    bool networkGame() const { return match.networkGame(); }
     // In a network game, the other side is to move.
     bool remoteToMove() const { return networkGame() && player != network.localPlayer; }
     // No move, computer turn, question or pause is under way: a move may start.
@@ -80,7 +69,8 @@ struct GameTable {
     // standard opening) and, for a match's first stage, its first mover; no
     // passes or turns behind it.
     void setStartPosition();
-    void setOpponent(int opponent);
+    // The players' names and the music of a game against `opponent`.
+    void seatPlayers(int opponent);
     void sayMoveNumber(int number);
     // Shows and says the player to move (`who` > 0 makes them the mover).
     void showPlayer(int who);
@@ -106,20 +96,17 @@ struct GameTable {
     Announcer* announcer = nullptr;
     Stopwatch sinceStart;  // W: since this game began or was loaded
 
-    GameSetup setup;
+    Match match;  // the kind of game, the stage, who opens it, the score
     Board board;
     FlipMask flipMask;
     State state = State::Over;
     int cursorCol = 4;
     int cursorRow = 4;
     int player = 1;
-    int firstPlayer = 1;
-    int stage = 1;
     int moveNumber = 1;
     int passCount = 0;
     int turnPause = 100;  // between turned discs
     Players players;
-    MatchScore score;
     NetworkSide network;
     TurnHistory history;  // the turns for R, the points for Backspace
     SoundSwitches switches;

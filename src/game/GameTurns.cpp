@@ -71,7 +71,7 @@ Step<> Game::personMoves() {
 // The player to move now plays: the computer takes its turn, a person's keys
 // are waited for.
 Step<> Game::moverPlays() {
-    if (m_table.setup.opponent == 2 && m_table.player == 2) {
+    if (m_table.match.againstComputer() && m_table.player == 2) {
         co_await computerTurn();
     } else if (m_table.remoteToMove()) {
         m_table.steps.start(remoteTurn());
@@ -123,12 +123,12 @@ Step<> Game::computerTurn() {
         }
     } else {
         const int bestCount = CountFlips(m_table.board, best / 10, best % 10, m_table.player);
-        const int perDisc = m_table.setup.gameType % 2 == 0 ? GamePauses::kThinkPerDiscTimed
-                                                            : GamePauses::kThinkPerDisc;
+        const int perDisc =
+            m_table.match.timed() ? GamePauses::kThinkPerDiscTimed : GamePauses::kThinkPerDisc;
         co_await m_table.steps.pause(bestCount * perDisc);
         const OpponentMove move =
-            ComputerMove(m_table.board, m_table.setup.level, m_table.moveNumber,
-                         m_table.firstPlayer, m_table.random);
+            ComputerMove(m_table.board, m_table.match.setup().level, m_table.moveNumber,
+                         m_table.match.firstPlayer(), m_table.random);
         if (move.sayNoReply) {
             m_table.announcer->AddFile("notfisha");
         }
@@ -181,7 +181,7 @@ Step<> Game::timeOut() {
     m_table.nextTurn();
     m_table.moveClock.reset();
     co_await moverPlays();
-    m_table.moveClock.setSecondsLeft(m_table.setup.secondsPerMove);
+    m_table.moveClock.setSecondsLeft(m_table.match.setup().secondsPerMove);
     m_table.moveClock.hold(false);
 }
 

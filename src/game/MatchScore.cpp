@@ -112,4 +112,43 @@ MatchScore::Result MatchScore::verdict(Announcer& announcer, const Players& play
             "Счёт: " + Two(p1, "/", p2) + "." + kBreak + "Очей: " + Two(d1, " против ", d2) + "."};
 }
 
+void Match::begin(const GameSetup& setup) {
+    const int level = m_setup.level;
+    m_setup = setup;
+    if (setup.opponent != 2) {
+        m_setup.level = level;
+    }
+    m_stage = 1;
+    m_firstPlayer = 1;
+    m_score.clear();
+}
+
+void Match::restore(const SavedGame& game) {
+    m_setup.opponent = game.game;
+    m_setup.gameType = game.gameType;
+    m_setup.secondsPerMove = game.times;
+    if (game.level != 0) {
+        m_setup.level = game.level;
+    }
+    m_stage = game.stage;
+    m_firstPlayer = 1;
+    m_score.restore(game.points, game.discTotals);
+}
+
+void Match::startFrom(int mover) {
+    if (m_stage == 1) {
+        m_firstPlayer = mover;
+    }
+}
+
+MatchScore::Result Match::endGame(const DiscCount& count, Announcer& announcer,
+                                  const MatchScore::Players& players) {
+    MatchScore::Result result = m_score.addGame(count, m_stage, staged(), announcer, players);
+    if (result.winner != 0) {
+        m_firstPlayer = result.winner;
+    }
+    ++m_stage;
+    return result;
+}
+
 }  // namespace korvel

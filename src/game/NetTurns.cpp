@@ -69,7 +69,7 @@ void NetTurns::apply(Kind kind, int col, int row, std::int64_t nowMs) {
         m_firstPlayer = count.white > count.black ? 1 : 2;
     }
     ++m_stage;
-    if (!m_staged || m_stage > GameTable::kStageCount) {
+    if (!m_staged || m_stage > Match::kStageCount) {
         m_over = true;
         return;
     }

@@ -33,7 +33,7 @@ class RemoteMoves {
     static bool legal(const Turn& turn, GameTable& table) {
         switch (turn.kind) {
             case Kind::TimeOut:
-                return table.setup.gameType % 2 == 0;
+                return table.match.timed();
             case Kind::Pass:
                 return GreedyCell(table.board, table.player) == 0;
             case Kind::Move:
