@@ -70,7 +70,8 @@ Step<> Game::remoteTurn() {
 void Game::takeRemote() {
     const RemoteMoves::Turn turn = m_remoteMoves.take();
     turnBegins(turn.arrivedAt);
-    if (!RemoteMoves::legal(turn, m_table)) {
+    if (!LegalTurn(turn.kind, turn.col, turn.row, m_table.board, m_table.player,
+                   m_table.match.timed(), &m_table.flipMask)) {
         refuseRemote();
     } else if (turn.kind == RemoteMoves::Kind::TimeOut) {
         m_table.steps.start(timeOut());

@@ -31,15 +31,7 @@ void NetTurns::beginStage() {
 }
 
 bool NetTurns::legal(Kind kind, int col, int row) const {
-    switch (kind) {
-        case Kind::TimeOut:
-            return m_timed;
-        case Kind::Pass:
-            return !HasLegalMove(m_board, m_mover);
-        case Kind::Move:
-            break;
-    }
-    return OnBoard(col, row) && CountFlips(m_board, col, row, m_mover) != 0;
+    return LegalTurn(kind, col, row, m_board, m_mover, m_timed);
 }
 
 // The turn played on the position as the game plays it: a move or a pass ends

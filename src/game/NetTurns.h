@@ -5,7 +5,7 @@
 #include <string_view>
 #include <utility>
 
-#include "rules/Rules.h"
+#include "game/TurnRule.h"
 
 namespace korvel {
 
@@ -24,7 +24,7 @@ namespace korvel {
 // seconds are spent. The other side gives it kGraceMs more for the network.
 class NetTurns {
   public:
-    enum class Kind { Move, Pass, TimeOut };
+    using Kind = TurnKind;
     enum class Verdict { Taken, OutOfTurn, Illegal, EarlyTimeOut, Late };
 
     // A peer's time-out is taken once its clock, as read here, shows less

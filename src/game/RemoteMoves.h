@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <deque>
 
-#include "game/GameTable.h"
+#include "game/TurnRule.h"
 
 namespace korvel {
 
@@ -11,7 +11,7 @@ namespace korvel {
 // and checked with our own rules when it is played.
 class RemoteMoves {
   public:
-    enum class Kind { Move, Pass, TimeOut };
+    using Kind = TurnKind;
     struct Turn {
         Kind kind = Kind::Pass;
         int col = 0;
@@ -26,21 +26,6 @@ class RemoteMoves {
         const Turn turn = m_turns.front();
         m_turns.pop_front();
         return turn;
-    }
-
-    // A time-out only in a timed game, a pass only without a move, a move by
-    // the rules (which leave its turned discs in the table's flip mask).
-    static bool legal(const Turn& turn, GameTable& table) {
-        switch (turn.kind) {
-            case Kind::TimeOut:
-                return table.match.timed();
-            case Kind::Pass:
-                return GreedyCell(table.board, table.player) == 0;
-            case Kind::Move:
-                break;
-        }
-        return OnBoard(turn.col, turn.row) &&
-               CountFlips(table.board, turn.col, turn.row, table.player, table.flipMask) != 0;
     }
 
   private:
