@@ -9,13 +9,14 @@
 
 #include <QHostAddress>
 #include <QMetaObject>
-#include <QNetworkInterface>
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
 #include <mutex>
+
+#include "platform/TcpHost.h"
 
 namespace korvel {
 namespace {
@@ -427,19 +428,10 @@ bool RouterPortMapper::finishRemoval(int ms) {
 
 std::vector<std::string> GlobalIpv6Addresses() {
     std::vector<QHostAddress> found;
-    for (const QNetworkInterface& nic : QNetworkInterface::allInterfaces()) {
-        const QNetworkInterface::InterfaceFlags flags = nic.flags();
-        if (!flags.testFlag(QNetworkInterface::IsUp) ||
-            !flags.testFlag(QNetworkInterface::IsRunning) ||
-            flags.testFlag(QNetworkInterface::IsLoopBack)) {
-            continue;
-        }
-        for (const QNetworkAddressEntry& entry : nic.addressEntries()) {
-            const QHostAddress ip = entry.ip();
-            if (ip.protocol() == QAbstractSocket::IPv6Protocol && ip.isGlobal() &&
-                !ip.isUniqueLocalUnicast() && !ip.isLinkLocal()) {
-                found.push_back(QHostAddress(ip.toIPv6Address()));  // without its scope
-            }
+    for (const QHostAddress& ip : InterfaceAddresses()) {
+        if (ip.protocol() == QAbstractSocket::IPv6Protocol && ip.isGlobal() &&
+            !ip.isUniqueLocalUnicast() && !ip.isLinkLocal()) {
+            found.push_back(QHostAddress(ip.toIPv6Address()));  // without its scope
         }
     }
     std::vector<std::string> texts;

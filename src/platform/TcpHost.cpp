@@ -102,8 +102,8 @@ void TcpHost::turnAway(QTcpSocket* socket) {
     CloseAfterWriting(socket, m_clock, kTurnAwayMs);
 }
 
-std::vector<std::string> LocalAddresses() {
-    std::vector<quint32> found;
+std::vector<QHostAddress> InterfaceAddresses() {
+    std::vector<QHostAddress> found;
     for (const QNetworkInterface& nic : QNetworkInterface::allInterfaces()) {
         const QNetworkInterface::InterfaceFlags flags = nic.flags();
         if (!flags.testFlag(QNetworkInterface::IsUp) ||
@@ -112,10 +112,17 @@ std::vector<std::string> LocalAddresses() {
             continue;
         }
         for (const QNetworkAddressEntry& entry : nic.addressEntries()) {
-            const QHostAddress ip = entry.ip();
-            if (ip.protocol() == QAbstractSocket::IPv4Protocol && !ip.isLoopback()) {
-                found.push_back(ip.toIPv4Address());
-            }
+            found.push_back(entry.ip());
+        }
+    }
+    return found;
+}
+
+std::vector<std::string> LocalAddresses() {
+    std::vector<quint32> found;
+    for (const QHostAddress& ip : InterfaceAddresses()) {
+        if (ip.protocol() == QAbstractSocket::IPv4Protocol && !ip.isLoopback()) {
+            found.push_back(ip.toIPv4Address());
         }
     }
     std::sort(found.begin(), found.end());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHostAddress>
 #include <QObject>
 #include <QPointer>
 #include <QTcpSocket>
@@ -68,8 +69,11 @@ class TcpHost {
     std::shared_ptr<int> m_life = std::make_shared<int>(0);
 };
 
-// The machine's IPv4 addresses on interfaces that are up, loopback left out,
-// in ascending order without repeats: what a host tells the other player.
+// The machine's addresses on interfaces that are up and running, loopback left out.
+std::vector<QHostAddress> InterfaceAddresses();
+
+// The machine's IPv4 addresses (of InterfaceAddresses) in ascending order
+// without repeats: what a host tells the other player.
 std::vector<std::string> LocalAddresses();
 
 }  // namespace korvel
