@@ -38,8 +38,8 @@ std::vector<std::string> MergeSides(const std::vector<std::string>& host,
 }
 
 void KeyHand::press(std::int64_t atMs, const std::string& key) {
-    m_clock.singleShot(static_cast<int>(std::max<std::int64_t>(atMs - m_clock.tickCount(), 0)),
-                       [this, key] { sendKey(key); });
+    clock.singleShot(static_cast<int>(std::max<std::int64_t>(atMs - clock.tickCount(), 0)),
+                     [this, key] { sendKey(key); });
 }
 
 void KeyHand::pressAll(std::int64_t atMs, int stepMs, const std::vector<std::string>& keys) {
@@ -91,21 +91,33 @@ std::string GameState(const Game& g) {
            std::to_string(g.takeBackDepth()) + (g.clockRunning() ? ", timer running" : "");
 }
 
-void KeyHand::noteStates(const std::vector<int>& atMs, const Game& game) {
-    for (const int at : atMs) {
-        m_clock.singleShot(at, [this, &game] {
-            m_noted.push_back("state " + std::to_string(m_clock.tickCount()) + " " +
-                              GameState(game));
+void KeyHand::layOut(const FlowScript& script) {
+    const std::string data = std::getenv("KORVEL_TEST_DATA");
+    for (const auto& [section, key, value] : script.ini) {
+        setIni(section, key, value);
+    }
+    for (const auto& [name, dataFile] : script.files) {
+        std::filesystem::create_directories((folder / name).parent_path());
+        writeFile(name, ReadBytes(data + "/" + dataFile));
+    }
+}
+
+void KeyHand::play(const FlowScript& script, Game& game) {
+    answerKey = script.answerKey;
+    game.timeOfDay = [] { return std::array<int, 3>{21, 4, 2}; };
+    pressAll(script.from, static_cast<int>(script.step), script.keys);
+    for (const int at : script.states) {
+        clock.singleShot(at, [this, &game] {
+            m_noted.push_back("state " + std::to_string(now()) + " " + GameState(game));
         });
     }
 }
 
 // The end lines: the board, the stored choices, the music and speech settings
 // as kept and as the next start reads them.
-std::vector<std::string> KeyHand::transcript(std::vector<std::string> out, bool boardShown,
-                                             const Game& game, Settings& settings,
-                                             const Announcer& announcer, AudioDevice& device) {
-    VirtualClock& clock = m_clock;
+std::vector<std::string> KeyHand::transcript(bool boardShown, const Game& game, Settings& settings,
+                                             const Announcer& announcer) {
+    std::vector<std::string> out = lines;
     out.push_back(std::string("board ") + (boardShown ? "shown" : "hidden") + ", times " +
                   std::to_string(game.setup().secondsPerMove));
     for (const char* key : {"position", "type", "time", "level"}) {

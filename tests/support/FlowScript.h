@@ -3,18 +3,21 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "FakeAudioDevice.h"
+#include "Golden.h"
 #include "TempFolder.h"
 #include "VirtualClock.h"
+#include "core/ProgramFolders.h"
+#include "opponent/RandomSource.h"
 
 namespace korvel {
 class Announcer;
-class Clock;
-class AudioDevice;
 class Game;
 class Settings;
 }  // namespace korvel
@@ -45,30 +48,53 @@ struct GameChoiceValues {
 // waiting) are noted with their values.
 struct FlowScript;
 
-// The scripted player's hand on a session: keys pressed at virtual times,
-// delivered by the clock to sendKey, so that they arrive inside the program's
-// waits as real keys do; and virtual time let run.
+// What the two sessions share: the scripted player's hand, keys pressed at
+// virtual times and delivered by the clock to sendKey, so that they arrive
+// inside the program's waits as real keys do; a temporary program folder
+// (laid out by `prepare` when given, which returns the folders to use); the
+// recording sound device writing the transcript; seeded randomness.
 class KeyHand {
   public:
-    explicit KeyHand(VirtualClock& clock) : m_clock(clock) {}
+    using Prepare = std::function<Folders(const std::filesystem::path& temp)>;
+    explicit KeyHand(std::uint32_t seed, const Prepare& prepare = {})
+        : folders(prepare ? prepare(folder.path()) : Folders(folder.path())),
+          device(clock, lines),
+          random(seed) {}
     virtual ~KeyHand() = default;
     // Sends one key now, as the keyboard would.
     virtual void sendKey(const std::string& key) = 0;
+    // Before the start: a settings value, or a file in the program folder.
+    virtual void setIni(const std::string& section, const std::string& key,
+                        const std::string& value) = 0;
+    void writeFile(const std::string& name, const std::string& bytes) {
+        WriteBytes(folder / name, bytes);
+    }
+    std::int64_t now() const { return clock.tickCount(); }
     // Presses `key` at virtual time `atMs` (or now, when that has passed).
     void press(std::int64_t atMs, const std::string& key);
     // Presses the keys one after another, `stepMs` apart, from `atMs` ("-": no key).
     void pressAll(std::int64_t atMs, int stepMs, const std::vector<std::string>& keys);
     // Lets virtual time run to `atMs`.
-    void runUntil(std::int64_t atMs) { m_clock.advance(atMs - m_clock.tickCount()); }
-    // Notes the game's state at each of the virtual times `atMs`.
-    void noteStates(const std::vector<int>& atMs, const Game& game);
-    // A flow's whole transcript: `lines`, its end lines, the states noted and the game's state.
-    std::vector<std::string> transcript(std::vector<std::string> lines, bool boardShown,
-                                        const Game& game, Settings& settings,
-                                        const Announcer& announcer, AudioDevice& device);
+    void runUntil(std::int64_t atMs) { clock.advance(atMs - clock.tickCount()); }
+    // Lays out what a flow asks of the program folder before the start: the
+    // settings values, and files from the test's data folder.
+    void layOut(const FlowScript& script);
+    // Once started: the flow's dialog answers, keys and noted states on `game`.
+    void play(const FlowScript& script, Game& game);
+    // A flow's whole transcript: the lines, its end lines, the states noted and the game's state.
+    std::vector<std::string> transcript(bool boardShown, const Game& game, Settings& settings,
+                                        const Announcer& announcer);
+
+    std::vector<std::string> lines;
+    TempFolder folder;
+    Folders folders;
+    VirtualClock clock;
+    TranscriptDevice device;
+    SeededRandom random;
+    // Answers every dialog with this key half a second after it shows ("": none).
+    std::string answerKey;
 
   private:
-    VirtualClock& m_clock;
     std::vector<std::string> m_noted;
 };
 
@@ -100,19 +126,5 @@ std::string OneLine(std::string text);
 // sides share one effects device.
 std::vector<std::string> MergeSides(const std::vector<std::string>& host,
                                     const std::vector<std::string>& guest);
-
-// Lays out what a flow asks of the program folder before the start: the
-// settings values, and files from the test's data folder.
-template <class AnySession>
-void LayOut(AnySession& s, const FlowScript& script) {
-    const std::string data = std::getenv("KORVEL_TEST_DATA");
-    for (const auto& [section, key, value] : script.ini) {
-        s.setIni(section, key, value);
-    }
-    for (const auto& [name, dataFile] : script.files) {
-        std::filesystem::create_directories((s.folder / name).parent_path());
-        s.writeFile(name, ReadBytes(data + "/" + dataFile));
-    }
-}
 
 }  // namespace korvel::testing

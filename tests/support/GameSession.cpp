@@ -273,10 +273,7 @@ class GameSession::View : public GameView {
 };
 
 GameSession::GameSession(std::uint32_t seed)
-    : KeyHand(clock),
-      folders(folder.path()),
-      device(clock, lines),
-      random(seed),
+    : KeyHand(seed),
       settings(folder / "Korvel.ini"),
       announcer(clock, settings, device),
       m_view(std::make_unique<View>(*this)),
@@ -294,10 +291,6 @@ GameSession::~GameSession() {
 void GameSession::setIni(const std::string& section, const std::string& key,
                          const std::string& value) {
     settings.SetIni(section, key, value);
-}
-
-void GameSession::writeFile(const std::string& name, const std::string& bytes) {
-    WriteBytes(folder / name, bytes);
 }
 
 bool GameSession::startUp() {
@@ -371,12 +364,9 @@ void GameSession::closeDialog() {
 std::vector<std::string> PlayGameFlow(const std::string& flow) {
     const FlowScript script = ParseFlow(flow);
     GameSession s;
-    LayOut(s, script);
+    s.layOut(script);
     s.startUp();
-    s.answerKey = script.answerKey;
-    s.game().timeOfDay = [] { return std::array<int, 3>{21, 4, 2}; };
-    s.pressAll(script.from, static_cast<int>(script.step), script.keys);
-    s.noteStates(script.states, s.game());
+    s.play(script, s.game());
     for (const char* kind : {"begin", "load"}) {
         if (const auto at = script.option.find(kind); at != script.option.end()) {
             s.clock.singleShot(std::stoi(at->second), [&s, load = kind[0] == 'l'] {
@@ -387,7 +377,7 @@ std::vector<std::string> PlayGameFlow(const std::string& flow) {
     }
     s.startGame(script.choice);
     s.runUntil(script.until);
-    return s.transcript(s.lines, s.boardShown(), s.game(), s.settings, s.announcer, s.device);
+    return s.transcript(s.boardShown(), s.game(), s.settings, s.announcer);
 }
 
 }  // namespace korvel::testing

@@ -6,14 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "FakeAudioDevice.h"
 #include "FlowScript.h"
-#include "Golden.h"
-#include "TempFolder.h"
-#include "VirtualClock.h"
 #include "core/IniFile.h"
 #include "game/Game.h"
-#include "opponent/RandomSource.h"
 #include "voice/Announcer.h"
 
 namespace korvel::testing {
@@ -38,11 +33,10 @@ struct DialogNote {
 class GameSession : public KeyHand {
   public:
     explicit GameSession(std::uint32_t seed = 1);
-    ~GameSession();
+    ~GameSession() override;
 
-    // Before startUp: a settings value, or a file in the program folder.
-    void setIni(const std::string& section, const std::string& key, const std::string& value);
-    void writeFile(const std::string& name, const std::string& bytes);
+    void setIni(const std::string& section, const std::string& key,
+                const std::string& value) override;
     // The program's start: the sound device, the settings, the announcer, the stored choices.
     bool startUp();
 
@@ -55,20 +49,11 @@ class GameSession : public KeyHand {
     // The window manager closes the dialog that shows.
     void closeDialog();
 
-    std::int64_t now() const { return clock.tickCount(); }
     Game& game() { return *m_game; }
     bool boardShown() const;
 
-    std::vector<std::string> lines;
-    TempFolder folder;
-    Folders folders;
-    VirtualClock clock;
-    TranscriptDevice device;
-    SeededRandom random;
     Settings settings;
     Announcer announcer;
-    // Answers every dialog with this key half a second after it shows ("": none).
-    std::string answerKey;
     // Told of every dialog once it shows and once it is answered, after the transcript.
     std::function<void(const DialogNote&)> onDialog;
 

@@ -85,11 +85,7 @@ void StartQt() {
     (void)app;
 }
 
-Session::Session(std::uint32_t seed, const Prepare& prepare)
-    : KeyHand(clock),
-      folders(prepare ? prepare(folder.path()) : Folders(folder.path())),
-      device(clock, lines),
-      random(seed) {
+Session::Session(std::uint32_t seed, const Prepare& prepare) : KeyHand(seed, prepare) {
     StartQt();
     clock.setPump([] { QCoreApplication::processEvents(); });
     speech.onLine = [this](const std::string& line) { device.write(line); };
@@ -132,10 +128,6 @@ Session::~Session() {
 
 void Session::setIni(const std::string& section, const std::string& key, const std::string& value) {
     app->settings().SetIni(section, key, value);
-}
-
-void Session::writeFile(const std::string& name, const std::string& bytes) {
-    WriteBytes(folder / name, bytes);
 }
 
 void Session::sendKey(const std::string& name) {
@@ -188,12 +180,11 @@ bool Session::judgeFilesByTheRealDevice() {
 std::vector<std::string> PlayFlow(const std::string& flow) {
     const FlowScript script = ParseFlow(flow);
     Session s;
-    LayOut(s, script);
+    s.layOut(script);
     s.app->StartUp();
     if (script.option.count("readme")) {
         HandleReadMe(s.folder.path(), "01.02.2026 03:04:05");
     }
-    s.answerKey = script.answerKey;
     // The network game's choices are noted with what the menu hands on, and
     // go no further (no socket in these flows); with "waiting" the host's
     // choice shows the waiting notice.
@@ -220,9 +211,7 @@ std::vector<std::string> PlayFlow(const std::string& flow) {
     for (int at; ends >> at;) {
         s.clock.singleShot(at, [&menu] { menu.endWaiting(); });
     }
-    s.game().timeOfDay = [] { return std::array<int, 3>{21, 4, 2}; };
-    s.pressAll(script.from, static_cast<int>(script.step), script.keys);
-    s.noteStates(script.states, s.game());
+    s.play(script, s.game());
     if (script.option.count("firstrun")) {
         s.clock.singleShot(4000, [] { QApplication::activeWindow()->close(); });
         bool back = false;
@@ -237,8 +226,7 @@ std::vector<std::string> PlayFlow(const std::string& flow) {
         s.startGame(script.choice);
     }
     s.runUntil(script.until);
-    return s.transcript(s.lines, s.boardShown(), s.game(), s.app->settings(), s.app->announcer(),
-                        s.device);
+    return s.transcript(s.boardShown(), s.game(), s.app->settings(), s.app->announcer());
 }
 
 }  // namespace korvel::testing

@@ -7,15 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "FakeAudioDevice.h"
 #include "FakePortMapper.h"
 #include "FakeSpeech.h"
 #include "FlowScript.h"
-#include "Golden.h"
-#include "TempFolder.h"
-#include "VirtualClock.h"
 #include "app/Assembly.h"
-#include "opponent/RandomSource.h"
 #include "platform/SdlAudioDevice.h"
 
 namespace korvel::testing {
@@ -30,21 +25,15 @@ namespace korvel::testing {
 // the letter alone, as a platform without key codes gives it.
 class Session : public KeyHand {
   public:
-    // `prepare`, when given, lays out the temporary folder before the program
-    // is built and returns the folders it is to use (by default the temporary
-    // folder is both).
-    using Prepare = std::function<Folders(const std::filesystem::path& temp)>;
     explicit Session(std::uint32_t seed = 1, const Prepare& prepare = {});
-    ~Session();
+    ~Session() override;
 
-    // Before StartUp: a settings value, or a file in the program folder.
-    void setIni(const std::string& section, const std::string& key, const std::string& value);
-    void writeFile(const std::string& name, const std::string& bytes);
+    void setIni(const std::string& section, const std::string& key,
+                const std::string& value) override;
 
     // Starts a game with these menu choices, as the menu's start item does.
     void startGame(const GameChoiceValues& choice);
 
-    std::int64_t now() const { return clock.tickCount(); }
     Game& game() { return app->game(); }
     bool boardShown() const { return !app->board().isHidden(); }
 
@@ -57,15 +46,9 @@ class Session : public KeyHand {
     // device cannot be opened.
     bool judgeFilesByTheRealDevice();
 
-    std::vector<std::string> lines;
-    TempFolder folder;
-    Folders folders;
-    VirtualClock clock;
-    TranscriptDevice device;
     FakeSpeech speech;
     // Never answers unless given a plan; logs nothing unless given onLine.
     FakePortMapper portMapper{clock};
-    SeededRandom random;
     // A host's codes: drawn from `random`, so that each run says the same ones.
     struct SeededCodes : CodeSource {
         explicit SeededCodes(RandomSource& r) : random(r) {}
@@ -75,8 +58,6 @@ class Session : public KeyHand {
         RandomSource& random;
     } codes{random};
     std::unique_ptr<Assembly> app;
-    // Answers every dialog with this key half a second after it shows ("": none).
-    std::string answerKey;
 
   private:
     std::unique_ptr<SdlAudioDevice> m_judge;
