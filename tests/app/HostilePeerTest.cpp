@@ -34,11 +34,7 @@ struct Peer {
 TEST(HostilePeer, TheGameStillBeginsAndPlays) {
     qputenv("QT_NO_GLIB", "1");
     Session host(1);
-    int port = 0;
-    for (int i = 0; i < 50 && port < 10000; ++i) {
-        QTcpServer probe;
-        port = probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
-    }
+    const int port = FreePort();
     host.setIni("Net", "port", std::to_string(port));
     host.app->network().localAddresses = [] { return std::vector<std::string>{"192.0.2.10"}; };
     host.app->StartUp();
@@ -67,14 +63,7 @@ TEST(HostilePeer, TheGameStillBeginsAndPlays) {
         p.socket->waitForConnected(2000);
     };
     const auto said = [&](const std::string& what) {  // the code, as the host said it last
-        std::string code;
-        for (const std::string& line : host.lines) {
-            const std::string w = line.substr(9);
-            code = w == "say yourcode" || w == "say newcode" ? "" : code;
-            code +=
-                w.size() == 5 && std::isdigit(static_cast<unsigned char>(w[4])) ? w.substr(4) : "";
-        }
-        code = code.substr(0, 4);
+        const std::string code = SaidCode(host.lines);
         return what == "CODE" ? code : std::to_string(1000 + (std::stoi(code) + 1) % 9000);
     };
     for (std::int64_t t = 0; t <= until; t += 100) {
@@ -149,14 +138,7 @@ TEST(HostilePeer, TheGameStillBeginsAndPlays) {
             quiet = moved ? 0 : quiet + 1;
         }
     }
-    bool portSaid = false;  // the port's digits, a free port, read alike
-    for (std::string& line : host.lines) {
-        const std::string what = line.substr(9);
-        portSaid = what == "say port" || (portSaid && what != "say yourcode");
-        if (portSaid && what.size() == 5 && std::isdigit(static_cast<unsigned char>(line.back()))) {
-            line.back() = '#';
-        }
-    }
+    MaskSaidPort(host.lines);
     std::vector<std::string> lines = MergeSides(host.lines, notes);
     lines.push_back("idle connections the host closed, each opened again: " +
                     std::to_string(reopened));

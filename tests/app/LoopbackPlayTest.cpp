@@ -49,21 +49,6 @@ std::string Stamp(std::int64_t ms) {
     return stamp;
 }
 
-// The digits the host said after "yourcode".
-std::string SaidCode(const std::vector<std::string>& lines) {
-    std::string code;
-    for (const std::string& line : lines) {
-        const std::string what = line.substr(9);
-        if (what == "say yourcode") {
-            code = "-";
-        } else if (!code.empty() && code.size() <= 4 && what.size() == 5 &&
-                   what.starts_with("say ") && std::isdigit(static_cast<unsigned char>(what[4]))) {
-            code += what[4];
-        }
-    }
-    return code.empty() ? code : code.substr(1);
-}
-
 // One program. Its window (or its dialog) takes the keyboard whenever its
 // clock runs, so that its keys and its dialogs' owners are its own.
 struct Side : Session {
@@ -197,17 +182,6 @@ bool Settle(Side& h, Side& g, std::int64_t at) {
     return true;
 }
 
-// A free port of five digits, so that its masked digits read alike.
-int FreePort() {
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        QTcpServer probe;
-        if (probe.listen(QHostAddress::Any, 0) && probe.serverPort() >= 10000) {
-            return probe.serverPort();
-        }
-    }
-    return 0;
-}
-
 std::vector<std::string> PlayLoopbackFlow(const std::string& flow) {
     std::vector<std::string> field;
     std::istringstream fields(flow);
@@ -316,13 +290,10 @@ std::vector<std::string> PlayLoopbackFlow(const std::string& flow) {
     EXPECT_TRUE(connected || option.count("code") || option.count("alone"))
         << "the two programs never connected";
     for (Side* side : {&host, &guest}) {
-        bool portSaid = false;
+        MaskSaidPort(side->lines);
         for (std::string& line : side->lines) {
-            const std::string what = line.substr(9);
-            portSaid =
-                what == "say port" || (portSaid && what != "say yourcode" && what != "say address");
-            if ((portSaid || side->portTimes.count(line.substr(0, 8))) &&
-                std::isdigit(static_cast<unsigned char>(line.back())) && what.size() == 5) {
+            if (side->portTimes.count(line.substr(0, 8)) && line.size() == 14 &&
+                std::isdigit(static_cast<unsigned char>(line.back()))) {
                 line.back() = '#';
             }
         }

@@ -26,13 +26,6 @@ struct Flow {
     std::int64_t until = 30000;
 };
 
-// A line of the test's own in the transcript, stamped as the session stamps.
-void Note(GameSession& s, const std::string& text) {
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%8.3f ", static_cast<double>(s.now()) / 1000.0);
-    s.lines.push_back(stamp + text);
-}
-
 void PrintTo(const Flow& flow, std::ostream* out) {
     *out << flow.name;
 }
@@ -71,7 +64,7 @@ TEST_P(SavedGames, SoundAsRecorded) {
     for (const auto& key : flow.keys) {
         if (key == "Close") {
             s.clock.singleShot(static_cast<int>(at), [&s] {
-                Note(s, "the window manager closes the dialog");
+                s.device.write("the window manager closes the dialog");
                 s.closeDialog();
             });
         } else if (key != "-") {

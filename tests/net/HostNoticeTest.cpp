@@ -75,11 +75,7 @@ class Notices {
         } else if (c == "timers") {
             note("timers " + std::to_string(m_clock.pendingCount()));
         }
-        std::string out;
-        for (const auto& entry : m_log) {
-            out += (out.empty() ? "" : " | ") + entry;
-        }
-        return out.empty() ? "-" : out;
+        return testing::Joined(m_log, " | ", "-");
     }
 
   private:

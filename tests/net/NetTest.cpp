@@ -113,11 +113,7 @@ class Sessions {
             act(*m_sides[c == "G" ? m_sides.size() - 1 : 0], a);  // H first
         }
         deliver();
-        std::string out;
-        for (const auto& entry : m_log) {
-            out += (out.empty() ? "" : " | ") + entry;
-        }
-        return out.empty() ? "-" : out;
+        return testing::Joined(m_log, " | ", "-");
     }
 
   private:

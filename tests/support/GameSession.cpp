@@ -66,14 +66,6 @@ std::string Trimmed(const std::string& text) {
                                       : text.substr(first, text.find_last_not_of(' ') + 1 - first);
 }
 
-std::string Joined(const std::vector<std::string>& items, const std::string& between) {
-    std::string text;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        text += (i == 0 ? "" : between) + items[i];
-    }
-    return text;
-}
-
 }  // namespace
 
 // The window of the game without its widgets: the board's keys, the pause's

@@ -88,6 +88,15 @@ std::string Escape(const std::string& s) {
     return out.empty() ? "\\e" : out;
 }
 
+std::string Joined(const std::vector<std::string>& items, const std::string& between,
+                   const std::string& none) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        text += (i == 0 ? "" : between) + items[i];
+    }
+    return items.empty() ? none : text;
+}
+
 void RunCaseFile(const std::string& name, const Command& run) {
     std::vector<std::string> lines;
     std::string command;

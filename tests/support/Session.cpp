@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTcpServer>
 #include <QThreadPool>
 #include <algorithm>
 #include <cstdlib>
@@ -83,6 +84,41 @@ void StartQt() {
     static char* argv[] = {name, nullptr};
     static QApplication* app = new QApplication(argc, argv);
     (void)app;
+}
+
+int FreePort() {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        QTcpServer probe;
+        if (probe.listen(QHostAddress::Any, 0) && probe.serverPort() >= 10000) {
+            return probe.serverPort();
+        }
+    }
+    return 0;
+}
+
+std::string SaidCode(const std::vector<std::string>& lines) {
+    std::string code;
+    for (const std::string& line : lines) {
+        const std::string what = line.substr(9);
+        if (what == "say yourcode" || what == "say newcode") {
+            code = "-";
+        } else if (!code.empty() && code.size() <= 4 && what.size() == 5 &&
+                   what.starts_with("say ") && std::isdigit(static_cast<unsigned char>(what[4]))) {
+            code += what[4];
+        }
+    }
+    return code.empty() ? code : code.substr(1);
+}
+
+void MaskSaidPort(std::vector<std::string>& lines) {
+    bool port = false;
+    for (std::string& line : lines) {
+        const std::string what = line.substr(9);
+        port = what == "say port" || (port && what != "say yourcode" && what != "say address");
+        if (port && what.size() == 5 && std::isdigit(static_cast<unsigned char>(line.back()))) {
+            line.back() = '#';
+        }
+    }
 }
 
 Session::Session(std::uint32_t seed, const Prepare& prepare) : KeyHand(seed, prepare) {

@@ -70,4 +70,12 @@ std::vector<std::string> PlayFlow(const std::string& flow);
 // Makes the one QApplication of the test program, when there is none yet.
 void StartQt();
 
+// For the network tests over loopback: a free port of five digits, so that
+// its masked digits read alike (0: none found); the code a host said last
+// (the four digits after "yourcode" or "newcode"); and the port's digits as
+// the host said them, as "#".
+int FreePort();
+std::string SaidCode(const std::vector<std::string>& lines);
+void MaskSaidPort(std::vector<std::string>& lines);
+
 }  // namespace korvel::testing
