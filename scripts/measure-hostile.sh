@@ -15,35 +15,16 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 program=${1:-$root/build/korvel}
-for tool in Xvfb xdotool python3; do
-  command -v "$tool" >/dev/null || { echo "measure-hostile: $tool is missing" >&2; exit 1; }
-done
-[ -x "$program/korvel" ] || { echo "measure-hostile: no program at $program" >&2; exit 1; }
-
-work=$(mktemp -d)
-pids=()
-finish() {
-  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-}
-trap finish EXIT
+name=measure-hostile
+source "$root/scripts/measure-start.sh"
 
 display=:87
-cp -r "$program" "$work/host"
-mkdir -p "$work/home" "$work/run"
-chmod 700 "$work/run"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
-(cd "$work/host" && DISPLAY=$display HOME=$work/home XDG_RUNTIME_DIR=$work/run \
-  SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/host.raw KORVEL_TRACE=$work/host.marks \
-  exec ./korvel >"$work/host.log" 2>&1) &
-host=$!
-pids+=($host)
+start_side host "$display"
+host=$started
 sleep 6
-for key in Escape; do DISPLAY=$display xdotool key "$key"; sleep 1; done
+keys "$display" 1 Escape
 sleep 8
-for key in Down Down Return Return Home Return; do DISPLAY=$display xdotool key "$key"; sleep 0.8; done
+keys "$display" 0.8 Down Down Return Return Home Return
 sleep 4
 grep -q "waiting code" "$work/host.marks" || { echo "measure-hostile: the host is not waiting (see $work/host.log)" >&2; exit 1; }
 pid=$(pgrep -P "$host" -x korvel || echo "$host")

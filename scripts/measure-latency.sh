@@ -16,41 +16,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 program=${1:-$root/build/korvel}
 moves=${2:-22}
-for tool in Xvfb xdotool python3; do
-  command -v "$tool" >/dev/null || { echo "measure-latency: $tool is missing" >&2; exit 1; }
-done
-[ -x "$program/korvel" ] || { echo "measure-latency: no program at $program (scripts/run.sh builds it there)" >&2; exit 1; }
-
-work=$(mktemp -d)
-pids=()
-finish() {
-  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-}
-trap finish EXIT
-
-start_side() {  # side display
-  local side=$1 display=$2
-  cp -r "$program" "$work/$side"
-  mkdir -p "$work/home-$side" "$work/run-$side"
-  chmod 700 "$work/run-$side"
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  pids+=($!)
-  sleep 1
-  (cd "$work/$side" && DISPLAY=$display HOME=$work/home-$side XDG_RUNTIME_DIR=$work/run-$side \
-    SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/$side.raw KORVEL_TRACE=$work/$side.marks \
-    exec ./korvel >"$work/$side.log" 2>&1) &
-  pids+=($!)
-}
-
-keys() {  # display pause-seconds key...
-  local display=$1 pause=$2
-  shift 2
-  for key in "$@"; do
-    DISPLAY=$display xdotool key "$key"
-    sleep "$pause"
-  done
-}
+name=measure-latency
+source "$root/scripts/measure-start.sh"
 
 start_side host :71
 start_side guest :72

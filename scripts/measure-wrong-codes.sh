@@ -17,39 +17,15 @@ program=${1:-$root/build/korvel}
 wrong=${2:-2000}
 port=${3:-47717}
 display=:73
-[ -x "$program/korvel" ] || { echo "no program at $program" >&2; exit 1; }
+name=measure-wrong-codes
+source "$root/scripts/measure-start.sh"
 
-work=$(mktemp -d)
-pids=()
-finish() {
-  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-}
-trap finish EXIT
-
-cp -r "$program" "$work/host"
 # The stored choices of a fresh start, and the port.
 printf '[Menu]\nlevel=1\ntime=0\ntype=1\nposition=1\n[Music]\nplay=0\n[Net]\nport=%s\n' "$port" \
-  >"$work/host/Korvel.ini"
-mkdir -p "$work/home" "$work/run"
-chmod 700 "$work/run"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
-(cd "$work/host" && DISPLAY=$display HOME=$work/home XDG_RUNTIME_DIR=$work/run \
-  SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/host.raw KORVEL_TRACE=$work/host.marks \
-  exec ./korvel >"$work/host.log" 2>&1) &
-host=$!
-pids+=($host)
+  >"$work/host.ini"
+start_side host "$display"
+host=$started
 
-keys() {  # pause-seconds key...
-  local pause=$1
-  shift
-  for key in "$@"; do
-    DISPLAY=$display xdotool key "$key"
-    sleep "$pause"
-  done
-}
 resident() { awk '/^VmRSS/ { print $2 " kB" }' "/proc/$host/status"; }
 boxes() { DISPLAY=$display xdotool search --onlyvisible --name 'Игра по сети' 2>/dev/null | wc -l; }
 
@@ -68,13 +44,13 @@ windows() { DISPLAY=$display xdotool search --onlyvisible --name . 2>/dev/null |
 for _ in $(seq 30); do
   grep -q " sound menu0\." "$work/host.marks" 2>/dev/null && break
   if [ "$(windows)" -gt 1 ]; then
-    keys 0 Escape
+    keys "$display" 0 Escape
     sleep 15
   fi
   sleep 1
 done
 heard menu1
-keys 1.5 Down Down Return Return Home Return
+keys "$display" 1.5 Down Down Return Return Home Return
 heard yourcode
 sleep 3
 code=$(sed -n 's/^[0-9]* waiting code //p' "$work/host.marks" | tail -1)
@@ -121,7 +97,7 @@ touch "$work/join"
 heard position  # the board opens and says the start
 sleep 2
 from=$(date +%s%6N)
-keys 0.8 Left Right Up Up space
+keys "$display" 0.8 Left Right Up Up space
 sleep 3
 echo "message boxes shown $(boxes); the host's marks after its first key:"
 awk -v from="$from" '$1 >= from { $1 = sprintf("%+.2f s", ($1 - from) / 1e6); print }' "$work/host.marks"
