@@ -60,13 +60,13 @@ echo "hosting on port $port with code $code; resident $(resident)"
 python3 - "$port" "$code" "$wrong" "$work" <<'PY' &
 import os, socket, sys, time
 port, code, count, work = int(sys.argv[1]), sys.argv[2], int(sys.argv[3]), sys.argv[4]
-def hello(c):
-    s = socket.create_connection(("127.0.0.1", port), timeout=10)
-    s.sendall(f"hello 1 1.0 {c} Гость\n".encode())
+def hello(c, source):  # wrong codes come from 127.0.0.2, the right one from 127.0.0.1
+    s = socket.create_connection(("127.0.0.1", port), timeout=10, source_address=(source, 0))
+    s.sendall(f"hello 2 1.0 {c} Гость\n".encode())
     return s
 bad = "%04d" % ((int(code) + 1) % 10000)
 for _ in range(count):
-    s = hello(bad)
+    s = hello(bad, "127.0.0.2")
     try:
         while s.recv(4096):  # the host says bye and closes
             pass
@@ -76,7 +76,7 @@ for _ in range(count):
 open(os.path.join(work, "wrong-done"), "w").close()
 while not os.path.exists(os.path.join(work, "join")):
     time.sleep(0.1)
-s = hello(code)
+s = hello(code, "127.0.0.1")
 s.settimeout(1)
 end = time.time() + 60
 while time.time() < end:
