@@ -183,11 +183,7 @@ bool Settle(Side& h, Side& g, std::int64_t at) {
 }
 
 std::vector<std::string> PlayLoopbackFlow(const std::string& flow) {
-    std::vector<std::string> field;
-    std::istringstream fields(flow);
-    for (std::string f; std::getline(fields, f, '|');) {
-        field.push_back(f);
-    }
+    const std::vector<std::string> field = Split(flow, '|');
     std::map<std::string, std::string> option;
     std::istringstream options(field.size() > 4 ? field[4] : "");
     for (std::string word; options >> word;) {
@@ -218,10 +214,7 @@ std::vector<std::string> PlayLoopbackFlow(const std::string& flow) {
     }
     host.app->network().localAddresses = [] { return std::vector<std::string>{"192.0.2.10"}; };
     host.app->network().globalAddresses = [] { return std::vector<std::string>{}; };
-    std::istringstream codes(option["code"]);
-    for (std::string code; std::getline(codes, code, ',');) {
-        guest.codes.push_back(code);
-    }
+    guest.codes = Split(option["code"], ',');
     host.app->StartUp();
     guest.app->StartUp();
     if (option.count("router")) {

@@ -28,12 +28,8 @@ using Rows = std::vector<std::vector<std::string>>;
 // The lines of a table, split at `separator`.
 Rows ReadRows(const fs::path& path, char separator) {
     Rows rows;
-    std::istringstream in(ReadBytes(path));
-    for (std::string line, field; std::getline(in, line);) {
-        std::istringstream fields(line);
-        for (rows.emplace_back(); std::getline(fields, field, separator);) {
-            rows.back().push_back(field);
-        }
+    for (const std::string& line : Split(ReadBytes(path))) {
+        rows.push_back(Split(line, separator));
     }
     EXPECT_FALSE(rows.empty()) << path;
     return rows;

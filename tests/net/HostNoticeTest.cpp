@@ -24,12 +24,7 @@ namespace {
 using testing::Args;
 
 std::vector<std::string> List(const std::string& words) {
-    std::vector<std::string> items;
-    std::istringstream in(words == "-" ? "" : words);
-    for (std::string item; std::getline(in, item, ',');) {
-        items.push_back(item);
-    }
-    return items;
+    return testing::Split(words == "-" ? "" : words, ',');
 }
 
 class Notices {

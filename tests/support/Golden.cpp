@@ -22,11 +22,7 @@ void ExpectGolden(const std::vector<std::string>& lines, const std::string& name
         return;
     }
     ASSERT_TRUE(std::filesystem::exists(file)) << "no golden transcript " << file;
-    std::vector<std::string> expected;
-    std::istringstream in(ReadBytes(file));
-    for (std::string line; std::getline(in, line);) {
-        expected.push_back(line);
-    }
+    const std::vector<std::string> expected = Split(ReadBytes(file));
     const auto [got, want] = std::ranges::mismatch(lines, expected);
     EXPECT_TRUE(got == lines.end() && want == expected.end())
         << file.filename() << " differs from line " << got - lines.begin() + 1 << " of "
@@ -45,13 +41,11 @@ void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
 
 std::vector<std::string> DataLines(const std::string& name, bool comments) {
     const char* data = std::getenv("KORVEL_TEST_DATA");
-    std::istringstream in(data ? ReadBytes(std::filesystem::path(data) / name) : "");
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && (comments || line[0] != '#')) {
-            lines.push_back(line);
-        }
-    }
+    std::vector<std::string> lines =
+        Split(data ? ReadBytes(std::filesystem::path(data) / name) : "");
+    std::erase_if(lines, [comments](const std::string& line) {
+        return line.empty() || (!comments && line[0] == '#');
+    });
     return lines;
 }
 
@@ -86,6 +80,15 @@ std::string Escape(const std::string& s) {
         }
     }
     return out.empty() ? "\\e" : out;
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> pieces;
+    std::istringstream in(text);
+    for (std::string piece; std::getline(in, piece, separator);) {
+        pieces.push_back(piece);
+    }
+    return pieces;
 }
 
 std::string Joined(const std::vector<std::string>& items, const std::string& between,

@@ -31,6 +31,8 @@ std::string Escape(const std::string& s);
 // and the whole compared with the file (ExpectGolden), so a case is a line or
 // two there and its outcome is reviewed in the diff that KORVEL_UPDATE_GOLDEN=1
 // writes. The arguments are read with Unescape, after them the lines taken.
+// The pieces of `text` between the `separator`s (none in an empty text).
+std::vector<std::string> Split(const std::string& text, char separator = '\n');
 // The items with `between` between them; `none` when there are none.
 std::string Joined(const std::vector<std::string>& items, const std::string& between,
                    const std::string& none = "");

@@ -40,8 +40,7 @@ const std::map<std::string, std::pair<int, const char*>> kNamedKeys = {
     {"F11", {Qt::Key_F11, ""}},
     {"Backspace", {Qt::Key_Backspace, ""}},
     {"Minus", {Qt::Key_Minus, ""}},
-    {"Equal", {Qt::Key_Equal, ""}},
-};
+    {"Equal", {Qt::Key_Equal, ""}}};
 
 QKeyEvent MakeKey(QEvent::Type type, std::string name) {
     Qt::KeyboardModifiers modifiers;

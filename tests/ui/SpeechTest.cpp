@@ -28,10 +28,7 @@ TEST(Speech, ReadsAsRecorded) {
     StartQt();
     std::vector<std::string> out;
     for (const std::string& line : DataLines("speech_cases.txt")) {
-        std::vector<std::string> field;
-        for (std::istringstream in(line);
-             field.size() < 5 && std::getline(in, field.emplace_back(), '|');) {
-        }
+        const std::vector<std::string> field = Split(line, '|');
         TempFolder folder;
         VirtualClock clock;
         Settings settings(folder / "Korvel.ini");
