@@ -215,6 +215,10 @@ void Assembly::Shutdown(int farewellMs) {
     }
     m_shutDown = true;
     if (!m_started) {
+        // A start refused for want of sound leaves no device behind for the next one.
+        if (SoundDevice() == &m_services.device) {
+            CloseSoundDevice();
+        }
         if (onShutDown) {
             onShutDown();
         }
