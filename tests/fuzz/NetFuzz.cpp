@@ -64,9 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     NetLineReader reader;
     testing::VirtualClock clock;
     Peer peer;
-    NetSession session(
-        clock, peer, peer,
-        {(state & 1) ? NetRole::Host : NetRole::Guest, "1234", "Фаззер", {2, 30, {}}});
+    NetSessionSettings settings;
+    settings.role = (state & 1) ? NetRole::Host : NetRole::Guest;
+    settings.code = "1234";
+    settings.playerName = "Фаззер";
+    settings.setup = {2, 30, {}};
+    NetSession session(clock, peer, peer, settings);
     session.start();
     for (std::size_t at = 0, length = 0; at < bytes.size(); at += length) {
         state = state * 1664525u + 1013904223u;
