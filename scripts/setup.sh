@@ -19,7 +19,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix
   libminiupnpc-dev libnatpmp-dev
-  miniupnpd-nftables nftables iproute2
+  miniupnpd-nftables nftables iproute2 util-linux
   "$@"
 )
 
