@@ -133,7 +133,7 @@ Clock::TimerId QtClock::resumeAfter(int delayMs, Callback callback) {
 // A condition that holds is answered from the loop, not from inside its check.
 Clock::TimerId QtClock::resumeWhen(std::function<bool()> done, Callback callback) {
     const TimerId id = m_nextId++;
-    m_watches[id] = Watch{std::move(done), std::move(callback)};
+    m_watches.add(id, std::move(done), std::move(callback));
     if (!m_watching) {
         m_watching = true;
         QObject::connect(QAbstractEventDispatcher::instance(),
@@ -145,34 +145,15 @@ Clock::TimerId QtClock::resumeWhen(std::function<bool()> done, Callback callback
 }
 
 void QtClock::lookAtWatches() {
-    for (auto& [id, watch] : m_watches) {
-        if (watch.due || !watch.done()) {
-            continue;
+    for (const TimerId id : m_watches.ids()) {
+        if (m_watches.markDue(id)) {
+            QTimer::singleShot(0, &m_context, [this, id] { m_watches.resumeIfStillDone(id); });
         }
-        watch.due = true;
-        QTimer::singleShot(0, &m_context, [this, id = id] { resumeIfStillDone(id); });
     }
-}
-
-// What ran since the condition was looked at (a key, a socket's bytes) may
-// have undone it: the wait goes on only when it still holds, and otherwise
-// is looked at again as before.
-void QtClock::resumeIfStillDone(TimerId id) {
-    const auto watch = m_watches.find(id);
-    if (watch == m_watches.end()) {
-        return;
-    }
-    if (!watch->second.done()) {
-        watch->second.due = false;
-        return;
-    }
-    const Callback callback = std::move(watch->second.callback);
-    m_watches.erase(watch);
-    callback();
 }
 
 bool QtClock::timerActive(TimerId id) const {
-    return m_timers.count(id) != 0 || m_watches.count(id) != 0;
+    return m_timers.count(id) != 0 || m_watches.holds(id);
 }
 
 void QtClock::singleShot(int delayMs, Callback callback) {

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "core/Clock.h"
+#include "core/ClockWatches.h"
 
 class QTimer;
 
@@ -31,16 +32,10 @@ class QtClock : public Clock {
     bool waitUntil(const std::function<bool()>& done, std::int64_t timeoutMs = -1);
 
   private:
-    struct Watch {
-        std::function<bool()> done;
-        Callback callback;
-        bool due = false;  // held when looked at; looked at again just before it goes on
-    };
     void lookAtWatches();
-    void resumeIfStillDone(TimerId id);
 
     QObject m_context;
-    std::map<TimerId, Watch> m_watches;
+    ClockWatches m_watches;
     bool m_watching = false;
     std::map<TimerId, QTimer*> m_timers;
     TimerId m_nextId = 1;

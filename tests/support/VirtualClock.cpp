@@ -27,7 +27,7 @@ Clock::TimerId VirtualClock::resumeAfter(int delayMs, Callback callback) {
 
 Clock::TimerId VirtualClock::resumeWhen(std::function<bool()> done, Callback callback) {
     const TimerId id = m_nextId++;
-    m_watches[id] = Watch{std::move(done), std::move(callback)};
+    m_watches.add(id, std::move(done), std::move(callback));
     after([this, id] { lookAt(id); });
     return id;
 }
@@ -37,33 +37,13 @@ void VirtualClock::after(Callback callback) {
 }
 
 void VirtualClock::lookAt(TimerId id) {
-    const auto watch = m_watches.find(id);
-    if (watch != m_watches.end() && !watch->second.due && watch->second.done()) {
-        watch->second.due = true;
-        after([this, id] { resumeIfStillDone(id); });
+    if (m_watches.markDue(id)) {
+        after([this, id] { m_watches.resumeIfStillDone(id); });
     }
-}
-
-void VirtualClock::resumeIfStillDone(TimerId id) {
-    const auto watch = m_watches.find(id);
-    if (watch == m_watches.end()) {
-        return;
-    }
-    if (!watch->second.done()) {
-        watch->second.due = false;
-        return;
-    }
-    const Callback callback = std::move(watch->second.callback);
-    m_watches.erase(watch);
-    callback();
 }
 
 void VirtualClock::checkWatches() {
-    std::vector<TimerId> ids;
-    for (const auto& [id, watch] : m_watches) {
-        ids.push_back(id);
-    }
-    for (const TimerId id : ids) {
+    for (const TimerId id : m_watches.ids()) {
         lookAt(id);
     }
 }
@@ -74,7 +54,7 @@ void VirtualClock::stopTimer(TimerId id) {
 }
 
 bool VirtualClock::timerActive(TimerId id) const {
-    return m_timers.count(id) != 0 || m_watches.count(id) != 0;
+    return m_timers.count(id) != 0 || m_watches.holds(id);
 }
 
 std::int64_t VirtualClock::nextDue() const {

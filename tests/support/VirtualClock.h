@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Clock.h"
+#include "core/ClockWatches.h"
 
 namespace korvel::testing {
 
@@ -48,16 +49,10 @@ class VirtualClock : public Clock {
         std::uint64_t order;  // start order breaks ties between equal due times
         bool last = false;    // a continuation: after the other timers of its time
     };
-    struct Watch {
-        std::function<bool()> done;
-        Callback callback;
-        bool due = false;  // held when looked at; looked at again just before it goes on
-    };
     // Looks at the waits, as the program's clock does when its loop falls
     // idle: each that holds goes on after the timers due now, if it still holds then.
     void checkWatches();
     void lookAt(TimerId id);
-    void resumeIfStillDone(TimerId id);
     void after(Callback callback);  // once the timers due now have run
     // Fires the earliest timer due at or before `limit`; false when none is.
     bool fireNext(std::int64_t limit);
@@ -66,7 +61,7 @@ class VirtualClock : public Clock {
     TimerId m_nextId = 1;
     std::uint64_t m_nextOrder = 0;
     std::map<TimerId, Timer> m_timers;
-    std::map<TimerId, Watch> m_watches;
+    ClockWatches m_watches;
     int m_depth = 0;
     std::function<void()> m_pump;
 };
