@@ -41,12 +41,19 @@ std::uint32_t SystemTickCount() {
 // writes a byte, which the window thread reads and turns into a close.
 int g_signalPipe[2] = {-1, -1};
 
+// The orderly end takes about a second. Should the window thread never read
+// the byte (held up before its loop runs, as by a session bus that never
+// answers), the alarm's own action ends the process: the lock against a
+// second copy goes with it, so that the player can start the game again.
+constexpr unsigned kSignalGraceSeconds = 10;
+
 void OnSignal(int) {
     // The interrupted code may be about to read errno. The write end never
     // blocks: when it is full, a wake-up is already waiting to be read.
     const int savedErrno = errno;
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+    ::alarm(kSignalGraceSeconds);
     errno = savedErrno;
 }
 
