@@ -28,29 +28,29 @@ const BoardCommands::Handler BoardCommands::kHandlers[] = {
     {Command::UpRight, false, [](K& k) { k.moveCursor(1, 1); }},
     {Command::DownLeft, false, [](K& k) { k.moveCursor(-1, -1); }},
     {Command::DownRight, false, [](K& k) { k.moveCursor(1, -1); }},
-    {Command::Quiet, false, [](K& k) { k.m_table.announcer->Clear(); }},
+    {Command::Quiet, false, [](K& k) { k.m_table.announcer().Clear(); }},
     {Command::FreeCells, false, [](K& k) { k.m_table.reader().freeCells(); }},
     {Command::ToggleAnnouncer, false,
-     [](K& k) { k.m_table.switches.toggleAnnouncer(*k.m_table.announcer); }},
+     [](K& k) { k.m_table.switches().toggleAnnouncer(k.m_table.announcer()); }},
     {Command::ToggleMusic, false,
-     [](K& k) { k.m_table.switches.toggleMusic(*k.m_table.announcer); }},
+     [](K& k) { k.m_table.switches().toggleMusic(k.m_table.announcer()); }},
     {Command::TimeOfDay, false, [](K& k) { k.sayTimeOfDay(); }},
     {Command::TimeLeft, false,
      [](K& k) {
          // A game without a clock has no time left to tell.
-         if (k.m_table.match.timed()) {
-             TimeReader(*k.m_table.announcer).secondsLeft(k.m_table.moveClock.secondsLeft());
+         if (k.m_table.match().timed()) {
+             TimeReader(k.m_table.announcer()).secondsLeft(k.m_table.moveClock().secondsLeft());
          }
      }},
     {Command::SinceStart, false,
      [](K& k) {
-         Stopwatch& since = k.m_table.sinceStart;
-         TimeReader(*k.m_table.announcer).sinceStart(since.read(1), since.read(2), since.read(3));
+         Stopwatch& since = k.m_table.sinceStart();
+         TimeReader(k.m_table.announcer()).sinceStart(since.read(1), since.read(2), since.read(3));
      }},
     {Command::DiscCounts, false, [](K& k) { k.m_table.reader().discCounts(); }},
     {Command::SayCell, false,
      [](K& k) {
-         k.m_table.announcer->Clear();
+         k.m_table.announcer().Clear();
          k.m_table.sayCell(false);
      }},
     {Command::Play, true,
@@ -65,24 +65,31 @@ const BoardCommands::Handler BoardCommands::kHandlers[] = {
              k.m_turns.pass();
          }
      }},
-    {Command::Quit, true, [](K& k) { k.m_table.steps.start(k.m_questions.quit()); }},
-    {Command::Help, true, [](K& k) { k.m_table.steps.start(k.m_questions.help()); }},
-    {Command::Save, true, [](K& k) { k.m_table.steps.start(k.m_questions.save()); }},
+    {Command::Quit, true, [](K& k) { k.m_table.steps().start(k.m_questions.quit()); }},
+    {Command::Help, true, [](K& k) { k.m_table.steps().start(k.m_questions.help()); }},
+    {Command::Save, true, [](K& k) { k.m_table.steps().start(k.m_questions.save()); }},
     {Command::Pause, true, [](K& k) { k.m_questions.pause(); }},
     {Command::Row, true,
-     [](K& k) { k.m_table.reader().line(k.m_table.cursorCol, k.m_table.cursorRow, true); }},
+     [](K& k) {
+         k.m_table.reader().line(k.m_table.position().cursorCol(), k.m_table.position().cursorRow(),
+                                 true);
+     }},
     {Command::Column, true,
-     [](K& k) { k.m_table.reader().line(k.m_table.cursorCol, k.m_table.cursorRow, false); }},
-    {Command::LegalMoves, true, [](K& k) { k.m_table.reader().legalMoves(k.m_table.player); }},
+     [](K& k) {
+         k.m_table.reader().line(k.m_table.position().cursorCol(), k.m_table.position().cursorRow(),
+                                 false);
+     }},
+    {Command::LegalMoves, true,
+     [](K& k) { k.m_table.reader().legalMoves(k.m_table.position().mover()); }},
     {Command::LastTurns, true,
-     [](K& k) { k.m_table.history.say(*k.m_table.announcer, k.m_table.players.phrases()); }},
+     [](K& k) { k.m_table.history().say(k.m_table.announcer(), k.m_table.players().phrases()); }},
     {Command::Hint, true, [](K& k) { k.sayHint(); }},
-    {Command::Slower, true, [](K& k) { k.m_table.switches.stepRate(*k.m_table.announcer, -1); }},
-    {Command::Faster, true, [](K& k) { k.m_table.switches.stepRate(*k.m_table.announcer, 1); }},
+    {Command::Slower, true, [](K& k) { k.m_table.switches().stepRate(k.m_table.announcer(), -1); }},
+    {Command::Faster, true, [](K& k) { k.m_table.switches().stepRate(k.m_table.announcer(), 1); }},
     {Command::Quieter, true,
-     [](K& k) { k.m_table.switches.stepMusicVolume(*k.m_table.announcer, -1); }},
+     [](K& k) { k.m_table.switches().stepMusicVolume(k.m_table.announcer(), -1); }},
     {Command::Louder, true,
-     [](K& k) { k.m_table.switches.stepMusicVolume(*k.m_table.announcer, 1); }},
+     [](K& k) { k.m_table.switches().stepMusicVolume(k.m_table.announcer(), 1); }},
     {Command::TakeBack, true, [](K& k) { k.takeBack(); }},
 };
 
@@ -96,10 +103,10 @@ const BoardCommands::Handler* BoardCommands::handlerOf(Command command) {
 }
 
 void BoardCommands::run(Command command) {
-    if (m_table.announcer == nullptr) {
+    if (!m_table.attached()) {
         return;
     }
-    if (m_table.state == GameTable::State::Paused) {
+    if (m_table.state() == GameTable::State::Paused) {
         if (command == Command::Resume) {
             m_questions.resume();
         }
@@ -115,17 +122,17 @@ bool BoardCommands::sayRemoteToMove() {
     if (!m_table.remoteToMove()) {
         return false;
     }
-    m_table.announcer->Clear();
-    m_table.announcer->AddFile("comon");
-    m_table.announcer->AddFile(m_table.players.phrase(m_table.player));
+    m_table.announcer().Clear();
+    m_table.announcer().AddFile("comon");
+    m_table.announcer().AddFile(m_table.players().phrase(m_table.position().mover()));
     return true;
 }
 
 void BoardCommands::moveCursor(int dCol, int dRow) {
-    const int col = m_table.cursorCol + dCol;
-    const int row = m_table.cursorRow + dRow;
+    const int col = m_table.position().cursorCol() + dCol;
+    const int row = m_table.position().cursorRow() + dRow;
     if (!OnBoard(col, row)) {
-        m_table.sounds.border(m_table.cursorCol, m_table.cursorRow);
+        m_table.sounds().border(m_table.position().cursorCol(), m_table.position().cursorRow());
         return;
     }
     m_table.moveCursorTo(col, row);
@@ -142,42 +149,42 @@ void BoardCommands::sayTimeOfDay() {
             now = {local->tm_hour, local->tm_min, local->tm_sec};
         }
     }
-    TimeReader(*m_table.announcer).timeOfDay(now);
+    TimeReader(m_table.announcer()).timeOfDay(now);
 }
 
 // S: in a staged match a hint could decide the match; in a network game, the game.
 void BoardCommands::sayHint() {
     GameTable& t = m_table;
-    t.announcer->Clear();
-    if (t.match.staged() || t.networkGame()) {
-        t.announcer->AddFile("unavailable");
+    t.announcer().Clear();
+    if (t.match().staged() || t.networkGame()) {
+        t.announcer().AddFile("unavailable");
         return;
     }
-    t.reader().hint(t.player, t.moveNumber);
+    t.reader().hint(t.position().mover(), t.position().moveNumber());
 }
 
 // Backspace: only in a single untimed game, where no clock or match score is cheated.
 void BoardCommands::takeBack() {
     GameTable& t = m_table;
-    t.announcer->Clear();
+    t.announcer().Clear();
     const std::optional<TurnHistory::Point> back =
-        !t.match.timed() && !t.match.staged() && !t.networkGame() ? t.history.takeBack()
-                                                                  : std::nullopt;
+        !t.match().timed() && !t.match().staged() && !t.networkGame() ? t.history().takeBack()
+                                                                      : std::nullopt;
     if (!back) {
-        t.announcer->AddFile("unavailable");
+        t.announcer().AddFile("unavailable");
         return;
     }
     const TurnHistory::Point& point = *back;
-    t.board = point.board;
-    t.passCount = point.passCount;
-    t.moveClock.setSecondsLeft(point.secondsLeft);
-    t.view.discsChanged();
-    t.view.secondsLeftShown(0, t.moveClock.secondsLeft());
-    t.announcer->AddFile("takeback");
+    t.position().setBoard(point.board);
+    t.position().setPasses(point.passCount);
+    t.moveClock().setSecondsLeft(point.secondsLeft);
+    t.view().discsChanged();
+    t.view().secondsLeftShown(0, t.moveClock().secondsLeft());
+    t.announcer().AddFile("takeback");
     t.sayMoveNumber(point.moveNumber);
     t.showPlayer(point.player);
     t.moveCursorTo(point.cursorCol, point.cursorRow);
-    t.announcer->AddFile("position");
+    t.announcer().AddFile("position");
     t.sayCell(false);
 }
 

@@ -10,18 +10,17 @@ namespace korvel {
 Game::Game(Clock& clock, Settings& settings, RandomSource& random, Folders folders, GameView& view)
     : m_table(clock, settings, random, std::move(folders), view),
       m_commands(m_table, m_questions,
-                 {[this] { m_table.steps.start(personMoves()); },
-                  [this] { m_table.steps.start(passTurn()); }},
+                 {[this] { m_steps.start(personMoves()); }, [this] { m_steps.start(passTurn()); }},
                  timeOfDay) {
-    m_table.moveClock.timeUp = [this] {
+    m_moveClock.timeUp = [this] {
         // A move already being played finishes first; it resets the clock
         // itself. The other side of a network game tells its own time-out.
-        if (m_table.state == State::Waiting && !m_table.remoteToMove()) {
-            if (m_table.networkGame() && m_table.network.remote != nullptr) {
-                m_table.network.remote->timedOut();
-                turnBegins(m_table.clock.tickCount());
+        if (m_table.state() == State::Waiting && !m_table.remoteToMove()) {
+            if (m_table.networkGame() && m_table.remote() != nullptr) {
+                m_table.remote()->timedOut();
+                turnBegins(m_table.clock().tickCount());
             }
-            m_table.steps.start(timeOut());
+            m_steps.start(timeOut());
         }
     };
 }
@@ -32,103 +31,98 @@ Game::~Game() {
 }
 
 void Game::attach(Announcer& announcer) {
-    m_table.announcer = &announcer;
-    m_table.announcer->AddFile("reverse");
-    m_table.moveClock.loadEffects(m_table.folders.data);
-    m_table.sounds.loadEffects(m_table.folders.data);
+    m_table.attach(announcer);
+    announcer.AddFile("reverse");
 }
 
 void Game::detach() {
-    m_table.announcer = nullptr;
-    m_table.moveClock.releaseEffects();
-    m_table.sounds.releaseEffects();
+    m_table.detach();
 }
 
 void Game::begin(const GameSetup& setup) {
     m_table.endGame();
     if (setup.opponent != 3) {
-        m_table.network = {};
-        m_table.moveClock.setTurnStart(-1);
+        m_table.setNetwork({});
+        m_moveClock.setTurnStart(-1);
     }
-    m_table.match.begin(setup);
-    m_table.view.clockShown(setup.secondsPerMove != 0);
+    m_table.match().begin(setup);
+    m_table.view().clockShown(setup.secondsPerMove != 0);
     m_table.seatPlayers(setup.opponent);
     if (setup.opponent == 2) {
-        m_table.players.setLevel(setup.level);
+        m_table.players().setLevel(setup.level);
     }
-    m_table.steps.start(startGame());
+    m_steps.start(startGame());
 }
 
 Step<> Game::startGame() {
-    m_table.state = State::Busy;
-    m_table.sinceStart.read(0);
-    m_table.view.turnMarksHidden();
-    const Match& match = m_table.match;
+    m_table.hold();
+    m_table.sinceStart().read(0);
+    m_table.view().turnMarksHidden();
+    const Match& match = m_table.match();
     m_table.moveCursorTo(match.firstPlayer() + 3, 4);
     m_table.setStartPosition();
-    co_await m_table.steps.pause(GamePauses::kSetUp);
+    co_await m_steps.pause(GamePauses::kSetUp);
     if (match.stage() == 1) {
-        m_table.announcer->AddFile("velcome");
-        m_table.announcer->AddFile("menu" + std::to_string(match.setup().opponent));
-        m_table.announcer->AddFile("tipe" + std::to_string(match.setup().gameType));
+        m_table.announcer().AddFile("velcome");
+        m_table.announcer().AddFile("menu" + std::to_string(match.setup().opponent));
+        m_table.announcer().AddFile("tipe" + std::to_string(match.setup().gameType));
         if (m_table.networkGame()) {
-            m_table.announcer->AddFile(m_table.network.localPlayer == 1 ? "playwhite"
-                                                                        : "playblack");
+            m_table.announcer().AddFile(m_table.localPlayer() == 1 ? "playwhite" : "playblack");
         }
     }
     if (match.staged()) {
-        m_table.announcer->AddFile("tur");
-        m_table.announcer->Number(match.stage());
+        m_table.announcer().AddFile("tur");
+        m_table.announcer().Number(match.stage());
     }
     m_table.sayMoveNumber(1);
     m_table.showPlayer(match.firstPlayer());
-    m_table.announcer->AddFile("position");
+    m_table.announcer().AddFile("position");
     m_table.sayCell(false);
-    co_await m_table.steps.until(
-        [this] { return m_table.announcer == nullptr || m_table.announcer->Count() <= 1; });
-    m_table.moveClock.reset();
-    m_table.view.secondsLeftShown(0, m_table.moveClock.secondsLeft());
-    m_table.moveClock.start();
+    co_await m_steps.until(
+        [this] { return !m_table.attached() || m_table.announcer().Count() <= 1; });
+    m_moveClock.reset();
+    m_table.view().secondsLeftShown(0, m_moveClock.secondsLeft());
+    m_moveClock.start();
     // A network game's clocks of the stage start here on each side, and the
     // other side is told so.
-    if (m_table.networkGame() && m_table.network.remote != nullptr) {
-        m_stageBegan = m_table.clock.tickCount();
+    if (m_table.networkGame() && m_table.remote() != nullptr) {
+        m_stageBegan = m_table.clock().tickCount();
         turnBegins(m_stageBegan);
-        m_table.network.remote->stageStarted(m_table.match.stage());
+        m_table.remote()->stageStarted(m_table.match().stage());
     }
-    co_await m_table.steps.pause(GamePauses::kBeforePlay);
+    co_await m_steps.pause(GamePauses::kBeforePlay);
     co_await moverPlays();
 }
 
 void Game::load(const std::string& record) {
     const std::optional<SavedGame> parsed = ParseRecord(record);
-    if (parsed && m_table.announcer != nullptr) {
+    if (parsed && m_table.attached()) {
         m_table.endGame();
-        m_table.network = {};
-        m_table.moveClock.setTurnStart(-1);
-        m_table.steps.start(loadGame(*parsed));
+        m_table.setNetwork({});
+        m_moveClock.setTurnStart(-1);
+        m_steps.start(loadGame(*parsed));
     }
 }
 
 Step<> Game::loadGame(SavedGame game) {
-    m_table.state = State::Busy;
-    m_table.sinceStart.read(0);
-    m_table.moveClock.stop();
-    m_table.view.pauseShown(false, m_table.player);
-    m_table.announcer->Clear();
-    m_table.announcer->StopSound();
-    m_table.view.turnMarksHidden();
+    m_table.hold();
+    m_table.sinceStart().read(0);
+    m_moveClock.stop();
+    m_table.view().pauseShown(false, m_position.mover());
+    m_table.announcer().Clear();
+    m_table.announcer().StopSound();
+    m_table.view().turnMarksHidden();
     co_await m_loading.restoreDiscs(game.board);
     m_loading.announce(game);
-    co_await m_table.steps.until(
-        [this] { return m_table.announcer == nullptr || m_table.announcer->Count() <= 1; });
+    co_await m_steps.until(
+        [this] { return !m_table.attached() || m_table.announcer().Count() <= 1; });
 
     // A loaded game never inherits the passes of the game played before it,
     // nor its turns: the record keeps none.
-    m_table.passCount = -1;
-    m_table.history.forget();
-    m_table.view.secondsLeftShown(0, m_table.moveClock.secondsLeft());
-    m_table.moveClock.start();
+    m_position.forgetPasses();
+    m_table.history().forget();
+    m_table.view().secondsLeftShown(0, m_moveClock.secondsLeft());
+    m_moveClock.start();
     co_await moverPlays();
 }
 

@@ -35,7 +35,7 @@ class Game {
 
     void attach(Announcer& announcer);
     void detach();
-    Announcer* announcer() const { return m_table.announcer; }
+    Announcer* announcer() const { return m_table.announcerOrNull(); }
 
     // A new game from the menu (a new match when the type is staged), or a
     // saved record; both announce themselves and go on as steps.
@@ -60,8 +60,8 @@ class Game {
     bool networkGame() const { return m_table.networkGame(); }
     // The other side is gone without a word (the game left for the menu first).
     void forgetRemote(const RemotePlayer* remote) {
-        if (m_table.network.remote == remote) {
-            m_table.network.remote = nullptr;
+        if (m_table.remote() == remote) {
+            m_table.dropRemote();
         }
     }
     // Puts the cursor on a cell without a word, as a saved game does.
@@ -69,33 +69,33 @@ class Game {
 
     // The players' phrases and shown names: the settings' names of a two-player game.
     void setPlayerPhrase(int player, const std::string& phrase) {
-        m_table.players.setPhrase(player, phrase);
+        m_table.players().setPhrase(player, phrase);
     }
     // The pause between turned discs, in milliseconds.
-    void setTurnPause(int ms) { m_table.turnPause = ms; }
-    bool musicOn() const { return m_table.switches.musicOn(); }
-    void setMusicOn(bool on) { m_table.switches.setMusicOn(on); }
+    void setTurnPause(int ms) { m_table.setTurnPause(ms); }
+    bool musicOn() const { return m_table.switches().musicOn(); }
+    void setMusicOn(bool on) { m_table.switches().setMusicOn(on); }
     // T: the time of day as hours, minutes, seconds; the tests fix it.
     BoardCommands::TimeOfDay timeOfDay;
 
     // What the window draws and the tests read.
-    const Board& board() const { return m_table.board; }
-    int cursorCol() const { return m_table.cursorCol; }
-    int cursorRow() const { return m_table.cursorRow; }
-    int player() const { return m_table.player; }
-    const std::string& playerName(int player) const { return m_table.players.name(player); }
-    const GameSetup& setup() const { return m_table.match.setup(); }
-    int stage() const { return m_table.match.stage(); }
-    int moveNumber() const { return m_table.moveNumber; }
-    int passCount() const { return m_table.passCount; }
-    bool clockRunning() const { return m_table.moveClock.running(); }
+    const Board& board() const { return m_table.position().board(); }
+    int cursorCol() const { return m_table.position().cursorCol(); }
+    int cursorRow() const { return m_table.position().cursorRow(); }
+    int player() const { return m_table.position().mover(); }
+    const std::string& playerName(int player) const { return m_table.players().name(player); }
+    const GameSetup& setup() const { return m_table.match().setup(); }
+    int stage() const { return m_table.match().stage(); }
+    int moveNumber() const { return m_table.position().moveNumber(); }
+    int passCount() const { return m_table.position().passes(); }
+    bool clockRunning() const { return m_table.moveClock().running(); }
     // No move, computer turn, question or pause is under way: a move may start.
     bool idle() const { return m_table.idle(); }
-    std::size_t takeBackDepth() const { return m_table.history.depth(); }
+    std::size_t takeBackDepth() const { return m_table.history().depth(); }
     // The values a saved game keeps, as the game holds them now.
     SavedGame savedState() const { return m_table.savedState(); }
 
-    const TurnHistory::Notes& lastTurns() const { return m_table.history.notes(); }
+    const TurnHistory::Notes& lastTurns() const { return m_table.history().notes(); }
 
   private:
     using State = GameTable::State;
@@ -130,6 +130,10 @@ class Game {
     void refuseRemote();
 
     GameTable m_table;
+    // The parts of the table the game's own steps use most.
+    Position& m_position = m_table.position();
+    Steps& m_steps = m_table.steps();
+    MoveClock& m_moveClock = m_table.moveClock();
     GameQuestions m_questions{m_table};
     GameLoading m_loading{m_table};
     BoardCommands m_commands;

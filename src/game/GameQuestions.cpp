@@ -11,34 +11,33 @@ using State = GameTable::State;
 
 void GameQuestions::backToBoard() {
     if (!m_table.networkGame()) {
-        m_table.state = State::Waiting;
-        m_table.moveClock.start();
+        m_table.awaitMove();
+        m_table.moveClock().start();
     }
-    m_table.view.keyboardToBoard();
+    m_table.view().keyboardToBoard();
 }
 
 // The game stops for a question, except a network game's.
 void GameQuestions::stopForQuestion() {
     if (!m_table.networkGame()) {
-        m_table.moveClock.stop();
-        m_table.state = State::Busy;
+        m_table.moveClock().stop();
+        m_table.hold();
     }
 }
 
 Step<> GameQuestions::quit() {
     GameTable& t = m_table;
-    t.announcer->Clear();
-    t.announcer->AddFile("stop");
+    t.announcer().Clear();
+    t.announcer().AddFile("stop");
     stopForQuestion();
-    const int answer = co_await t.steps.ask<int>([&t](auto answer) {
-        t.view.ask(Question{"Вы хотите прервать игру?", "Вопрос", 115, true}, std::move(answer));
+    const int answer = co_await t.steps().ask<int>([&t](auto answer) {
+        t.view().ask(Question{"Вы хотите прервать игру?", "Вопрос", 115, true}, std::move(answer));
     });
-    t.announcer->Clear();
+    t.announcer().Clear();
     if (answer == 1) {
-        t.state = State::Over;
-        t.moveClock.stop();
-        t.switches.stopMusic(*t.announcer);
-        if (RemotePlayer* remote = std::exchange(t.network.remote, nullptr)) {
+        t.finish();
+        t.switches().stopMusic(t.announcer());
+        if (RemotePlayer* remote = t.dropRemote()) {
             remote->quit();
         }
         t.leaveToMenu();
@@ -51,37 +50,37 @@ Step<> GameQuestions::help() {
     GameTable& t = m_table;
     stopForQuestion();
     const bool closedWithButton =
-        co_await t.steps.ask<bool>([&t](auto answer) { t.view.showHelp(std::move(answer)); });
+        co_await t.steps().ask<bool>([&t](auto answer) { t.view().showHelp(std::move(answer)); });
     if (closedWithButton) {
-        t.sounds.ok();
+        t.sounds().ok();
     }
     backToBoard();
 }
 
 Step<> GameQuestions::save() {
     GameTable& t = m_table;
-    t.announcer->Clear();
-    if (t.moveNumber <= 1 && t.match.stage() <= 1) {
-        t.announcer->AddFile("make");
-        t.announcer->AddFile("1");
-        t.announcer->AddFile("gamer");
+    t.announcer().Clear();
+    if (t.position().moveNumber() <= 1 && t.match().stage() <= 1) {
+        t.announcer().AddFile("make");
+        t.announcer().AddFile("1");
+        t.announcer().AddFile("gamer");
         co_return;
     }
     stopForQuestion();
     const char* said = co_await saveToSlot();
     backToBoard();
-    t.announcer->Clear();
-    t.announcer->AddFile(said);
+    t.announcer().Clear();
+    t.announcer().AddFile(said);
 }
 
 Step<const char*> GameQuestions::saveToSlot() {
     GameTable& t = m_table;
     const std::string record = BuildRecord(t.savedState());
-    const std::filesystem::path folder = GamesFolder(t.folders.user);
+    const std::filesystem::path folder = GamesFolder(t.folders().user);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    auto chosen =
-        t.steps.ask<std::string>([&t](auto answer) { t.view.chooseSaveSlot(std::move(answer)); });
+    auto chosen = t.steps().ask<std::string>(
+        [&t](auto answer) { t.view().chooseSaveSlot(std::move(answer)); });
     const std::string slot = co_await chosen;
     if (slot.empty()) {
         co_return "cancel";
@@ -92,26 +91,26 @@ Step<const char*> GameQuestions::saveToSlot() {
 // A network game's clock cannot stop on one side only.
 void GameQuestions::pause() {
     GameTable& t = m_table;
-    t.announcer->Clear();
-    if (!t.match.timed() || t.networkGame()) {
-        t.announcer->AddFile("unavailable");
+    t.announcer().Clear();
+    if (!t.match().timed() || t.networkGame()) {
+        t.announcer().AddFile("unavailable");
         return;
     }
-    t.state = State::Paused;
-    t.moveClock.stop();
-    t.view.pauseShown(true, t.player);
-    t.announcer->AddFile("pause");
-    t.switches.music(*t.announcer, "heat.mid");
+    t.pauseGame();
+    t.moveClock().stop();
+    t.view().pauseShown(true, t.position().mover());
+    t.announcer().AddFile("pause");
+    t.switches().music(t.announcer(), "heat.mid");
 }
 
 void GameQuestions::resume() {
     GameTable& t = m_table;
-    t.state = State::Waiting;
-    t.view.pauseShown(false, t.player);
-    t.moveClock.start();
+    t.awaitMove();
+    t.view().pauseShown(false, t.position().mover());
+    t.moveClock().start();
     t.sayCell(false);
-    t.view.keyboardToBoard();
-    t.switches.music(*t.announcer, "remembr.mid");
+    t.view().keyboardToBoard();
+    t.switches().music(t.announcer(), "remembr.mid");
 }
 
 // Waits for the step under way (a move's discs, a question, the result of a
@@ -119,32 +118,32 @@ void GameQuestions::resume() {
 // with its other steps, unheard.
 Step<> GameQuestions::lostConnection(std::string phrase, std::string reason) {
     GameTable& t = m_table;
-    auto settled = t.steps.until([&t] { return t.state == State::Waiting; });
+    auto settled = t.steps().until([&t] { return t.state() == State::Waiting; });
     co_await settled;
-    t.state = State::Busy;
-    t.moveClock.stop();
-    t.announcer->Clear();
-    t.announcer->AddFile(phrase);
+    t.hold();
+    t.moveClock().stop();
+    t.announcer().Clear();
+    t.announcer().AddFile(phrase);
     // Before the first move there is nothing to keep: the reason alone, and OK.
-    const bool savable = t.moveNumber > 1 || t.match.stage() > 1;
+    const bool savable = t.position().moveNumber() > 1 || t.match().stage() > 1;
     if (savable) {
-        t.announcer->AddFile("savequestion");
+        t.announcer().AddFile("savequestion");
     }
     const Question question =
         savable ? Question{reason + "\r\nСохранить игру?", "Игра прервана", 99, true}
                 : Question{reason, "Игра прервана", 33, false};
-    auto asked =
-        t.steps.ask<int>([&t, &question](auto answer) { t.view.ask(question, std::move(answer)); });
+    auto asked = t.steps().ask<int>(
+        [&t, &question](auto answer) { t.view().ask(question, std::move(answer)); });
     const int answer = co_await asked;
     if (savable && answer == 1) {
         const char* said = co_await saveToSlot();
-        t.announcer->Clear();
-        t.announcer->AddFile(said);
-        auto quiet = t.steps.until([&t] { return t.announcer->Count() == 0; });
+        t.announcer().Clear();
+        t.announcer().AddFile(said);
+        auto quiet = t.steps().until([&t] { return t.announcer().Count() == 0; });
         co_await quiet;
     }
-    t.state = State::Over;
-    t.switches.stopMusic(*t.announcer);
+    t.finish();
+    t.switches().stopMusic(t.announcer());
     t.leaveToMenu();
 }
 

@@ -11,113 +11,134 @@ namespace korvel {
 
 GameTable::GameTable(Clock& clock, Settings& settings, RandomSource& random, Folders folders,
                      GameView& view)
-    : clock(clock),
-      settings(settings),
-      random(random),
-      folders(std::move(folders)),
-      view(view),
-      sinceStart(clock),
-      players(view),
-      switches(this->folders.data),
-      moveClock(clock, view, match.setup(), cursorCol, player),
-      steps(clock) {}
+    : m_clock(clock),
+      m_settings(settings),
+      m_random(random),
+      m_folders(std::move(folders)),
+      m_view(view),
+      m_sinceStart(clock),
+      m_players(view),
+      m_switches(m_folders.data),
+      m_moveClock(clock, view, m_match.setup(), m_position),
+      m_steps(clock) {}
+
+void GameTable::attach(Announcer& announcer) {
+    m_announcer = &announcer;
+    m_moveClock.loadEffects(m_folders.data);
+    m_sounds.loadEffects(m_folders.data);
+}
+
+void GameTable::detach() {
+    m_announcer = nullptr;
+    m_moveClock.releaseEffects();
+    m_sounds.releaseEffects();
+}
+
+void GameTable::finish() {
+    m_state = State::Over;
+    m_moveClock.stop();
+}
 
 void GameTable::setStartPosition() {
     // A network game plays the host's position on both sides.
     const std::optional<std::pair<Board, int>> start =
-        networkGame() ? network.start : StartFileIn(folders.user);
+        networkGame() ? m_network.start : StartFileIn(m_folders.user);
     if (start) {
-        board = start->first;
-        match.startFrom(start->second);
+        m_position.setBoard(start->first);
+        m_match.startFrom(start->second);
     } else {
-        SetStandardPosition(board);
+        Board standard;
+        SetStandardPosition(standard);
+        m_position.setBoard(standard);
     }
     // A game never inherits the passes that ended the one before it, nor its turns.
-    passCount = -1;
-    history.forget();
-    view.discsChanged();
+    m_position.forgetPasses();
+    m_history.forget();
+    m_view.discsChanged();
 }
 
 void GameTable::seatPlayers(int opponent) {
     if (opponent == 2) {
-        players.againstComputer(settings);
+        m_players.againstComputer(m_settings);
     }
-    if (announcer) {
-        switches.music(*announcer, "remembr.mid");
+    if (m_announcer) {
+        m_switches.music(*m_announcer, "remembr.mid");
     }
 }
 
 void GameTable::sayMoveNumber(int number) {
-    moveNumber = number;
-    if (announcer) {
-        announcer->AddFile("gamer");
-        announcer->Number(number);
+    m_position.setMoveNumber(number);
+    if (m_announcer) {
+        m_announcer->AddFile("gamer");
+        m_announcer->Number(number);
     }
 }
 
 void GameTable::showPlayer(int who) {
     if (who > 0) {
-        player = who;
+        m_position.setMover(who);
     }
-    announcer->AddFile("comon");
-    view.playerShown(player, moveNumber);
-    announcer->AddFile(players.phrase(player));
+    const int mover = m_position.mover();
+    m_announcer->AddFile("comon");
+    m_view.playerShown(mover, m_position.moveNumber());
+    m_announcer->AddFile(m_players.phrase(mover));
 }
 
 void GameTable::nextTurn() {
-    if (player == 2) {
-        sayMoveNumber(moveNumber + 1);
+    if (m_position.mover() == 2) {
+        sayMoveNumber(m_position.moveNumber() + 1);
     }
-    showPlayer(3 - player);
+    showPlayer(3 - m_position.mover());
 }
 
 void GameTable::moveCursorTo(int col, int row) {
-    cursorCol = col;
-    cursorRow = row;
+    m_position.setCursor(col, row);
     if (OnBoard(col, row)) {
-        view.cursorMoved(col, row);
+        m_view.cursorMoved(col, row);
     }
 }
 
 void GameTable::sayCell(bool withEffect) {
+    const int col = m_position.cursorCol();
+    const int row = m_position.cursorRow();
     if (withEffect) {
-        announcer->Clear();
-        sounds.cursor(cursorCol, cursorRow);
+        m_announcer->Clear();
+        m_sounds.cursor(col, row);
     }
-    reader().cell(cursorCol, cursorRow);
+    reader().cell(col, row);
 }
 
 BoardReader GameTable::reader() {
-    return BoardReader(*announcer, board);
+    return BoardReader(*m_announcer, m_position.board());
 }
 
 void GameTable::endGame() {
-    moveClock.stop();
-    steps.cancel();
+    m_moveClock.stop();
+    m_steps.cancel();
 }
 
 void GameTable::leaveToMenu() {
     endGame();
-    view.backToMenu();
+    m_view.backToMenu();
 }
 
 SavedGame GameTable::savedState() const {
     SavedGame game;
-    const GameSetup& setup = match.setup();
+    const GameSetup& setup = m_match.setup();
     game.game = networkGame() ? 1 : setup.opponent;  // kept as a game of two at one keyboard
     game.gameType = setup.gameType;
-    game.stage = match.stage();
+    game.stage = m_match.stage();
     game.times = setup.secondsPerMove;
-    game.timeLeft = moveClock.secondsLeft();
-    game.moveNumber = moveNumber;
-    game.curPlayer = player;
-    game.cursorCol = cursorCol;
-    game.cursorRow = cursorRow;
-    game.points = match.score().points();
-    game.discTotals = match.score().discTotals();
+    game.timeLeft = m_moveClock.secondsLeft();
+    game.moveNumber = m_position.moveNumber();
+    game.curPlayer = m_position.mover();
+    game.cursorCol = m_position.cursorCol();
+    game.cursorRow = m_position.cursorRow();
+    game.points = m_match.score().points();
+    game.discTotals = m_match.score().discTotals();
     // A two-player game keeps no level: loading one would rename player 2.
     game.level = setup.opponent == 2 ? setup.level : 0;
-    game.board = board;
+    game.board = m_position.board();
     return game;
 }
 

@@ -12,6 +12,7 @@
 #include "game/MatchScore.h"
 #include "game/MoveClock.h"
 #include "game/Players.h"
+#include "game/Position.h"
 #include "game/SoundSwitches.h"
 #include "game/Steps.h"
 #include "game/TurnHistory.h"
@@ -49,21 +50,71 @@ struct NetworkSide {
 };
 
 // The table a game is played at, shared by the game's parts (its turns, its
-// questions, its keys, loading): the services it borrows, the position, whose
-// turn it is and where the cursor stands, the players, the score and the
-// clock, and the small routines every part says things with.
-struct GameTable {
+// questions, its keys, loading): the services it borrows, the position, who
+// holds the game, the players, the score and the clock, and the small
+// routines every part says things with. Its parts are classes of their own;
+// who holds the game changes only by the named steps below.
+class GameTable {
+  public:
     // Who holds the game: the player to move, or a step under way.
     enum class State { Waiting, Busy, Paused, Over };
 
     GameTable(Clock& clock, Settings& settings, RandomSource& random, Folders folders,
               GameView& view);
 
-    bool networkGame() const { return match.networkGame(); }
+    // The services the game borrows.
+    Clock& clock() { return m_clock; }
+    RandomSource& random() { return m_random; }
+    const Folders& folders() const { return m_folders; }  // recordings, effects, music; start.txt
+    GameView& view() { return m_view; }
+    Steps& steps() { return m_steps; }
+    // The announcer is the game's between attach and detach, and the game
+    // owns its effect buffers meanwhile.
+    void attach(Announcer& announcer);
+    void detach();
+    bool attached() const { return m_announcer != nullptr; }
+    Announcer& announcer() { return *m_announcer; }
+    Announcer* announcerOrNull() const { return m_announcer; }
+
+    Position& position() { return m_position; }
+    const Position& position() const { return m_position; }
+    Match& match() { return m_match; }  // the kind of game, the stage, who opens it, the score
+    const Match& match() const { return m_match; }
+    Players& players() { return m_players; }
+    const Players& players() const { return m_players; }
+    TurnHistory& history() { return m_history; }  // the turns for R, the points for Backspace
+    const TurnHistory& history() const { return m_history; }
+    SoundSwitches& switches() { return m_switches; }
+    const SoundSwitches& switches() const { return m_switches; }
+    BoardSounds& sounds() { return m_sounds; }
+    MoveClock& moveClock() { return m_moveClock; }
+    const MoveClock& moveClock() const { return m_moveClock; }
+    Stopwatch& sinceStart() { return m_sinceStart; }  // W: since this game began or was loaded
+    int turnPause() const { return m_turnPause; }     // between turned discs
+    void setTurnPause(int ms) { m_turnPause = ms; }
+
+    State state() const { return m_state; }
+    // A step holds the game: no key starts another.
+    void hold() { m_state = State::Busy; }
+    // The player to move (or the other side) may move now.
+    void awaitMove() { m_state = State::Waiting; }
+    void pauseGame() { m_state = State::Paused; }
+    // The game is over or left: its clock stops for good.
+    void finish();
+
+    // A network game's other side, the colour played here and its start.
+    void setNetwork(const NetworkSide& side) { m_network = side; }
+    RemotePlayer* remote() const { return m_network.remote; }
+    // Nothing more goes out to the other side; the caller gets it a last time.
+    RemotePlayer* dropRemote() { return std::exchange(m_network.remote, nullptr); }
+    int localPlayer() const { return m_network.localPlayer; }
+    bool networkGame() const { return m_match.networkGame(); }
     // In a network game, the other side is to move.
-    bool remoteToMove() const { return networkGame() && player != network.localPlayer; }
+    bool remoteToMove() const {
+        return networkGame() && m_position.mover() != m_network.localPlayer;
+    }
     // No move, computer turn, question or pause is under way: a move may start.
-    bool idle() const { return moveClock.running() && state == State::Waiting; }
+    bool idle() const { return m_moveClock.running() && m_state == State::Waiting; }
 
     // The discs a game begins with (the network game's, start.txt's or the
     // standard opening) and, for a match's first stage, its first mover; no
@@ -88,32 +139,27 @@ struct GameTable {
     // The values a saved game keeps, as the game holds them now.
     SavedGame savedState() const;
 
-    Clock& clock;
-    Settings& settings;
-    RandomSource& random;
-    Folders folders;  // recordings, effects, music; start.txt
-    GameView& view;
-    Announcer* announcer = nullptr;
-    Stopwatch sinceStart;  // W: since this game began or was loaded
+  private:
+    Clock& m_clock;
+    Settings& m_settings;
+    RandomSource& m_random;
+    Folders m_folders;
+    GameView& m_view;
+    Announcer* m_announcer = nullptr;
+    Stopwatch m_sinceStart;
 
-    Match match;  // the kind of game, the stage, who opens it, the score
-    Board board;
-    FlipMask flipMask;
-    State state = State::Over;
-    int cursorCol = 4;
-    int cursorRow = 4;
-    int player = 1;
-    int moveNumber = 1;
-    int passCount = 0;
-    int turnPause = 100;  // between turned discs
-    Players players;
-    NetworkSide network;
-    TurnHistory history;  // the turns for R, the points for Backspace
-    SoundSwitches switches;
-    BoardSounds sounds;   // loaded when the announcer is attached
-    MoveClock moveClock;  // its effects too
+    Match m_match;
+    Position m_position;
+    State m_state = State::Over;
+    int m_turnPause = 100;
+    Players m_players;
+    NetworkSide m_network;
+    TurnHistory m_history;
+    SoundSwitches m_switches;
+    BoardSounds m_sounds;   // loaded when the announcer is attached
+    MoveClock m_moveClock;  // its effects too
 
-    Steps steps;  // last: its steps end before the state they use; endGame() ends them
+    Steps m_steps;  // last: its steps end before the state they use; endGame() ends them
 };
 
 }  // namespace korvel

@@ -4,6 +4,7 @@
 
 #include "game/Game.h"
 #include "game/GameView.h"
+#include "game/Position.h"
 
 namespace korvel {
 namespace {
@@ -27,9 +28,8 @@ int CueAt(int t) {
 
 }  // namespace
 
-MoveClock::MoveClock(Clock& clock, GameView& view, const GameSetup& setup, const int& cursorCol,
-                     const int& mover)
-    : m_clock(clock), m_view(view), m_setup(setup), m_cursorCol(cursorCol), m_mover(mover) {}
+MoveClock::MoveClock(Clock& clock, GameView& view, const GameSetup& setup, const Position& position)
+    : m_clock(clock), m_view(view), m_setup(setup), m_position(position) {}
 
 void MoveClock::loadEffects(const std::filesystem::path& programFolder) {
     for (int i = 0; i < 4; ++i) {
@@ -69,7 +69,7 @@ void MoveClock::tick() {
         return;
     }
     const bool firstFrame = m_frame2;
-    std::int32_t pan = m_cursorCol * 100 - 450;
+    std::int32_t pan = m_position.cursorCol() * 100 - 450;
     std::int32_t volume = -1000;
     std::int32_t frequency = firstFrame ? 28800 : 22050;
     PlayEffect(m_tickTock, pan, volume, frequency);
@@ -91,13 +91,13 @@ void MoveClock::tick() {
         return;
     }
     if (const int cue = CueAt(m_secondsLeft); cue >= 0) {
-        pan = m_mover * 1000 - 1500;
+        pan = m_position.mover() * 1000 - 1500;
         volume = -800;
         frequency = 22050;
         PlayEffect(m_cues[cue], pan, volume, frequency);
     }
     --m_secondsLeft;
-    m_view.secondsLeftShown(m_mover, m_secondsLeft);
+    m_view.secondsLeftShown(m_position.mover(), m_secondsLeft);
 }
 
 }  // namespace korvel

@@ -11,6 +11,7 @@
 namespace korvel {
 
 class GameView;
+class Position;
 struct GameSetup;
 
 // The move clock: a tick every second while a player may move. Each tick
@@ -21,8 +22,7 @@ struct GameSetup;
 // it with.
 class MoveClock {
   public:
-    MoveClock(Clock& clock, GameView& view, const GameSetup& setup, const int& cursorCol,
-              const int& mover);
+    MoveClock(Clock& clock, GameView& view, const GameSetup& setup, const Position& position);
     ~MoveClock() { stop(); }
     MoveClock(const MoveClock&) = delete;
     MoveClock& operator=(const MoveClock&) = delete;
@@ -53,8 +53,7 @@ class MoveClock {
     Clock& m_clock;
     GameView& m_view;
     const GameSetup& m_setup;
-    const int& m_cursorCol;
-    const int& m_mover;
+    const Position& m_position;
     Clock::TimerId m_timer = 0;
     int m_secondsLeft = 0;
     bool m_frame2 = false;  // the cursor's second frame is shown
