@@ -59,7 +59,7 @@ const std::vector<std::string> kIdleKeys = {"Up", "Left", "C", "V", "W",    "T",
 // perhaps a saved game loaded from the menu and played on, then the exit.
 void PlaySession(int number, std::uint32_t seed, Tally& tally) {
     const int opponent = number % 5;  // 0 two players, else the computer's level
-    const auto tip = static_cast<std::int16_t>(number / 5 % 4 + 1);
+    const auto gameType = static_cast<std::int16_t>(number / 5 % 4 + 1);
     const bool secondFirst = (number + number / 20) % 2 == 1;
     SeededRandom dice(seed);
     auto roll = [&dice](int n) { return static_cast<int>(dice.next() * n); };
@@ -92,10 +92,10 @@ void PlaySession(int number, std::uint32_t seed, Tally& tally) {
     };
     Game& game = s.game();
     auto idle = [&] { return !s.boardShown() || game.idle(); };
-    s.startGame({static_cast<std::int16_t>(opponent == 0 ? 1 : 2), tip,
-                 static_cast<std::int16_t>(tip % 2 == 0 ? 1 + roll(10) : 0),
+    s.startGame({static_cast<std::int16_t>(opponent == 0 ? 1 : 2), gameType,
+                 static_cast<std::int16_t>(gameType % 2 == 0 ? 1 + roll(10) : 0),
                  static_cast<std::int16_t>(opponent == 0 ? 1 : opponent)});
-    ++tally.games[static_cast<std::size_t>(tip)][static_cast<std::size_t>(opponent)];
+    ++tally.games[static_cast<std::size_t>(gameType)][static_cast<std::size_t>(opponent)];
     const int quitTurn = roll(4) == 0 ? 2 + roll(60) : -1;  // a quarter save, quit and load
     for (int turn = 0; s.boardShown() && turn < 1500; ++turn) {
         ASSERT_TRUE(s.clock.waitUntil(idle, 700000)) << "session " << number << " hangs";
@@ -134,7 +134,7 @@ void PlaySession(int number, std::uint32_t seed, Tally& tally) {
             s.clock.advance(game.setup().secondsPerMove * 1000 + 1500);
         } else {
             const Board before = game.board();
-            const int tur = game.stage();
+            const int stageBefore = game.stage();
             std::vector<int> legal;
             for (int cell = 0; cell < 64; ++cell) {
                 if (CountFlips(before, cell % 8 + 1, cell / 8 + 1, player) > 0) {
@@ -157,7 +157,8 @@ void PlaySession(int number, std::uint32_t seed, Tally& tally) {
             }
             ASSERT_TRUE(s.clock.waitUntil(idle, 700000)) << "session " << number << " hangs";
             const Board& after = game.board();
-            if (s.boardShown() && game.stage() == tur && !IsGameOver(CountDiscs(after), 0)) {
+            if (s.boardShown() && game.stage() == stageBefore &&
+                !IsGameOver(CountDiscs(after), 0)) {
                 ASSERT_TRUE(after == played || OneLegalMoveOrPass(played, after, 3 - player))
                     << "session " << number << " turn " << turn;
                 tally.replies += opponent != 0 && after != played ? 1 : 0;
@@ -171,10 +172,10 @@ void Report(const char* what, int sessions, std::uint32_t seed, double seconds, 
             const Tally& tally) {
     std::printf("soak %s: %d sessions (seed %u) in %.0f s; sessions failed %d\n", what, sessions,
                 seed, seconds, failed);
-    for (int tip = 1; tip <= 4; ++tip) {
-        const auto& g = tally.games[static_cast<std::size_t>(tip)];
-        std::printf("  type %d: two players %d, levels 1-4: %d %d %d %d\n", tip, g[0], g[1], g[2],
-                    g[3], g[4]);
+    for (int gameType = 1; gameType <= 4; ++gameType) {
+        const auto& g = tally.games[static_cast<std::size_t>(gameType)];
+        std::printf("  type %d: two players %d, levels 1-4: %d %d %d %d\n", gameType, g[0], g[1],
+                    g[2], g[3], g[4]);
     }
     std::printf(
         "  games ended by the rules %d, left with Q %d; moves %d, computer replies %d, passes "
