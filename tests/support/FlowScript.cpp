@@ -98,6 +98,7 @@ void KeyHand::layOut(const FlowScript& script) {
     }
     for (const auto& [name, dataFile] : script.files) {
         std::filesystem::create_directories((folder / name).parent_path());
+        std::filesystem::remove(folder / name);  // an empty folder in the way
         writeFile(name, ReadBytes(data + "/" + dataFile));
     }
 }

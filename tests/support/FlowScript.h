@@ -45,7 +45,10 @@ struct GameChoiceValues {
 // over the one under way, "load=MS" the load list opens then; "waiting"
 // hosting a network game shows the waiting notice, ended at "endwait=MS" as
 // when a player has come. The menu's network choices (6 host, 7 join, 8 stop
-// waiting) are noted with their values.
+// waiting) are noted with their values. On the game without Qt, whose flows
+// start with an empty Games folder: "loadlist" the load list opens instead of
+// a game, "games" the Games folder's records are listed at the end, and the
+// key "Close" has the window manager close the dialog.
 struct FlowScript;
 
 // What the two sessions share: the scripted player's hand, keys pressed at

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 
 #include "game/BoardKeys.h"
 #include "game/DialogModels.h"
@@ -64,6 +65,21 @@ std::string Trimmed(const std::string& text) {
     const std::size_t first = text.find_first_not_of(' ');
     return first == std::string::npos ? ""
                                       : text.substr(first, text.find_last_not_of(' ') + 1 - first);
+}
+
+// What the Games folder holds at the end: each file's decoded record.
+void ListGames(const std::filesystem::path& games, std::vector<std::string>& lines) {
+    if (!std::filesystem::is_directory(games)) {
+        lines.push_back("Games: " + ReadBytes(games));
+        return;
+    }
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(games)) {
+        names.insert(entry.path().filename().string());
+    }
+    for (const auto& name : names) {
+        lines.push_back("file " + name + " " + ReadSlotFile(games / name));
+    }
 }
 
 }  // namespace
@@ -345,6 +361,10 @@ bool GameSession::boardShown() const {
 }
 
 void GameSession::sendKey(const std::string& key) {
+    if (key == "Close") {
+        device.write("the window manager closes the dialog");
+        return closeDialog();
+    }
     device.write("key " + key);
     m_view->key(key);
 }
@@ -356,6 +376,7 @@ void GameSession::closeDialog() {
 std::vector<std::string> PlayGameFlow(const std::string& flow) {
     const FlowScript script = ParseFlow(flow);
     GameSession s;
+    std::filesystem::create_directories(s.folder / "Games");
     s.layOut(script);
     s.startUp();
     s.play(script, s.game());
@@ -367,9 +388,14 @@ std::vector<std::string> PlayGameFlow(const std::string& flow) {
             });
         }
     }
-    s.startGame(script.choice);
+    script.option.count("loadlist") ? s.loadGame() : s.startGame(script.choice);
     s.runUntil(script.until);
-    return s.transcript(s.boardShown(), s.game(), s.settings, s.announcer);
+    std::vector<std::string> lines =
+        s.transcript(s.boardShown(), s.game(), s.settings, s.announcer);
+    if (script.option.count("games")) {
+        ListGames(s.folder / "Games", lines);
+    }
+    return lines;
 }
 
 }  // namespace korvel::testing
