@@ -174,16 +174,16 @@ void BoardCommands::takeBack() {
         t.announcer().AddFile("unavailable");
         return;
     }
-    const TurnHistory::Point& point = *back;
-    t.position().setBoard(point.board);
-    t.position().setPasses(point.passCount);
-    t.moveClock().setSecondsLeft(point.secondsLeft);
+    const Position& point = back->position;
+    t.position().setBoard(point.board());
+    t.position().setPasses(point.passes());
+    t.moveClock().setSecondsLeft(back->secondsLeft);
     t.view().discsChanged();
     t.view().secondsLeftShown(0, t.moveClock().secondsLeft());
     t.announcer().AddFile("takeback");
-    t.sayMoveNumber(point.moveNumber);
-    t.showPlayer(point.player);
-    t.moveCursorTo(point.cursorCol, point.cursorRow);
+    t.sayMoveNumber(point.moveNumber());
+    t.showPlayer(point.mover());
+    t.moveCursorTo(point.cursorCol(), point.cursorRow());
     t.announcer().AddFile("position");
     t.sayCell(false);
 }

@@ -52,14 +52,7 @@ Step<> Game::personMoves() {
         m_table.remote()->moved(col, row);
         turnBegins(m_table.clock().tickCount());
     }
-    m_table.history().keep({m_position.board(),
-                            m_position.moveNumber(),
-                            m_position.mover(),
-                            m_position.passes(),
-                            m_moveClock.secondsLeft(),
-                            m_position.cursorCol(),
-                            m_position.cursorRow(),
-                            {}});
+    m_table.history().keep({m_position, m_moveClock.secondsLeft(), {}});
     co_await playMove(col, row);
     if (co_await checkGameEnd()) {
         co_return;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "rules/Rules.h"
+#include "game/Position.h"
 
 namespace korvel {
 
@@ -28,13 +28,8 @@ class TurnHistory {
     };
     // The game just before a person's move.
     struct Point {
-        Board board;
-        int moveNumber = 1;
-        int player = 1;
-        int passCount = 0;
+        Position position;
         int secondsLeft = 0;
-        int cursorCol = 4;
-        int cursorRow = 4;
         Notes turns;
     };
 
