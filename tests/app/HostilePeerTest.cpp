@@ -2,13 +2,13 @@
 // on loopback, in virtual time. data/hostile_script.txt holds the host's keys
 // and the peers' doings at virtual times ("MS key KEY", "MS open NAME [FROM]",
 // "MS send NAME TEXT", "MS close NAME", "MS idle N": N connections that say
-// nothing, each opened again as the host closes it, "MS trickle NAME": a byte
-// a second, "MS pings NAME": a ping every 5 s); in TEXT "\s" is a space,
-// "\n" a line end, "CODE" the code the host said last and "WRONG" another.
-// The transcript (data/hostile_peer.txt) merges what the host said and showed
-// ("H") with what each peer was sent ("G NAME < LINE") and its end ("G NAME
-// closed"); the idle connections are counted at the end. Sockets are served
-// between the clock's steps until nothing moves, as in LoopbackPlayTest.
+// nothing, each opened again as the host closes it until "MS calm"); in TEXT
+// "\s" is a space, "\n" a line end, "CODE" the code the host said last and
+// "WRONG" another. The transcript (data/hostile_peer.txt) merges what the host
+// said and showed ("H") with what each peer was sent ("G NAME < LINE") and its
+// end ("G NAME closed"); the idle connections are counted at the end. Sockets
+// are served between the clock's steps until nothing moves, as in
+// LoopbackPlayTest.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -28,7 +28,7 @@ namespace {
 struct Peer {
     std::unique_ptr<QTcpSocket> socket = std::make_unique<QTcpSocket>();
     std::string got;  // bytes not yet a whole line
-    bool closed = false, trickles = false, pings = false, idle = false;
+    bool closed = false, idle = false;
 };
 
 TEST(HostilePeer, TheGameStillBeginsAndPlays) {
@@ -68,8 +68,7 @@ TEST(HostilePeer, TheGameStillBeginsAndPlays) {
     };
     for (std::int64_t t = 0; t <= until; t += 100) {
         host.runUntil(t);
-        char stamp[16];
-        std::snprintf(stamp, sizeof stamp, "%8.3f ", static_cast<double>(t) / 1000.0);
+        const std::string stamp = Stamp(t) + " ";
         for (auto [at, end] = script.equal_range(t); at != end; ++at) {
             const auto& w = at->second;
             if (w[0] == "calm" || w[0] == "idle") {
@@ -92,16 +91,11 @@ TEST(HostilePeer, TheGameStillBeginsAndPlays) {
                     }
                 }
                 p.socket->write(text.data(), static_cast<qint64>(text.size()));
-            } else if (w[0] == "close") {
-                p.socket->close();
             } else {
-                (w[0] == "trickle" ? p.trickles : p.pings) = true;
+                p.socket->close();
             }
         }
         for (auto& [name, p] : peers) {
-            if ((p.trickles && t % 1000 == 0) || (p.pings && t % 5000 == 0)) {
-                p.socket->write(p.trickles ? "x" : "ping\n");
-            }
             p.socket->flush();
         }
         // Served until a round brings nothing new.

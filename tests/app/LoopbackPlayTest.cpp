@@ -43,12 +43,6 @@ namespace {
 constexpr int kStepMs = 10;      // the two clocks never run further apart
 constexpr int kSettleMs = 5000;  // real time one exchange on the socket may take
 
-std::string Stamp(std::int64_t ms) {
-    char stamp[16];
-    std::snprintf(stamp, sizeof stamp, "%8.3f", static_cast<double>(ms) / 1000.0);
-    return stamp;
-}
-
 // One program. Its window (or its dialog) takes the keyboard whenever its
 // clock runs, so that its keys and its dialogs' owners are its own.
 struct Side : Session {

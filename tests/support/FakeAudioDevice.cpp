@@ -15,10 +15,14 @@ std::string Stem(const std::filesystem::path& p) {
 
 }  // namespace
 
-void TranscriptDevice::write(const std::string& what) {
+std::string Stamp(std::int64_t ms) {
     char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%8.3f ", static_cast<double>(m_clock.tickCount()) / 1000.0);
-    m_lines.push_back(stamp + what);
+    std::snprintf(stamp, sizeof stamp, "%8.3f", static_cast<double>(ms) / 1000.0);
+    return stamp;
+}
+
+void TranscriptDevice::write(const std::string& what) {
+    m_lines.push_back(Stamp(m_clock.tickCount()) + " " + what);
 }
 
 void TranscriptDevice::close() {

@@ -13,6 +13,9 @@
 
 namespace korvel::testing {
 
+// A clock time as the transcripts stamp their lines: seconds, eight wide.
+std::string Stamp(std::int64_t ms);
+
 // The recording sound device of the tests, in the time of a (virtual) clock:
 // writes what a player would hear into `lines`, stamped with the clock time.
 //
