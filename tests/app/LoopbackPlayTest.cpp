@@ -288,6 +288,9 @@ std::vector<std::string> PlayLoopbackFlow(const std::string& flow) {
     std::vector<std::string> lines = MergeSides(host.lines, guest.lines);
     lines.push_back("bytes sent: host " + std::to_string(sent[0]) + ", guest " +
                     std::to_string(sent[1]));
+    // What each shows at the end: its menu page (7 the host's wait, 6 the code field).
+    lines.push_back("menu page: host " + std::to_string(host.app->menu().page()) + ", guest " +
+                    std::to_string(guest.app->menu().page()));
     for (Side* side : {&host, &guest}) {
         lines.push_back(std::string(side == &host ? "host  " : "guest ") + "board " +
                         (side->boardShown() ? "shown " : "hidden ") + GameState(side->game()));
