@@ -140,18 +140,11 @@ void Assembly::GameChoice(int choice) {
     if (choice != 4) {
         return;
     }
-    const MenuControl& menu = *m_menu;
     ShowMenu(false);
-    game().setPlayerPhrase(1, m_settings.GetIni("Game", "gamer1"));
-    game().setPlayerPhrase(2, m_settings.GetIni("Game", "gamer2"));
-    m_settings.SetNumber("Menu", "level", menu.level);
-    m_settings.SetNumber("Menu", "position", menu.opponent);
-    m_settings.SetNumber("Menu", "time", menu.minutes);
-    m_settings.SetNumber("Menu", "type", menu.gameType);
     m_board->show();
     m_window->activateWindow();
     m_board->focusBoard();
-    game().begin(GameSetup{menu.gameType, menu.opponent, menu.level, menu.minutes * 60});
+    BeginChosenGame(m_settings, game(), m_menu->choices);
 }
 
 // Hosting (6) plays the chosen type from start.txt's position, when there is
@@ -159,7 +152,7 @@ void Assembly::GameChoice(int choice) {
 void Assembly::NetworkChoice(int choice) {
     const MenuControl& menu = *m_menu;
     if (choice == 6) {
-        m_network->host(GameSetup{menu.gameType, 3, 1, menu.minutes * 60},
+        m_network->host(GameSetup{menu.choices.gameType, 3, 1, menu.choices.minutes * 60},
                         StartFileIn(m_services.folders.user));
     } else if (choice == 7) {
         m_network->join(menu.hostAddress().toStdString(), menu.joinCode().toStdString());
@@ -253,20 +246,10 @@ void Assembly::Shutdown(int farewellMs) {
 }
 
 void LoadIni(const Settings& settings, MenuControl& menu, Game& game) {
-    auto stored = [&](const char* key, int high) {
-        const int value = settings.GetNumber("Menu", key);
-        return static_cast<std::int16_t>(value >= 1 && value <= high ? value : 0);
-    };
-    menu.level = stored("level", 4);
-    menu.opponent = stored("position", 2);
-    menu.minutes = stored("time", 10);
-    menu.gameType = stored("type", 4);
+    menu.choices = LoadStoredChoices(settings, game);
     // A missing key reads as "0", which is no host to join.
     const std::string host = settings.GetIni("Net", "host");
     menu.setHostAddress(host == "0" ? QString() : QString::fromStdString(host));
-    const int interval = settings.GetNumber("Game", "interval");
-    game.setTurnPause(std::clamp(interval, 0, 1000));
-    game.setMusicOn(settings.GetNumber("Music", "music") != 0);
 }
 
 }  // namespace korvel

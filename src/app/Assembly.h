@@ -114,10 +114,9 @@ class Assembly {
     bool m_shutDown = false;
 };
 
-// Copies the stored choices into the menu and the game. A stored choice out
-// of its range reads as 0 (nothing selected), a stored host address that
-// could not be typed in the menu as none; the pause between turned discs
-// is kept within 0..1000 ms.
+// Copies the stored choices into the menu and the game (LoadStoredChoices),
+// and the stored host address into the menu: one that could not be typed
+// there reads as none.
 void LoadIni(const Settings& settings, MenuControl& menu, Game& game);
 
 }  // namespace korvel

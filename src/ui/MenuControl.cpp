@@ -190,7 +190,8 @@ void MenuControl::listTakesKeyboard() {
 
 // The stored choice is chosen and named, even when it already was.
 void MenuControl::titleSaid() {
-    const std::array<std::int16_t, 4> stored = {opponent, gameType, level, m_netItem};
+    const std::array<std::int16_t, 4> stored = {choices.opponent, choices.gameType, choices.level,
+                                                m_netItem};
     const int position = stored[m_page - 1];
     if (position < 1 || position > m_list->count()) {
         return;
@@ -251,14 +252,14 @@ void MenuControl::enterPressed() {
         switch (n) {
             case 1:
             case 2:
-                opponent = static_cast<std::int16_t>(n);
+                choices.opponent = static_cast<std::int16_t>(n);
                 return toPage(2);
             case 3:
                 return toPage(4);
             case 4:
                 return activate(3);
             case 5:
-                if (opponent == 2) {
+                if (choices.opponent == 2) {
                     return toPage(3);
                 }
                 return activate(4);
@@ -268,12 +269,12 @@ void MenuControl::enterPressed() {
     }
     if (m_page == 2) {
         if (n == 1 || n == 3) {
-            gameType = static_cast<std::int16_t>(n);
-            minutes = 0;
+            choices.gameType = static_cast<std::int16_t>(n);
+            choices.minutes = 0;
             return m_hosting ? hostChosen() : toPage(1);
         }
         if (n == 2 || n == 4) {
-            gameType = static_cast<std::int16_t>(n);
+            choices.gameType = static_cast<std::int16_t>(n);
             return openPrompt();
         }
         const bool hosting = std::exchange(m_hosting, false);
@@ -282,11 +283,11 @@ void MenuControl::enterPressed() {
     if (m_page == 4) {
         return netChosen(n);
     }
-    if (n == 4 && gameType % 2 == 0) {
+    if (n == 4 && choices.gameType % 2 == 0) {
         m_announcer->PlaySound("unavailable");
         return;
     }
-    level = static_cast<std::int16_t>(n);
+    choices.level = static_cast<std::int16_t>(n);
     m_page = 1;
     if (onChoice) {
         onChoice(4);
@@ -316,8 +317,8 @@ void MenuControl::promptKey(QKeyEvent* event) {
         PlayEffect(m_not, pan, volume, frequency);
         return;
     }
-    minutes = static_cast<std::int16_t>(c == QLatin1Char('0') ? 10 : c.digitValue());
-    m_announcer->AddFile(std::to_string(minutes));
+    choices.minutes = static_cast<std::int16_t>(c == QLatin1Char('0') ? 10 : c.digitValue());
+    m_announcer->AddFile(std::to_string(choices.minutes));
     m_list->setFocusPolicy(Qt::StrongFocus);
     m_prompt->setFocusPolicy(Qt::NoFocus);
     if (m_hosting) {

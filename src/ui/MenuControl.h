@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "core/Clock.h"
+#include "game/MenuChoices.h"
 #include "ui/NetEntry.h"
 #include "voice/SoundEffects.h"
 
@@ -19,8 +20,8 @@ class Announcer;
 // announcer as the player moves, a minutes prompt for the timed types, and the
 // network game's typed fields (the host's address, the game's code) and the
 // host's waiting notice. It keeps the player's choices and hands a choice code
-// to `onChoice`: 3 load, 4 start, 5 exit, 6 host a network game of `gameType`
-// and `minutes`, 7 join `hostAddress()` with `joinCode()`, 8 stop waiting for a
+// to `onChoice`: 3 load, 4 start, 5 exit, 6 host a network game of the chosen type
+// and minutes, 7 join `hostAddress()` with `joinCode()`, 8 stop waiting for a
 // player or for the host joined (the notice or the code field left). It starts
 // nothing itself. The announcer is borrowed from Init to
 // UnInit; the refusal effect is owned for that time.
@@ -33,10 +34,7 @@ class MenuControl : public QWidget {
     void UnInit();
 
     // The player's choices.
-    std::int16_t opponent = 1;  // 1 two players, 2 against the computer
-    std::int16_t gameType = 1;  // 1..4
-    std::int16_t minutes = 0;   // minutes per move, 1..10; 0 untimed
-    std::int16_t level = 0;     // 1..4
+    MenuChoices choices;
 
     // 1 main, 2 game type, 3 level, 4 network game; 5 the address field,
     // 6 the code field, 7 the host's waiting notice.

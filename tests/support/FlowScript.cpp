@@ -60,9 +60,9 @@ FlowScript ParseFlow(const std::string& flow) {
     std::istringstream numbers(field.at(1) + field.at(2) + field.at(4)), keyText(field.at(3)),
         optionText(field.at(5));
     FlowScript script;
-    GameChoiceValues& choice = script.choice;
-    numbers >> choice.menu >> choice.gameType >> choice.minutes >> choice.level >> script.from >>
-        script.step >> script.until;
+    MenuChoices& choice = script.choice;
+    numbers >> choice.opponent >> choice.gameType >> choice.minutes >> choice.level >>
+        script.from >> script.step >> script.until;
     script.keys = {std::istream_iterator<std::string>(keyText), {}};
     for (std::string word; optionText >> word;) {
         const std::size_t eq = word.find('=');

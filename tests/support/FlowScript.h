@@ -14,6 +14,7 @@
 #include "TempFolder.h"
 #include "VirtualClock.h"
 #include "core/ProgramFolders.h"
+#include "game/MenuChoices.h"
 #include "opponent/RandomSource.h"
 
 namespace korvel {
@@ -23,15 +24,6 @@ class Settings;
 }  // namespace korvel
 
 namespace korvel::testing {
-
-// The menu's choices for a game started by a test: opponent kind (1 two
-// players, 2 the computer), game type 1..4, minutes per move and level 1..4.
-struct GameChoiceValues {
-    std::int16_t menu = 1;
-    std::int16_t gameType = 1;
-    std::int16_t minutes = 0;
-    std::int16_t level = 1;
-};
 
 // One flow of a flows file: "name | menu gameType minutes level | from step | keys
 // | until | options": the keys are pressed `step` ms apart from `from` ms on
@@ -102,7 +94,7 @@ class KeyHand {
 };
 
 struct FlowScript {
-    GameChoiceValues choice;
+    MenuChoices choice;
     std::int64_t from = 0, step = 0, until = 0;
     std::vector<std::string> keys;
     std::map<std::string, std::string> option;  // the words of each option, space-separated

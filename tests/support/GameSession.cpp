@@ -160,7 +160,7 @@ class GameSession::View : public GameView {
     void showMenu() {
         m_s.announcer.AddFile("menu0");
         m_s.clock.waitUntil([this] { return m_s.announcer.Count() == 0; });
-        const int position = m_s.m_menu.menu;
+        const int position = m_s.m_menu.opponent;
         if (position >= 1 && position <= 6) {
             m_s.announcer.Clear();
             m_s.announcer.PlaySound("menu" + std::to_string(position));
@@ -308,35 +308,19 @@ bool GameSession::startUp() {
     announcer.Init(20);
     announcer.setPhraseFolder((folders.data / "Speaks").string());
     game().attach(announcer);
-    // The stored choices: the menu's, and the game's pause between turned discs and music.
-    auto stored = [this](const char* key, int high) {
-        const int value = settings.GetNumber("Menu", key);
-        return static_cast<std::int16_t>(value >= 1 && value <= high ? value : 0);
-    };
-    m_menu = {stored("position", 2), stored("type", 4), stored("time", 10), stored("level", 4)};
-    const int interval = settings.GetNumber("Game", "interval");
-    game().setTurnPause(std::clamp(interval, 0, 1000));
-    game().setMusicOn(settings.GetNumber("Music", "music") != 0);
+    m_menu = LoadStoredChoices(settings, game());
     return true;
 }
 
-void GameSession::startGame(const GameChoiceValues& choice) {
+void GameSession::startGame(const MenuChoices& choice) {
     m_menu = choice;
-    game().setPlayerPhrase(1, settings.GetIni("Game", "gamer1"));
-    game().setPlayerPhrase(2, settings.GetIni("Game", "gamer2"));
-    settings.SetNumber("Menu", "level", choice.level);
-    settings.SetNumber("Menu", "position", choice.menu);
-    settings.SetNumber("Menu", "time", choice.minutes);
-    settings.SetNumber("Menu", "type", choice.gameType);
     m_view->boardShown = true;
-    game().begin(GameSetup{choice.gameType, choice.menu, choice.level, choice.minutes * 60});
+    BeginChosenGame(settings, game(), choice);
 }
 
 void GameSession::loadGame() {
-    auto files = std::make_shared<std::vector<SlotFile>>(ListSlots(folders.user));
-    announcer.StopSound();
-    if (std::none_of(files->begin(), files->end(), [](const SlotFile& f) { return f.valid(); })) {
-        announcer.AddFile("noload");
+    auto files = std::make_shared<std::vector<SlotFile>>(GamesToLoad(folders.user, announcer));
+    if (files->empty()) {
         return;
     }
     std::vector<std::string> items;
@@ -347,12 +331,8 @@ void GameSession::loadGame() {
             m_view->showMenu();
             return;
         }
-        game().setPlayerPhrase(1, settings.GetIni("Game", "gamer1"));
-        game().setPlayerPhrase(2, settings.GetIni("Game", "gamer2"));
         m_view->boardShown = true;
-        announcer.Clear();
-        announcer.StopSound();
-        game().load(offered[static_cast<std::size_t>(i - 1)]->record);
+        PlaySavedGame(settings, game(), offered[static_cast<std::size_t>(i - 1)]->record);
     });
 }
 

@@ -41,7 +41,7 @@ class GameSession : public KeyHand {
     bool startUp();
 
     // Starts a game with these menu choices, as the menu's start item does.
-    void startGame(const GameChoiceValues& choice);
+    void startGame(const MenuChoices& choice);
     // The menu's load item: the list of saved games, a chosen one played on.
     void loadGame();
     // Sends one key now, as the keyboard would.
@@ -61,7 +61,7 @@ class GameSession : public KeyHand {
     class View;
     std::unique_ptr<View> m_view;
     std::unique_ptr<Game> m_game;
-    GameChoiceValues m_menu;  // the menu's choices
+    MenuChoices m_menu;  // the menu's choices
 };
 
 // Plays one flow of a flows file (see FlowScript) and returns its transcript,

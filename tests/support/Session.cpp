@@ -181,12 +181,8 @@ void Session::sendKey(const std::string& name) {
     }
 }
 
-void Session::startGame(const GameChoiceValues& choice) {
-    MenuControl& menu = app->menu();
-    menu.opponent = choice.menu;
-    menu.gameType = choice.gameType;
-    menu.minutes = choice.minutes;
-    menu.level = choice.level;
+void Session::startGame(const MenuChoices& choice) {
+    app->menu().choices = choice;
     app->GameChoice(4);
 }
 
@@ -226,8 +222,9 @@ std::vector<std::string> PlayFlow(const std::string& flow) {
     MenuControl& menu = s.app->menu();
     menu.onChoice = [&s, &menu, waits = script.option.count("waiting") > 0,
                      handOn = menu.onChoice](int code) {
-        const std::string values = code == 6 ? " type " + std::to_string(menu.gameType) +
-                                                   " minutes " + std::to_string(menu.minutes)
+        const std::string values = code == 6
+                                       ? " type " + std::to_string(menu.choices.gameType) +
+                                             " minutes " + std::to_string(menu.choices.minutes)
                                    : code == 7 ? " host " + menu.hostAddress().toStdString() +
                                                      " code " + menu.joinCode().toStdString()
                                                : "";

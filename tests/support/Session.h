@@ -32,7 +32,7 @@ class Session : public KeyHand {
                 const std::string& value) override;
 
     // Starts a game with these menu choices, as the menu's start item does.
-    void startGame(const GameChoiceValues& choice);
+    void startGame(const MenuChoices& choice);
 
     Game& game() { return app->game(); }
     bool boardShown() const { return !app->board().isHidden(); }
