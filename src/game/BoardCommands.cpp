@@ -2,8 +2,17 @@
 
 #include <ctime>
 
+#include "core/CommonRoutines.h"
 #include "game/BoardReader.h"
+#include "game/BoardSounds.h"
+#include "game/GameView.h"
+#include "game/MatchScore.h"
+#include "game/MoveClock.h"
+#include "game/Players.h"
+#include "game/Position.h"
+#include "game/SoundSwitches.h"
 #include "game/TimeReader.h"
+#include "game/TurnHistory.h"
 #include "voice/Announcer.h"
 
 namespace korvel {
@@ -106,7 +115,7 @@ void BoardCommands::run(Command command) {
     if (!m_table.attached()) {
         return;
     }
-    if (m_table.state() == GameTable::State::Paused) {
+    if (m_table.state() == TableState::Paused) {
         if (command == Command::Resume) {
             m_questions.resume();
         }
@@ -154,7 +163,7 @@ void BoardCommands::sayTimeOfDay() {
 
 // S: in a staged match a hint could decide the match; in a network game, the game.
 void BoardCommands::sayHint() {
-    GameTable& t = m_table;
+    CommandTable& t = m_table;
     t.announcer().Clear();
     if (t.match().staged() || t.networkGame()) {
         t.announcer().AddFile("unavailable");
@@ -165,7 +174,7 @@ void BoardCommands::sayHint() {
 
 // Backspace: only in a single untimed game, where no clock or match score is cheated.
 void BoardCommands::takeBack() {
-    GameTable& t = m_table;
+    CommandTable& t = m_table;
     t.announcer().Clear();
     const std::optional<TurnHistory::Point> back =
         !t.match().timed() && !t.match().staged() && !t.networkGame() ? t.history().takeBack()

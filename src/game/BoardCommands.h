@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "game/GameQuestions.h"
-#include "game/GameTable.h"
+#include "game/TableParts.h"
 
 namespace korvel {
 
@@ -60,7 +60,7 @@ class BoardCommands {
     using TimeOfDay = std::function<std::array<int, 3>()>;
 
     // `timeOfDay`, when set, gives T its hours, minutes and seconds (the tests fix it).
-    BoardCommands(GameTable& table, GameQuestions& questions, Turns turns,
+    BoardCommands(CommandTable& table, GameQuestions& questions, Turns turns,
                   const TimeOfDay& timeOfDay)
         : m_table(table),
           m_questions(questions),
@@ -81,7 +81,7 @@ class BoardCommands {
     void sayHint();
     void takeBack();
 
-    GameTable& m_table;
+    CommandTable& m_table;
     GameQuestions& m_questions;
     Turns m_turns;
     const TimeOfDay& m_timeOfDay;

@@ -1,12 +1,19 @@
 #include "game/GameLoading.h"
 
+#include "core/CommonRoutines.h"
+#include "game/BoardSounds.h"
+#include "game/GameView.h"
+#include "game/MatchScore.h"
+#include "game/MoveClock.h"
+#include "game/Players.h"
+#include "game/Position.h"
 #include "game/TimeReader.h"
 #include "voice/Announcer.h"
 
 namespace korvel {
 
 Step<> GameLoading::restoreDiscs(const Board& saved) {
-    GameTable& t = m_table;
+    LoadingTable& t = m_table;
     t.position().clearBoard();
     t.view().discsChanged();
     const int halfPause = static_cast<int>(RoundHalfEven(t.turnPause() / 2.0));
@@ -24,7 +31,7 @@ Step<> GameLoading::restoreDiscs(const Board& saved) {
 }
 
 void GameLoading::announce(const SavedGame& game) {
-    GameTable& t = m_table;
+    LoadingTable& t = m_table;
     Announcer& say = t.announcer();
     t.match().restore(game);
     say.Clear();

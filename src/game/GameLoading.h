@@ -1,6 +1,9 @@
 #pragma once
 
-#include "game/GameTable.h"
+#include "game/Steps.h"
+#include "game/TableParts.h"
+#include "records/SavedGameRecord.h"
+#include "rules/Rules.h"
 
 namespace korvel {
 
@@ -8,13 +11,13 @@ namespace korvel {
 // then its kind, stage, clock, score, move and cursor, said as they return.
 class GameLoading {
   public:
-    explicit GameLoading(GameTable& table) : m_table(table) {}
+    explicit GameLoading(LoadingTable& table) : m_table(table) {}
 
     Step<> restoreDiscs(const Board& saved);
     void announce(const SavedGame& game);
 
   private:
-    GameTable& m_table;
+    LoadingTable& m_table;
 };
 
 }  // namespace korvel

@@ -2,12 +2,20 @@
 
 #include <system_error>
 
+#include "core/ProgramFolders.h"
+#include "game/BoardSounds.h"
+#include "game/GameView.h"
+#include "game/MatchScore.h"
+#include "game/MoveClock.h"
+#include "game/Position.h"
 #include "game/RemotePlayer.h"
+#include "game/SoundSwitches.h"
+#include "records/SavedGameRecord.h"
 #include "voice/Announcer.h"
 
 namespace korvel {
 
-using State = GameTable::State;
+using State = TableState;
 
 void GameQuestions::backToBoard() {
     if (!m_table.networkGame()) {
@@ -26,7 +34,7 @@ void GameQuestions::stopForQuestion() {
 }
 
 Step<> GameQuestions::quit() {
-    GameTable& t = m_table;
+    QuestionTable& t = m_table;
     t.announcer().Clear();
     t.announcer().AddFile("stop");
     stopForQuestion();
@@ -47,7 +55,7 @@ Step<> GameQuestions::quit() {
 }
 
 Step<> GameQuestions::help() {
-    GameTable& t = m_table;
+    QuestionTable& t = m_table;
     stopForQuestion();
     const bool closedWithButton =
         co_await t.steps().ask<bool>([&t](auto answer) { t.view().showHelp(std::move(answer)); });
@@ -58,7 +66,7 @@ Step<> GameQuestions::help() {
 }
 
 Step<> GameQuestions::save() {
-    GameTable& t = m_table;
+    QuestionTable& t = m_table;
     t.announcer().Clear();
     if (t.position().moveNumber() <= 1 && t.match().stage() <= 1) {
         t.announcer().AddFile("make");
@@ -74,7 +82,7 @@ Step<> GameQuestions::save() {
 }
 
 Step<const char*> GameQuestions::saveToSlot() {
-    GameTable& t = m_table;
+    QuestionTable& t = m_table;
     const std::string record = BuildRecord(t.savedState());
     const std::filesystem::path folder = GamesFolder(t.folders().user);
     std::error_code error;
@@ -90,7 +98,7 @@ Step<const char*> GameQuestions::saveToSlot() {
 
 // A network game's clock cannot stop on one side only.
 void GameQuestions::pause() {
-    GameTable& t = m_table;
+    QuestionTable& t = m_table;
     t.announcer().Clear();
     if (!t.match().timed() || t.networkGame()) {
         t.announcer().AddFile("unavailable");
@@ -104,7 +112,7 @@ void GameQuestions::pause() {
 }
 
 void GameQuestions::resume() {
-    GameTable& t = m_table;
+    QuestionTable& t = m_table;
     t.awaitMove();
     t.view().pauseShown(false, t.position().mover());
     t.moveClock().start();
@@ -117,7 +125,7 @@ void GameQuestions::resume() {
 // stage) to end first; a game that ends or is left meanwhile ends this wait
 // with its other steps, unheard.
 Step<> GameQuestions::lostConnection(std::string phrase, std::string reason) {
-    GameTable& t = m_table;
+    QuestionTable& t = m_table;
     auto settled = t.steps().until([&t] { return t.state() == State::Waiting; });
     co_await settled;
     t.hold();

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "game/GameTable.h"
+#include "game/Steps.h"
+#include "game/TableParts.h"
 
 namespace korvel {
 
@@ -14,7 +15,7 @@ namespace korvel {
 // the game goes on behind the window.
 class GameQuestions {
   public:
-    explicit GameQuestions(GameTable& table) : m_table(table) {}
+    explicit GameQuestions(QuestionTable& table) : m_table(table) {}
 
     // Esc: "Вы хотите прервать игру?"; yes goes back to the menu.
     Step<> quit();
@@ -37,7 +38,7 @@ class GameQuestions {
     void backToBoard();
     void stopForQuestion();
 
-    GameTable& m_table;
+    QuestionTable& m_table;
 };
 
 }  // namespace korvel

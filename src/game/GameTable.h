@@ -15,6 +15,7 @@
 #include "game/Position.h"
 #include "game/SoundSwitches.h"
 #include "game/Steps.h"
+#include "game/TableParts.h"
 #include "game/TurnHistory.h"
 #include "records/SavedGameRecord.h"
 #include "rules/Rules.h"
@@ -53,11 +54,11 @@ struct NetworkSide {
 // questions, its keys, loading): the services it borrows, the position, who
 // holds the game, the players, the score and the clock, and the small
 // routines every part says things with. Its parts are classes of their own;
-// who holds the game changes only by the named steps below.
-class GameTable {
+// who holds the game changes only by the named steps below. The questions,
+// the keys and loading each see only what they use of it (game/TableParts.h).
+class GameTable final : public LoadingTable, public QuestionTable, public CommandTable {
   public:
-    // Who holds the game: the player to move, or a step under way.
-    enum class State { Waiting, Busy, Paused, Over };
+    using State = TableState;
 
     GameTable(Clock& clock, Settings& settings, RandomSource& random, Folders folders,
               GameView& view);
@@ -65,79 +66,87 @@ class GameTable {
     // The services the game borrows.
     Clock& clock() { return m_clock; }
     RandomSource& random() { return m_random; }
-    const Folders& folders() const { return m_folders; }  // recordings, effects, music; start.txt
-    GameView& view() { return m_view; }
-    Steps& steps() { return m_steps; }
+    const Folders& folders() const override {
+        return m_folders;
+    }  // recordings, effects, music; start.txt
+    GameView& view() override { return m_view; }
+    Steps& steps() override { return m_steps; }
     // The announcer is the game's between attach and detach, and the game
     // owns its effect buffers meanwhile.
     void attach(Announcer& announcer);
     void detach();
-    bool attached() const { return m_announcer != nullptr; }
-    Announcer& announcer() { return *m_announcer; }
+    bool attached() const override { return m_announcer != nullptr; }
+    Announcer& announcer() override { return *m_announcer; }
     Announcer* announcerOrNull() const { return m_announcer; }
 
-    Position& position() { return m_position; }
+    Position& position() override { return m_position; }
     const Position& position() const { return m_position; }
-    Match& match() { return m_match; }  // the kind of game, the stage, who opens it, the score
+    Match& match() override {
+        return m_match;
+    }  // the kind of game, the stage, who opens it, the score
     const Match& match() const { return m_match; }
-    Players& players() { return m_players; }
+    Players& players() override { return m_players; }
     const Players& players() const { return m_players; }
-    TurnHistory& history() { return m_history; }  // the turns for R, the points for Backspace
+    TurnHistory& history() override {
+        return m_history;
+    }  // the turns for R, the points for Backspace
     const TurnHistory& history() const { return m_history; }
-    SoundSwitches& switches() { return m_switches; }
+    SoundSwitches& switches() override { return m_switches; }
     const SoundSwitches& switches() const { return m_switches; }
-    BoardSounds& sounds() { return m_sounds; }
-    MoveClock& moveClock() { return m_moveClock; }
+    BoardSounds& sounds() override { return m_sounds; }
+    MoveClock& moveClock() override { return m_moveClock; }
     const MoveClock& moveClock() const { return m_moveClock; }
-    Stopwatch& sinceStart() { return m_sinceStart; }  // W: since this game began or was loaded
-    int turnPause() const { return m_turnPause; }     // between turned discs
+    Stopwatch& sinceStart() override {
+        return m_sinceStart;
+    }  // W: since this game began or was loaded
+    int turnPause() const override { return m_turnPause; }  // between turned discs
     void setTurnPause(int ms) { m_turnPause = ms; }
 
-    State state() const { return m_state; }
+    State state() const override { return m_state; }
     // A step holds the game: no key starts another.
-    void hold() { m_state = State::Busy; }
+    void hold() override { m_state = State::Busy; }
     // The player to move (or the other side) may move now.
-    void awaitMove() { m_state = State::Waiting; }
-    void pauseGame() { m_state = State::Paused; }
+    void awaitMove() override { m_state = State::Waiting; }
+    void pauseGame() override { m_state = State::Paused; }
     // The game is over or left: its clock stops for good.
-    void finish();
+    void finish() override;
 
     // A network game's other side, the colour played here and its start.
     void setNetwork(const NetworkSide& side) { m_network = side; }
     RemotePlayer* remote() const { return m_network.remote; }
     // Nothing more goes out to the other side; the caller gets it a last time.
-    RemotePlayer* dropRemote() { return std::exchange(m_network.remote, nullptr); }
+    RemotePlayer* dropRemote() override { return std::exchange(m_network.remote, nullptr); }
     int localPlayer() const { return m_network.localPlayer; }
-    bool networkGame() const { return m_match.networkGame(); }
+    bool networkGame() const override { return m_match.networkGame(); }
     // In a network game, the other side is to move.
-    bool remoteToMove() const {
+    bool remoteToMove() const override {
         return networkGame() && m_position.mover() != m_network.localPlayer;
     }
     // No move, computer turn, question or pause is under way: a move may start.
-    bool idle() const { return m_moveClock.running() && m_state == State::Waiting; }
+    bool idle() const override { return m_moveClock.running() && m_state == State::Waiting; }
 
     // The discs a game begins with (the network game's, start.txt's or the
     // standard opening) and, for a match's first stage, its first mover; no
     // passes or turns behind it.
     void setStartPosition();
     // The players' names and the music of a game against `opponent`.
-    void seatPlayers(int opponent);
-    void sayMoveNumber(int number);
+    void seatPlayers(int opponent) override;
+    void sayMoveNumber(int number) override;
     // Shows and says the player to move (`who` > 0 makes them the mover).
-    void showPlayer(int who);
+    void showPlayer(int who) override;
     // Hands the turn to the other player: the move number after player 2.
     void nextTurn();
-    void moveCursorTo(int col, int row);
+    void moveCursorTo(int col, int row) override;
     // The cursor's cell, after the cursor's own sound at its place when `withEffect`.
-    void sayCell(bool withEffect);
-    BoardReader reader();
+    void sayCell(bool withEffect) override;
+    BoardReader reader() override;
     // Ends the steps of the game under way: a new game or a loaded one
     // begins, or the game is left.
     void endGame();
     // Every way back to the menu ends the game's steps that are still under way.
-    void leaveToMenu();
+    void leaveToMenu() override;
     // The values a saved game keeps, as the game holds them now.
-    SavedGame savedState() const;
+    SavedGame savedState() const override;
 
   private:
     Clock& m_clock;

@@ -8,7 +8,6 @@
 // always play the same games.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -45,10 +44,9 @@ int EnvNumber(const char* name, int otherwise) {
     return value != nullptr && *value != '\0' ? std::atoi(value) : otherwise;
 }
 
+// What the sessions did, for the long soak's report.
 struct Tally {
-    std::array<std::array<int, 5>, 5> games{};  // [type 1..4][0 two players, 1..4 level]
-    int ended = 0, quit = 0, moves = 0, replies = 0, passes = 0, timeouts = 0;
-    int saves = 0, loads = 0, pauses = 0, quits = 0, keys = 0;
+    int ended = 0, quit = 0, moves = 0, replies = 0, passes = 0, saves = 0, loads = 0;
 };
 
 // The keys a player presses between moves to hear about the game.
@@ -95,7 +93,6 @@ void PlaySession(int number, std::uint32_t seed, Tally& tally) {
     s.startGame({static_cast<std::int16_t>(opponent == 0 ? 1 : 2), gameType,
                  static_cast<std::int16_t>(gameType % 2 == 0 ? 1 + roll(10) : 0),
                  static_cast<std::int16_t>(opponent == 0 ? 1 : opponent)});
-    ++tally.games[static_cast<std::size_t>(gameType)][static_cast<std::size_t>(opponent)];
     const int quitTurn = roll(4) == 0 ? 2 + roll(60) : -1;  // a quarter save, quit and load
     for (int turn = 0; s.boardShown() && turn < 1500; ++turn) {
         ASSERT_TRUE(s.clock.waitUntil(idle, 700000)) << "session " << number << " hangs";
@@ -107,7 +104,6 @@ void PlaySession(int number, std::uint32_t seed, Tally& tally) {
         keep = turn + 1 == quitTurn;
         const int action = turn == quitTurn ? -1 : keep ? 0 : roll(100);
         if (action < 0) {
-            ++tally.quits;
             s.sendKey("Q");
             ASSERT_TRUE(s.clock.waitUntil(idle, 60000)) << "session " << number << " hangs";
             if (!s.boardShown()) {
@@ -121,16 +117,13 @@ void PlaySession(int number, std::uint32_t seed, Tally& tally) {
         } else if (action < 2) {
             s.sendKey("F2");
         } else if (action < 4) {
-            tally.pauses += game.setup().gameType % 2 == 0 ? 1 : 0;
             s.sendKey("F11");
             s.clock.advance(2000);
             s.sendKey("F11");
         } else if (action < 9) {
-            ++tally.keys;
             s.sendKey(
                 kIdleKeys[static_cast<std::size_t>(roll(static_cast<int>(kIdleKeys.size())))]);
         } else if (action < 10 && game.setup().secondsPerMove > 0) {
-            ++tally.timeouts;  // the move's time runs out
             s.clock.advance(game.setup().secondsPerMove * 1000 + 1500);
         } else {
             const Board before = game.board();
@@ -168,20 +161,12 @@ void PlaySession(int number, std::uint32_t seed, Tally& tally) {
     ASSERT_FALSE(s.boardShown()) << "session " << number << " did not end";
 }
 
-void Report(const char* what, int sessions, std::uint32_t seed, double seconds, int failed,
-            const Tally& tally) {
-    std::printf("soak %s: %d sessions (seed %u) in %.0f s; sessions failed %d\n", what, sessions,
-                seed, seconds, failed);
-    for (int gameType = 1; gameType <= 4; ++gameType) {
-        const auto& g = tally.games[static_cast<std::size_t>(gameType)];
-        std::printf("  type %d: two players %d, levels 1-4: %d %d %d %d\n", gameType, g[0], g[1],
-                    g[2], g[3], g[4]);
-    }
+void Report(int sessions, std::uint32_t seed, double seconds, int failed, const Tally& t) {
     std::printf(
-        "  games ended by the rules %d, left with Q %d; moves %d, computer replies %d, passes "
-        "%d, timeouts %d; saves %d, loads %d, pauses %d, quit asked %d, other keys %d\n",
-        tally.ended, tally.quit, tally.moves, tally.replies, tally.passes, tally.timeouts,
-        tally.saves, tally.loads, tally.pauses, tally.quits, tally.keys);
+        "soak: %d sessions (seed %u) in %.0f s, %d failed; games ended by the rules %d, "
+        "left with Q %d; moves %d, computer replies %d, passes %d; saves %d, loads %d\n",
+        sessions, seed, seconds, failed, t.ended, t.quit, t.moves, t.replies, t.passes, t.saves,
+        t.loads);
     std::fflush(stdout);
 }
 
@@ -197,9 +182,6 @@ TEST(Soak, GamesOfEveryKindWithRandomKeys) {
     int played = 0;
     int failed = 0;
     const auto t0 = std::chrono::steady_clock::now();
-    auto seconds = [&t0] {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    };
     for (; played < sessions && failed <= 20; ++played) {
         if (budget.count() > 0 && std::chrono::steady_clock::now() - t0 > budget) {
             break;
@@ -207,11 +189,10 @@ TEST(Soak, GamesOfEveryKindWithRandomKeys) {
         const int before = result->total_part_count();
         PlaySession(played, seed + static_cast<std::uint32_t>(played), tally);
         failed += result->total_part_count() > before ? 1 : 0;
-        if (played % 100 == 99) {
-            Report("so far", played + 1, seed, seconds(), failed, tally);
-        }
     }
-    Report("done", played, seed, seconds(), failed, tally);
+    Report(played, seed,
+           std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), failed,
+           tally);
 }
 
 }  // namespace
