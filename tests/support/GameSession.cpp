@@ -92,16 +92,6 @@ class GameSession::View : public GameView {
 
     bool boardShown = false;
 
-    void discsChanged() override {}
-    void holdPicture(bool) override {}
-    void cursorMoved(int, int) override {}
-    void cursorFramesShown(bool, bool) override {}
-    void playerShown(int, int) override {}
-    void nameShown(int, const std::string&) override {}
-    void clockShown(bool) override {}
-    void secondsLeftShown(int, int) override {}
-    void turnMarkBlinked() override {}
-    void turnMarksHidden() override {}
     void pauseShown(bool shown, int) override { m_paused = shown; }
     void keyboardToBoard() override { m_paused = false; }
 

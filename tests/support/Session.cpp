@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QTcpServer>
 #include <QThreadPool>
 #include <algorithm>
@@ -21,26 +22,13 @@ const std::u32string kLatinRows[3] = {U"QWERTYUIOP[]", U"ASDFGHJKL;'", U"ZXCVBNM
 const std::u32string kRussianRows[3] = {U"ЙЦУКЕНГШЩЗХЪ", U"ФЫВАПРОЛДЖЭ", U"ЯЧСМИТЬБЮ"};
 constexpr int kFirstCode[3] = {24, 38, 52};
 
-// Named keys with the text they type.
-const std::map<std::string, std::pair<int, const char*>> kNamedKeys = {
-    {"Up", {Qt::Key_Up, ""}},
-    {"Down", {Qt::Key_Down, ""}},
-    {"Left", {Qt::Key_Left, ""}},
-    {"Right", {Qt::Key_Right, ""}},
-    {"Home", {Qt::Key_Home, ""}},
-    {"End", {Qt::Key_End, ""}},
-    {"PageUp", {Qt::Key_PageUp, ""}},
-    {"PageDown", {Qt::Key_PageDown, ""}},
-    {"Space", {Qt::Key_Space, " "}},
-    {"Enter", {Qt::Key_Return, "\r"}},
-    {"Escape", {Qt::Key_Escape, "\x1b"}},
-    {"Tab", {Qt::Key_Tab, "\t"}},
-    {"F1", {Qt::Key_F1, ""}},
-    {"F2", {Qt::Key_F2, ""}},
-    {"F11", {Qt::Key_F11, ""}},
-    {"Backspace", {Qt::Key_Backspace, ""}},
-    {"Minus", {Qt::Key_Minus, ""}},
-    {"Equal", {Qt::Key_Equal, ""}}};
+// Named keys in Qt's words where the flows name them otherwise, and the text
+// that the keys which type one type.
+const std::map<std::string, std::string> kQtNames = {{"PageUp", "PgUp"},  {"PageDown", "PgDown"},
+                                                     {"Enter", "Return"}, {"Escape", "Esc"},
+                                                     {"Minus", "-"},      {"Equal", "="}};
+const std::map<int, const char*> kTyped = {
+    {Qt::Key_Space, " "}, {Qt::Key_Return, "\r"}, {Qt::Key_Escape, "\x1b"}, {Qt::Key_Tab, "\t"}};
 
 QKeyEvent MakeKey(QEvent::Type type, std::string name) {
     Qt::KeyboardModifiers modifiers;
@@ -52,8 +40,13 @@ QKeyEvent MakeKey(QEvent::Type type, std::string name) {
             name = name.substr(std::string(prefix).size());
         }
     }
-    if (const auto it = kNamedKeys.find(name); it != kNamedKeys.end()) {
-        return QKeyEvent(type, it->second.first, modifiers, 0, 0, 0, it->second.second);
+    if (name.size() > 1 && name.find(':') == std::string::npos) {  // a named key
+        const auto qt = kQtNames.find(name);
+        const int key =
+            QKeySequence(QString::fromStdString(qt == kQtNames.end() ? name : qt->second))[0].key();
+        const auto typed = kTyped.find(key);
+        EXPECT_NE(key, 0) << "unknown key " << name;
+        return QKeyEvent(type, key, modifiers, 0, 0, 0, typed == kTyped.end() ? "" : typed->second);
     }
     const QString text = QString::fromStdString(name);
     if (name.size() == 1 && name[0] >= '0' && name[0] <= '9') {  // the digit row, codes 10..19
