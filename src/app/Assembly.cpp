@@ -188,7 +188,6 @@ NetworkGame::Hooks Assembly::NetworkHooks() {
 
 void Assembly::BackToMenu() {
     m_network->stop();
-    m_settings.SetNumber("Music", "music", game().musicOn() ? -1 : 0);
     m_board->hide();
     ShowMenu(true);
 }

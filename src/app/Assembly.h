@@ -61,7 +61,7 @@ class Assembly {
     // The load choice: "noload" when there is no saved game, else the chooser;
     // a chosen game is shown on the board and goes on, a cancel shows the menu.
     void LoadGame();
-    // Back from the board: stores the music switch, hides the board, shows the menu.
+    // Back from the board: hides the board, shows the menu.
     void BackToMenu();
     // Shows the menu, which announces itself, or hides it.
     void ShowMenu(bool show);

@@ -3,6 +3,7 @@
 // saved game keeps.
 #include "game/GameTable.h"
 
+#include "core/IniFile.h"
 #include "game/BoardReader.h"
 #include "records/StartPosition.h"
 #include "voice/Announcer.h"
@@ -119,6 +120,8 @@ void GameTable::endGame() {
 
 void GameTable::leaveToMenu() {
     endGame();
+    // The music switch of this game is the next one's.
+    m_settings.SetNumber("Music", "music", m_switches.musicOn() ? -1 : 0);
     m_view.backToMenu();
 }
 

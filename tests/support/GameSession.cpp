@@ -141,7 +141,6 @@ class GameSession::View : public GameView {
     }
 
     void backToMenu() override {
-        m_s.settings.SetNumber("Music", "music", m_s.game().musicOn() ? -1 : 0);
         boardShown = false;
         showMenu();
     }
