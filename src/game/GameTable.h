@@ -66,9 +66,8 @@ class GameTable final : public LoadingTable, public QuestionTable, public Comman
     // The services the game borrows.
     Clock& clock() { return m_clock; }
     RandomSource& random() { return m_random; }
-    const Folders& folders() const override {
-        return m_folders;
-    }  // recordings, effects, music; start.txt
+    // The folders: the recordings, effects and music, and start.txt.
+    const Folders& folders() const override { return m_folders; }
     GameView& view() override { return m_view; }
     Steps& steps() override { return m_steps; }
     // The announcer is the game's between attach and detach, and the game
@@ -81,24 +80,21 @@ class GameTable final : public LoadingTable, public QuestionTable, public Comman
 
     Position& position() override { return m_position; }
     const Position& position() const { return m_position; }
-    Match& match() override {
-        return m_match;
-    }  // the kind of game, the stage, who opens it, the score
+    // The kind of game, the stage, who opens it, the score.
+    Match& match() override { return m_match; }
     const Match& match() const { return m_match; }
     Players& players() override { return m_players; }
     const Players& players() const { return m_players; }
-    TurnHistory& history() override {
-        return m_history;
-    }  // the turns for R, the points for Backspace
+    // The turns for R, the points for Backspace.
+    TurnHistory& history() override { return m_history; }
     const TurnHistory& history() const { return m_history; }
     SoundSwitches& switches() override { return m_switches; }
     const SoundSwitches& switches() const { return m_switches; }
     BoardSounds& sounds() override { return m_sounds; }
     MoveClock& moveClock() override { return m_moveClock; }
     const MoveClock& moveClock() const { return m_moveClock; }
-    Stopwatch& sinceStart() override {
-        return m_sinceStart;
-    }  // W: since this game began or was loaded
+    // W: since this game began or was loaded.
+    Stopwatch& sinceStart() override { return m_sinceStart; }
     int turnPause() const override { return m_turnPause; }  // between turned discs
     void setTurnPause(int ms) { m_turnPause = ms; }
 
