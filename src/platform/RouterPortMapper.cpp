@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <deque>
 #include <mutex>
+#include <optional>
 
 #include "platform/TcpHost.h"
 
@@ -96,16 +97,132 @@ int AskNatPmp(int port, int publicPort, int lifetime, natpmpresp_t& response) {
     return result;
 }
 
-// The worker's side: the router it found and what it forwarded there.
+// The router's UPnP Internet Gateway Device, once found: its control
+// addresses, this machine's address as the router sees it, and the IPv6
+// pinhole opened through its firewall.
+class IgdGateway {
+  public:
+    IgdGateway() = default;
+    IgdGateway(const IgdGateway&) = delete;
+    IgdGateway& operator=(const IgdGateway&) = delete;
+    ~IgdGateway() { forget(); }
+
+    // Looks for the gateway, unless it is known already: why there is none, or nothing.
+    std::optional<PortMapAnswer> find() {
+        if (m_found) {
+            return std::nullopt;
+        }
+        // One search for the gateway device (a version 2 device answers a
+        // search for version 1 too): the library waits the whole time for
+        // each kind searched, one after another.
+        static const char* const kinds[] = {"urn:schemas-upnp-org:device:InternetGatewayDevice:1",
+                                            nullptr};
+        int error = 0;
+        UPNPDev* devices = upnpDiscoverDevices(kinds, RouterPortMapper::kSearchMs, nullptr, nullptr,
+                                               UPNP_LOCAL_PORT_ANY, 0, 2, &error, 0);
+        if (devices == nullptr) {
+            return Failed(Outcome::NoRouter, "no UPnP device answered");
+        }
+        const int status = UPNP_GetValidIGD(devices, &m_urls, &m_data, m_lan, sizeof m_lan);
+        freeUPNPDevlist(devices);
+        m_found = status != 0;
+        if (status != 1) {
+            forget();
+            return status == 2 ? Failed(Outcome::Refused, "the IGD is not connected")
+                               : Failed(Outcome::NoRouter, "no IGD among the UPnP devices");
+        }
+        return std::nullopt;
+    }
+
+    const char* lanAddress() const { return m_lan; }
+
+    // The router's outside address; "" when it gives none.
+    std::string externalAddress() {
+        char external[64] = "";
+        return UPNP_GetExternalIPAddress(m_urls.controlURL, m_data.first.servicetype, external) ==
+                       UPNPCOMMAND_SUCCESS
+                   ? external
+                   : "";
+    }
+
+    // Forwards TCP `externalPort` to this machine's `port`; the IGD's result.
+    int addMapping(int externalPort, int port, int leaseSeconds) {
+        const std::string external = std::to_string(externalPort), internal = std::to_string(port),
+                          lease = std::to_string(leaseSeconds);
+        return UPNP_AddPortMapping(m_urls.controlURL, m_data.first.servicetype, external.c_str(),
+                                   internal.c_str(), m_lan, "Korvel", "TCP", nullptr,
+                                   lease.c_str());
+    }
+
+    void deleteMapping(int externalPort) {
+        const std::string external = std::to_string(externalPort);
+        UPNP_DeletePortMapping(m_urls.controlURL, m_data.first.servicetype, external.c_str(), "TCP",
+                               nullptr);
+    }
+
+    // IGD version 2's firewall control: a pinhole for the global IPv6
+    // address `ipv6`; a firewall that is off lets the port through as it is.
+    PortMapAnswer::Pinhole openPinhole(const std::string& ipv6, int port,
+                                       const std::string& lease) {
+        int enabled = 0, inboundAllowed = 0;
+        if (m_urls.controlURL_6FC == nullptr || m_data.IPv6FC.controlurl[0] == '\0' ||
+            UPNP_GetFirewallStatus(m_urls.controlURL_6FC, m_data.IPv6FC.servicetype, &enabled,
+                                   &inboundAllowed) != UPNPCOMMAND_SUCCESS) {
+            return PortMapAnswer::Pinhole::NotOffered;
+        }
+        if (enabled == 0) {
+            return PortMapAnswer::Pinhole::Opened;
+        }
+        char id[16] = "";
+        const std::string internal = std::to_string(port);
+        if (inboundAllowed == 0 ||
+            UPNP_AddPinhole(m_urls.controlURL_6FC, m_data.IPv6FC.servicetype, "", "0", ipv6.c_str(),
+                            internal.c_str(), "6", lease.c_str(), id) != UPNPCOMMAND_SUCCESS) {
+            return PortMapAnswer::Pinhole::NotOffered;
+        }
+        m_pinhole = id;
+        return PortMapAnswer::Pinhole::Opened;
+    }
+
+    void renewPinhole(const std::string& lease) {
+        if (!m_pinhole.empty()) {
+            UPNP_UpdatePinhole(m_urls.controlURL_6FC, m_data.IPv6FC.servicetype, m_pinhole.c_str(),
+                               lease.c_str());
+        }
+    }
+
+    void closePinhole() {
+        if (!m_pinhole.empty()) {
+            UPNP_DeletePinhole(m_urls.controlURL_6FC, m_data.IPv6FC.servicetype, m_pinhole.c_str());
+            m_pinhole.clear();
+        }
+    }
+
+    // Looked for afresh next time (a router that restarted, say).
+    void forget() {
+        if (m_found) {
+            FreeUPNPUrls(&m_urls);
+        }
+        m_found = false;
+        m_urls = UPNPUrls{};
+        m_data = IGDdatas{};
+    }
+
+  private:
+    bool m_found = false;
+    UPNPUrls m_urls{};
+    IGDdatas m_data{};
+    char m_lan[64] = "";
+    std::string m_pinhole;
+};
+
+// The worker's side: what it forwarded on the router, by the IGD or by NAT-PMP.
 class Router {
   public:
     Router() = default;
     Router(const Router&) = delete;
     Router& operator=(const Router&) = delete;
-    ~Router() {
-        remove();
-        forgetIgd();
-    }
+    ~Router() { remove(); }
 
     PortMapAnswer map(int port, int leaseSeconds, const std::string& ipv6) {
         remove();
@@ -127,15 +244,11 @@ class Router {
     // looked for afresh.
     PortMapAnswer renew() {
         if (m_mapped && m_way == PortMapWay::Igd) {
-            const int result = addIgdMapping(m_externalPort, m_leaseSeconds);
-            if (result == UPNPCOMMAND_SUCCESS) {
-                if (!m_pinhole.empty()) {
-                    UPNP_UpdatePinhole(m_urls.controlURL_6FC, m_data.IPv6FC.servicetype,
-                                       m_pinhole.c_str(), pinholeLease().c_str());
-                }
+            if (m_igd.addMapping(m_externalPort, m_port, m_leaseSeconds) == UPNPCOMMAND_SUCCESS) {
+                m_igd.renewPinhole(pinholeLease());
                 return m_answer;
             }
-            forgetIgd();
+            m_igd.forget();
         } else if (m_mapped) {
             natpmpresp_t response{};
             if (AskNatPmp(m_port, m_externalPort, m_leaseSeconds, response) == 0) {
@@ -153,14 +266,8 @@ class Router {
         }
         m_mapped = false;
         if (m_way == PortMapWay::Igd) {
-            if (!m_pinhole.empty()) {
-                UPNP_DeletePinhole(m_urls.controlURL_6FC, m_data.IPv6FC.servicetype,
-                                   m_pinhole.c_str());
-                m_pinhole.clear();
-            }
-            const std::string external = std::to_string(m_externalPort);
-            UPNP_DeletePortMapping(m_urls.controlURL, m_data.first.servicetype, external.c_str(),
-                                   "TCP", nullptr);
+            m_igd.closePinhole();
+            m_igd.deleteMapping(m_externalPort);
         } else {
             natpmpresp_t response{};
             AskNatPmp(m_port, m_externalPort, 0, response);
@@ -169,40 +276,20 @@ class Router {
 
   private:
     PortMapAnswer mapIgd() {
-        if (!m_hasIgd) {
-            // One search for the gateway device (a version 2 device answers a
-            // search for version 1 too): the library waits the whole time
-            // for each kind searched, one after another.
-            static const char* const kinds[] = {
-                "urn:schemas-upnp-org:device:InternetGatewayDevice:1", nullptr};
-            int error = 0;
-            UPNPDev* devices = upnpDiscoverDevices(kinds, RouterPortMapper::kSearchMs, nullptr,
-                                                   nullptr, UPNP_LOCAL_PORT_ANY, 0, 2, &error, 0);
-            if (devices == nullptr) {
-                return Failed(Outcome::NoRouter, "no UPnP device answered");
-            }
-            const int status = UPNP_GetValidIGD(devices, &m_urls, &m_data, m_lan, sizeof m_lan);
-            freeUPNPDevlist(devices);
-            m_hasIgd = status != 0;
-            if (status != 1) {
-                forgetIgd();
-                return status == 2 ? Failed(Outcome::Refused, "the IGD is not connected")
-                                   : Failed(Outcome::NoRouter, "no IGD among the UPnP devices");
-            }
+        if (std::optional<PortMapAnswer> none = m_igd.find()) {
+            return *none;
         }
-        char external[64] = "";
-        if (UPNP_GetExternalIPAddress(m_urls.controlURL, m_data.first.servicetype, external) !=
-                UPNPCOMMAND_SUCCESS ||
-            external[0] == '\0') {
+        const std::string external = m_igd.externalAddress();
+        if (external.empty()) {
             return Failed(Outcome::Refused, "the IGD gave no outside address");
         }
         int result = UPNPCOMMAND_UNKNOWN_ERROR;
         int externalPort = m_port;
         for (int tried = 0; tried < kPortsTried && externalPort <= 65535; ++externalPort) {
-            result = addIgdMapping(externalPort, m_leaseSeconds);
+            result = m_igd.addMapping(externalPort, m_port, m_leaseSeconds);
             if (result == kOnlyPermanentLeases && m_leaseSeconds != 0) {
                 m_leaseSeconds = 0;  // removed by us at the end instead
-                result = addIgdMapping(externalPort, 0);
+                result = m_igd.addMapping(externalPort, m_port, 0);
             }
             if (result != kConflict) {
                 break;
@@ -213,57 +300,12 @@ class Router {
             return Failed(Outcome::Refused,
                           std::string("the IGD refused: ") + strupnperror(result));
         }
-        m_mapped = true;
-        m_way = PortMapWay::Igd;
         m_externalPort = externalPort;
-        m_answer = PortMapAnswer{};
-        m_answer.outcome = Outcome::Mapped;
-        m_answer.way = PortMapWay::Igd;
-        m_answer.externalAddress = external;
-        m_answer.externalPort = externalPort;
-        m_answer.leaseSeconds = m_leaseSeconds;
-        m_answer.pinhole = openPinhole();
-        m_answer.detail = std::string("UPnP IGD, this machine ") + m_lan;
+        mapped(PortMapWay::Igd, external, m_leaseSeconds);
+        m_answer.pinhole = m_ipv6.empty() ? PortMapAnswer::Pinhole::NotAsked
+                                          : m_igd.openPinhole(m_ipv6, m_port, pinholeLease());
+        m_answer.detail = std::string("UPnP IGD, this machine ") + m_igd.lanAddress();
         return m_answer;
-    }
-
-    int addIgdMapping(int externalPort, int leaseSeconds) {
-        const std::string external = std::to_string(externalPort),
-                          internal = std::to_string(m_port), lease = std::to_string(leaseSeconds);
-        return UPNP_AddPortMapping(m_urls.controlURL, m_data.first.servicetype, external.c_str(),
-                                   internal.c_str(), m_lan, "Korvel", "TCP", nullptr,
-                                   lease.c_str());
-    }
-
-    std::string pinholeLease() const {
-        return std::to_string(m_leaseSeconds > 0 ? m_leaseSeconds : 86400);
-    }
-
-    // IGD version 2's firewall control: a pinhole for the global IPv6
-    // address; a firewall that is off lets the port through as it is.
-    PortMapAnswer::Pinhole openPinhole() {
-        if (m_ipv6.empty()) {
-            return PortMapAnswer::Pinhole::NotAsked;
-        }
-        int enabled = 0, inboundAllowed = 0;
-        if (m_urls.controlURL_6FC == nullptr || m_data.IPv6FC.controlurl[0] == '\0' ||
-            UPNP_GetFirewallStatus(m_urls.controlURL_6FC, m_data.IPv6FC.servicetype, &enabled,
-                                   &inboundAllowed) != UPNPCOMMAND_SUCCESS) {
-            return PortMapAnswer::Pinhole::NotOffered;
-        }
-        if (enabled == 0) {
-            return PortMapAnswer::Pinhole::Opened;
-        }
-        char id[16] = "";
-        const std::string port = std::to_string(m_port);
-        if (inboundAllowed == 0 ||
-            UPNP_AddPinhole(m_urls.controlURL_6FC, m_data.IPv6FC.servicetype, "", "0",
-                            m_ipv6.c_str(), port.c_str(), "6", pinholeLease().c_str(),
-                            id) != UPNPCOMMAND_SUCCESS) {
-            return PortMapAnswer::Pinhole::NotOffered;
-        }
-        m_pinhole = id;
-        return PortMapAnswer::Pinhole::Opened;
     }
 
     PortMapAnswer mapNatPmp() {
@@ -279,38 +321,36 @@ class Router {
         if (result != 0) {
             return Failed(Outcome::Refused, "NAT-PMP refused (" + std::to_string(result) + ")");
         }
-        m_mapped = true;
-        m_way = PortMapWay::NatPmp;
         m_externalPort = response.pnu.newportmapping.mappedpublicport;
-        m_answer = PortMapAnswer{};
-        m_answer.outcome = Outcome::Mapped;
-        m_answer.way = PortMapWay::NatPmp;
-        m_answer.externalAddress = external;
-        m_answer.externalPort = m_externalPort;
-        m_answer.leaseSeconds = static_cast<int>(response.pnu.newportmapping.lifetime);
+        mapped(PortMapWay::NatPmp, external,
+               static_cast<int>(response.pnu.newportmapping.lifetime));
         m_answer.pinhole =
             m_ipv6.empty() ? PortMapAnswer::Pinhole::NotAsked : PortMapAnswer::Pinhole::NotOffered;
         m_answer.detail = "NAT-PMP";
         return m_answer;
     }
 
-    void forgetIgd() {
-        if (m_hasIgd) {
-            FreeUPNPUrls(&m_urls);
-        }
-        m_hasIgd = false;
-        m_urls = UPNPUrls{};
-        m_data = IGDdatas{};
+    // The port is forwarded, `way`, from `external`:m_externalPort.
+    void mapped(PortMapWay way, const std::string& external, int leaseSeconds) {
+        m_mapped = true;
+        m_way = way;
+        m_answer = PortMapAnswer{};
+        m_answer.outcome = Outcome::Mapped;
+        m_answer.way = way;
+        m_answer.externalAddress = external;
+        m_answer.externalPort = m_externalPort;
+        m_answer.leaseSeconds = leaseSeconds;
     }
 
-    bool m_hasIgd = false;
-    UPNPUrls m_urls{};
-    IGDdatas m_data{};
-    char m_lan[64] = "";
+    std::string pinholeLease() const {
+        return std::to_string(m_leaseSeconds > 0 ? m_leaseSeconds : 86400);
+    }
+
+    IgdGateway m_igd;
     bool m_mapped = false;
     PortMapWay m_way = PortMapWay::Igd;
     int m_port = 0, m_externalPort = 0, m_leaseSeconds = 0;
-    std::string m_ipv6, m_pinhole;
+    std::string m_ipv6;
     PortMapAnswer m_answer;
 };
 
