@@ -148,12 +148,14 @@ class GameSession::View : public GameView {
     // The menu shows: its title is said, then its stored choice is selected and named.
     void showMenu() {
         m_s.announcer.AddFile("menu0");
-        m_s.clock.waitUntil([this] { return m_s.announcer.Count() == 0; });
-        const int position = m_s.m_menu.opponent;
-        if (position >= 1 && position <= 6) {
-            m_s.announcer.Clear();
-            m_s.announcer.PlaySound("menu" + std::to_string(position));
-        }
+        m_s.clock.resumeWhen([this] { return m_s.announcer.Count() == 0; },
+                             [this] {
+                                 const int position = m_s.m_menu.opponent;
+                                 if (!boardShown && position >= 1 && position <= 6) {
+                                     m_s.announcer.Clear();
+                                     m_s.announcer.PlaySound("menu" + std::to_string(position));
+                                 }
+                             });
     }
 
     void openList(const std::string& caption, const std::vector<std::string>& items,
